@@ -1,0 +1,170 @@
+#include "game/GameImpl.h"
+
+#include <GL/glew.h>
+
+#include <ctime>
+#include <cstdlib>
+#include <iostream>
+
+#include "game/InputManager.h"
+#include "game/MenuState.h"
+#include "game/Window.h"
+#include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
+#include "render/ShaderProgram.h"
+#include "render/TextureManager.h"
+#include "scene/Mesh.h"
+
+
+CGameImpl::CGameImpl() = default;
+
+CGameImpl::~CGameImpl() {
+    // The three cached states, in id order.
+    for (auto& state : states) state.reset();
+    currentState = nullptr;
+    // Shader programs, each deleting its GL program and shader objects.
+    textureShaderPhong.reset();
+    simpleShader.reset();
+    textureShader.reset();
+    sunShader.reset();
+    bumpShaderPhong.reset();
+    cubeShader.reset();
+    orthoShader.reset();
+    transformShader.reset();
+    textureShaderPhongProj.reset();
+    bumpShaderPhongProj.reset();
+    // The renderer deletes its line buffer and gizmo while the context still exists.
+    renderer.reset();
+    // Texture objects go while the context exists too; the images themselves are freed
+    // with the texture manager after the window.
+    if (textureManager && window) textureManager->ReleaseGLTextures();
+    // Terminating the window library closes the window and its GL context.
+    window.reset();
+    textureManager.reset();
+    inputManager.reset();
+}
+
+int CGameImpl::Initialize() {
+    renderer = std::make_unique<CRenderer>();
+    window = std::make_unique<CWindow>();
+    CWindow::instance = window.get();
+    textureManager = std::make_unique<CTextureManager>();
+    inputManager = std::make_unique<CInputManager>();
+
+    int result = window->Open();
+    if (result != 0) {
+        std::cout << "Window system threw an error." << std::endl;
+        return result;
+    }
+    std::cout << "Window initialized" << std::endl;
+
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    std::cout << "HUD initialized" << std::endl;
+
+    result = renderer->InitGL();
+    if (result != 0) {
+        std::cout << "Renderer threw an error." << std::endl;
+        return result;
+    }
+    std::cout << "Renderer initialized" << std::endl;
+
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    LoadShaderPrograms();
+    PreloadTextures();
+    PreloadRendererObjects();
+
+    std::cout << "Game init in " << wl::GetTime() << " secs" << std::endl;
+    std::cout << "Changing to menu..." << std::endl;
+    ChangeState(STATE_MENU);
+    return 0;
+}
+
+void CGameImpl::PreloadRendererObjects() {
+    renderer->CreateAxesGizmo(simpleShader.get());
+    renderer->CreateLineBuffer(simpleShader.get());
+}
+
+void CGameImpl::Run() {
+    std::cout << "Starting game loop" << std::endl;
+    std::cout << "************************************************" << std::endl;
+    std::cout << "*** Press F1 for a listing of debug commands ***" << std::endl;
+    std::cout << "************************************************" << std::endl;
+
+    running = true;
+    int frames = 0;
+    double lastReport = 0.0;
+    double lastFrameStart = 0.0;
+    double frameTime = 0.0;
+
+    while (running) {
+        ++frames;
+        const double now = wl::GetTime();
+        if (lastFrameStart != 0.0) frameTime = now - lastFrameStart;
+
+        const uint32_t objects = renderer->objectsRendered;
+        const uint32_t triangles = renderer->trianglesRendered;
+        renderer->objectsRendered = 0;
+        renderer->trianglesRendered = 0;
+
+        const double elapsed = now - lastReport;
+        lastFrameStart = now;
+        if (elapsed > 5.0 || (showFrameStatsEachSecond && elapsed > 1.0)) {
+            std::cout << frames / elapsed << "fps/" << elapsed / frames * 1000.0 << "ms (over " << elapsed
+                      << " secs)" << std::endl;
+            std::cout << std::dec << objects << " objects with " << triangles << " Tris rendered last frame"
+                      << std::endl;
+            frames = 0;
+            lastReport = now;
+        }
+
+        HandleGlobalKeys();
+        currentState->Update(frameTime);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // Fetched again: a state change made during Update renders the new state now.
+        currentState->Render();
+        wl::SwapBuffers();
+
+        const bool escHit = inputManager->KeyHit(wl::KEY_ESC);
+        running = running && wl::GetWindowParam(wl::OPENED) && !escHit;
+        inputManager->Update();
+    }
+}
+
+void CGameImpl::ResolveMaterialTextures(CMaterial& material) {
+    if (!material.diffuseName.empty()) material.diffuseTexture = textureManager->GetTexture(material.diffuseName);
+    if (!material.specularName.empty()) material.specularTexture = textureManager->GetTexture(material.specularName);
+    if (!material.normalName.empty()) material.normalTexture = textureManager->GetTexture(material.normalName);
+}
+
+CGameState* CGameImpl::GetState(int id) {
+    if (id < 0 || id > 2) {
+        std::cerr << "ERROR: INVALID GAME STATE: " << std::dec << id << std::endl;
+        return nullptr;
+    }
+    if (!states[id]) {
+        switch (id) {
+            case STATE_MENU: states[id] = std::make_unique<CMenuState>(this); break;
+            default:
+                // The splash and play states arrive with the levels; until then the menu
+                // stands in so that a change of state never leaves the loop without one.
+                std::cerr << "WARNING: Game state " << id << " is not available yet" << std::endl;
+                return nullptr;
+        }
+    }
+    return states[id].get();
+}
+
+CGameState* CGameImpl::ChangeState(int id) {
+    CGameState* state = GetState(id);
+    // An unknown id must not leave the loop without a state: keep the current one.
+    if (!state) return nullptr;
+    return SetState(state);
+}
+
+CGameState* CGameImpl::SetState(CGameState* state) {
+    currentState = state;
+    state->Enter();
+    return state;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The game object: owns every manager, the ten shader programs and the three states, runs the
+// start-up sequence and the main loop, and tears everything down in a fixed order.
+
+#include <memory>
+
+#include "game/Game.h"
+#include "game/GameState.h"
+
+class CGameImpl : public CGame {
+public:
+    CGameImpl();
+    CGameImpl(const CGameImpl&) = delete;
+    CGameImpl& operator=(const CGameImpl&) = delete;
+    // Safe after an Initialize that stopped half way: every step skips what was never made.
+    ~CGameImpl() override;
+
+    // 0 on success, else the error value of the step that failed (-1 window, the GL
+    // extension loader's code, or 4919 without OpenGL 3.3).
+    int Initialize();
+    // The main loop; returns when the running flag is cleared.
+    void Run();
+
+    CRenderer* GetRenderer() override { return renderer.get(); }
+    CModelManager* GetModelManager() override { return nullptr; }
+    CTextureManager* GetTextureManager() override { return textureManager.get(); }
+    CInputManager* GetInputManager() override { return inputManager.get(); }
+    CWindow* GetWindow() override { return window.get(); }
+    CSoundManager* GetSoundManager() override { return nullptr; }
+    CHud* GetHud() override { return nullptr; }
+    CShaderProgram* GetTextureShaderPhong() override { return textureShaderPhong.get(); }
+    CShaderProgram* GetTextureShaderPhongProj() override { return textureShaderPhongProj.get(); }
+    CShaderProgram* GetSimpleShader() override { return simpleShader.get(); }
+    CShaderProgram* GetTextureShader() override { return textureShader.get(); }
+    CShaderProgram* GetSunShader() override { return sunShader.get(); }
+    CShaderProgram* GetBumpShaderPhong() override { return bumpShaderPhong.get(); }
+    CShaderProgram* GetBumpShaderPhongProj() override { return bumpShaderPhongProj.get(); }
+    CShaderProgram* GetCubeShader() override { return cubeShader.get(); }
+    CShaderProgram* GetOrthoShader() override { return orthoShader.get(); }
+    CShaderProgram* GetTransformShader() override { return transformShader.get(); }
+    void ResolveMaterialTextures(CMaterial& material) override;
+    CGameState* GetState(int id) override;
+    CGameState* ChangeState(int id) override;
+    CGameState* SetState(CGameState* state) override;
+    void Quit() override { running = false; }
+
+    // One frame's debug keys (F1 .. F12, HOME), handled before the state updates.
+    void HandleGlobalKeys();
+    void LoadShaderPrograms();
+    void ReloadShaderPrograms();
+    void PreloadTextures();
+
+    CGameState* GetCurrentState() const { return currentState; }
+    bool IsRunning() const { return running; }
+    bool ShowsFrameStatsEachSecond() const { return showFrameStatsEachSecond; }
+    bool IsWireframe() const { return wireframe; }
+
+private:
+    // Built-in GPU objects the renderer needs from start-up on (axis gizmo, line buffer).
+    void PreloadRendererObjects();
+
+    std::unique_ptr<CRenderer> renderer;
+    std::unique_ptr<CWindow> window;
+    std::unique_ptr<CTextureManager> textureManager;
+    std::unique_ptr<CInputManager> inputManager;
+    CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
+    std::unique_ptr<CGameState> states[3];
+    std::unique_ptr<CShaderProgram> textureShaderPhong;
+    std::unique_ptr<CShaderProgram> simpleShader;
+    std::unique_ptr<CShaderProgram> textureShader;
+    std::unique_ptr<CShaderProgram> sunShader;
+    std::unique_ptr<CShaderProgram> bumpShaderPhong;
+    std::unique_ptr<CShaderProgram> cubeShader;
+    std::unique_ptr<CShaderProgram> orthoShader;
+    std::unique_ptr<CShaderProgram> transformShader;
+    std::unique_ptr<CShaderProgram> textureShaderPhongProj;
+    std::unique_ptr<CShaderProgram> bumpShaderPhongProj;
+    bool running = false;
+    bool showFrameStatsEachSecond = false;
+    bool wireframe = false;
+};

@@ -1,0 +1,56 @@
+// Start-up loading of the game object: the ten shader programs and the preloaded textures.
+#include <iostream>
+
+#include "game/GameImpl.h"
+#include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
+#include "render/ShaderProgram.h"
+#include "render/TextureManager.h"
+
+namespace {
+
+std::unique_ptr<CShaderProgram> LoadProgram(const char* name) {
+    auto program = std::make_unique<CShaderProgram>(name);
+    program->Load();  // a failed program stays in place, not loaded
+    return program;
+}
+
+}  // namespace
+
+void CGameImpl::LoadShaderPrograms() {
+    textureShaderPhong = LoadProgram("textureshaderphong");
+    textureShaderPhongProj = LoadProgram("textureshaderphongproj");
+    simpleShader = LoadProgram("simpleshader");
+    textureShader = LoadProgram("textureshader");
+    sunShader = LoadProgram("sunshader");
+    bumpShaderPhong = LoadProgram("bumpshaderphong");
+    bumpShaderPhongProj = LoadProgram("bumpshaderphongproj");
+    cubeShader = LoadProgram("cubeshader");
+    orthoShader = LoadProgram("orthoshader");
+    transformShader = LoadProgram("transformshader");
+}
+
+void CGameImpl::ReloadShaderPrograms() {
+    const double start = wl::GetTime();
+    // The ortho, depth and projector programs are not reloaded.
+    for (CShaderProgram* program : {textureShader.get(), textureShaderPhong.get(), bumpShaderPhong.get(),
+                                    sunShader.get(), cubeShader.get(), simpleShader.get()})
+        if (program) program->Load();
+    std::cout << "Shader reload in " << wl::GetTime() - start << " secs" << std::endl;
+}
+
+void CGameImpl::PreloadTextures() {
+    // Decoded now, uploaded when first drawn.
+    static const char* const preload[] = {
+        "brickwall.jpg", "chocolate.jpg", "duckCM.tga", "floor07.jpg", "floor07b.jpg",
+        "hud_life.png", "hud_lifebar.png", "hud_sundetector.png", "hud_detector.png",
+        "mission_complete_43.png", "mission_complete_169.png", "stage_complete_43.png",
+        "stage_complete_169.png", "death_43.png", "death_169.png", "menustart_43.jpg",
+        "menustart_169.jpg", "menuend_43.jpg", "menuend_169.jpg", "milk.png", "umbrella.png",
+    };
+    for (const char* name : preload) textureManager->LoadTexture(name);
+
+    if (CCubeMap* sky = textureManager->GetCubeMap("sky.jpg")) UploadCubeMap(sky, *renderer);
+    if (CTexture* sun = textureManager->GetTexture("sun.png")) UploadTexture(sun, *renderer);
+    if (CTexture* star = textureManager->GetTexture("star.png")) UploadTexture(star, *renderer);
+}

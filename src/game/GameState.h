@@ -1,0 +1,25 @@
+#pragma once
+// One screen of the game (menu, splash picture, play). The game creates each state the first
+// time it is asked for and keeps it to the end; changing state never destroys one.
+
+class CGame;
+
+enum GameStateId { STATE_MENU = 0, STATE_SPLASHSCREEN = 1, STATE_PLAY = 2 };
+
+class CGameState {
+public:
+    explicit CGameState(CGame* game_) : game(game_) {}
+    CGameState(const CGameState&) = delete;
+    CGameState& operator=(const CGameState&) = delete;
+    virtual ~CGameState() = default;
+
+    virtual void Update(double frameTime) = 0;
+    virtual void Render() = 0;
+    // Called each time the state becomes current.
+    virtual void Enter() = 0;
+    // Called once, at the end of the concrete state's constructor.
+    virtual void Init() = 0;
+
+protected:
+    CGame* const game;  // not owned
+};

@@ -1,0 +1,31 @@
+#pragma once
+// The start menu: two entries ("Start" and "Quit") shown as two full-screen pictures.
+
+#include <memory>
+#include <string>
+
+#include "game/GameState.h"
+
+class CMesh;
+
+class CMenuState : public CGameState {
+public:
+    explicit CMenuState(CGame* game);
+    ~CMenuState() override;
+
+    void Update(double frameTime) override;
+    void Render() override;
+    void Enter() override;
+    void Init() override;
+
+    bool IsStartSelected() const { return startSelected; }
+    // The picture the menu shows now ("menustart_43.jpg", ...).
+    std::string PictureName() const;
+
+private:
+    void ShowSelection();
+
+    bool startSelected = true;
+    // Full-screen quad in normalised device coordinates carrying the current picture.
+    std::unique_ptr<CMesh> screenQuad;
+};

@@ -1,0 +1,69 @@
+#include "game/Window.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <iostream>
+
+#include "platform/WindowLibrary.h"
+
+CWindow* CWindow::instance = nullptr;
+
+CWindow::~CWindow() {
+    wl::Terminate();
+    if (instance == this) instance = nullptr;
+}
+
+std::string AspectSuffixFor(int width, int height) {
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    return aspect == 4.0f / 3.0f ? "_43" : "_169";
+}
+
+int CWindow::Open() {
+    wl::Init();  // a failure shows up as a failing OpenWindow
+    wl::OpenWindowHint(wl::FSAA_SAMPLES, 4);
+    wl::VidMode desktop;
+    wl::GetDesktopMode(&desktop);
+    if (!wl::OpenWindow(desktop.width, desktop.height, 0, 0, 0, 0, 24, 8, wl::FULLSCREEN)) return -1;
+    fullscreen = true;
+    aspectSuffix = AspectSuffixFor(desktop.width, desktop.height);
+    wl::SetWindowPos(desktop.width / 2 - 400, desktop.height / 2 - 300);
+    wl::SetWindowTitle("Tavo");
+    wl::SetWindowSizeCallback(&CWindow::OnWindowResize);
+    wl::SetMouseButtonCallback(&CWindow::OnMouseButton);
+    return 0;
+}
+
+void CWindow::OnWindowResize(int width, int height) {
+    glViewport(0, 0, width, height);
+    if (instance) instance->UpdateMatrices();
+}
+
+void CWindow::OnMouseButton(int, int) {
+    if (!instance || instance->mouseLocked) return;
+    wl::Disable(wl::MOUSE_CURSOR);
+    instance->mouseLocked = true;
+    std::cout << "Mouse locked, press ESC to unlock" << std::endl;
+}
+
+void CWindow::UpdateMatrices() {
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    if (height <= 0) return;  // minimised: keep the last matrices
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+
+    const float t = std::tan(0.39269909262657166f);  // 22.5 degrees: half of a 45 degree field
+    const float top = 0.1f * t;
+    const float right = top * aspect;
+    Mat4 p;
+    for (float& v : p.m) v = 0.0f;
+    p.m[0] = 0.2f / (2.0f * right);
+    p.m[5] = 0.2f / (2.0f * top);
+    p.m[10] = -1.0010005f;  // -(far + near) / (far - near) for near 0.1, far 200
+    p.m[11] = -1.0f;
+    p.m[14] = -0.20010005f;  // -2 * far * near / (far - near)
+    perspectiveMatrix = p;
+
+    orthoMatrix = Mat4();
+    orthoMatrix.m[10] = -1.0f;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The game's one full-screen window: opens it at the desktop's resolution, picks the picture
+// aspect suffix, and keeps the projection matrices that depend on the window size.
+
+#include <string>
+
+#include "render/Matrix.h"
+
+class CWindow {
+public:
+    CWindow() = default;
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+    // Terminates the window library, which closes the window and its GL context.
+    ~CWindow();
+
+    // 0 on success, -1 when the window cannot be opened.
+    int Open();
+    std::string GetAspectSuffix() const { return aspectSuffix; }
+    void UpdateMatrices();
+
+    // Window-library callbacks; they reach the window through `instance`.
+    static void OnWindowResize(int width, int height);
+    static void OnMouseButton(int button, int action);
+
+    // The process-wide window, set by the game right after it constructs the window. The
+    // callbacks carry no user pointer, so this is how they find it.
+    static CWindow* instance;
+
+    bool mouseLocked = false;
+    bool fullscreen = false;
+    std::string aspectSuffix = "_169";
+    Mat4 orthoMatrix;
+    Mat4 perspectiveMatrix;
+};
+
+// "_43" for an exact 4:3 desktop (compared in single precision), "_169" otherwise.
+std::string AspectSuffixFor(int width, int height);

@@ -1,0 +1,63 @@
+#pragma once
+// Scripted input for the window library: a fixed frame time and a list of input events by
+// frame number. Frame 0 is the first frame of the main loop; the events of frame N are
+// delivered inside the N-th buffer swap, i.e. they are visible to frame N, as real events
+// processed during the previous swap would be. After the last frame the window reports
+// itself closed, so the main loop ends as if the user had closed it.
+//
+// A real window (and GL context) is still opened, so scripted runs render for real; only
+// time and input come from the script.
+
+#include <string>
+#include <vector>
+
+namespace wl {
+
+struct InputEvent {
+    enum Type { KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy } type;
+    int frame;
+    int a = 0;  // key, button, cursor x or wheel steps
+    int b = 0;  // cursor y
+};
+
+struct InputScript {
+    double frameTime = 1.0 / 60.0;
+    // Timer value when the window opens; loading time as the game will see it.
+    double startTime = 0.0;
+    // The window closes after this many frames (buffer swaps).
+    int frames = 1;
+    std::vector<InputEvent> events;
+
+    InputScript& Key(int frame, int key) {  // press in one frame, release in the next
+        events.push_back({InputEvent::KeyDown, frame, key, 0});
+        events.push_back({InputEvent::KeyUp, frame + 1, key, 0});
+        return *this;
+    }
+    InputScript& Tap(int frame, int key) {  // press and release inside one frame
+        events.push_back({InputEvent::KeyDown, frame, key, 0});
+        events.push_back({InputEvent::KeyUp, frame, key, 0});
+        return *this;
+    }
+    InputScript& Add(InputEvent::Type type, int frame, int a, int b = 0) {
+        events.push_back({type, frame, a, b});
+        return *this;
+    }
+};
+
+// Installs a script for the next Init ... Terminate cycle; the scripted mode ends with
+// Terminate. Passing nullptr returns to real input.
+void UseInputScript(const InputScript* script);
+// Number of buffer swaps since the window opened (scripted or real).
+int FramesSwapped();
+
+// Parses a script from text, one directive per line ('#' starts a comment):
+//   frametime SECONDS | starttime SECONDS | frames N
+//   FRAME keydown KEY | FRAME keyup KEY | FRAME key KEY | FRAME tap KEY
+//   FRAME buttondown N | FRAME buttonup N | FRAME cursor X Y | FRAME wheel STEPS
+// KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. Returns false and fills
+// `error` with the line at fault.
+bool ParseInputScript(const std::string& text, InputScript* script, std::string* error);
+// Key code for a key name, or -1.
+int KeyCodeFromName(const std::string& name);
+
+}  // namespace wl

@@ -1,0 +1,336 @@
+#include "platform/WindowLibrary.h"
+
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "platform/InputScript.h"
+
+static_assert(wl::KEY_ESC == GLFW_KEY_ESCAPE && wl::KEY_ENTER == GLFW_KEY_ENTER, "key codes");
+static_assert(wl::KEY_F1 == GLFW_KEY_F1 && wl::KEY_F12 == GLFW_KEY_F12, "key codes");
+static_assert(wl::KEY_KP_1 == GLFW_KEY_KP_1 && wl::KEY_KP_9 == GLFW_KEY_KP_9, "key codes");
+static_assert(wl::KEY_KP_SUBTRACT == GLFW_KEY_KP_SUBTRACT && wl::KEY_KP_ADD == GLFW_KEY_KP_ADD, "key codes");
+static_assert(wl::KEY_LSHIFT == GLFW_KEY_LEFT_SHIFT && wl::KEY_HOME == GLFW_KEY_HOME, "key codes");
+static_assert(wl::KEY_PAGEUP == GLFW_KEY_PAGE_UP && wl::KEY_INSERT == GLFW_KEY_INSERT, "key codes");
+static_assert(wl::KEY_BACKSPACE == GLFW_KEY_BACKSPACE && wl::KEY_END == GLFW_KEY_END, "key codes");
+static_assert(wl::KEY_UP == GLFW_KEY_UP && wl::KEY_DOWN == GLFW_KEY_DOWN, "key codes");
+
+namespace wl {
+namespace {
+
+// Input replayed from a script instead of the real devices.
+struct ScriptedInput {
+    InputScript script;
+    size_t nextEvent = 0;
+    std::set<int> keysDown;
+    // A key pressed and released before anyone asked reads as pressed once (sticky keys).
+    std::set<int> keysSticky;
+    std::set<int> buttonsDown;
+    int cursorX = 0, cursorY = 0;
+    int wheel = 0;
+
+    void DeliverUpTo(int frame) {
+        auto& ev = script.events;
+        while (nextEvent < ev.size() && ev[nextEvent].frame <= frame) {
+            const InputEvent& e = ev[nextEvent++];
+            switch (e.type) {
+                case InputEvent::KeyDown: keysDown.insert(e.a); keysSticky.erase(e.a); break;
+                case InputEvent::KeyUp:
+                    if (keysDown.erase(e.a)) keysSticky.insert(e.a);
+                    break;
+                case InputEvent::ButtonDown: buttonsDown.insert(e.a); break;
+                case InputEvent::ButtonUp: buttonsDown.erase(e.a); break;
+                case InputEvent::CursorTo: cursorX = e.a; cursorY = e.b; break;
+                case InputEvent::WheelBy: wheel += e.a; break;
+            }
+        }
+    }
+};
+
+struct LibraryState {
+    GLFWwindow* window = nullptr;
+    int samples = 0;
+    double wheel = 0.0;  // GLFW 3 reports scroll offsets; we keep their running sum
+    int framesSwapped = 0;
+    WindowSizeCallback sizeCallback = nullptr;
+    MouseButtonCallback buttonCallback = nullptr;
+    const InputScript* pendingScript = nullptr;
+    ScriptedInput* scripted = nullptr;  // owned; non-null while a script runs
+};
+
+LibraryState g_lib;
+
+void OnSize(GLFWwindow*, int width, int height) {
+    if (g_lib.sizeCallback) g_lib.sizeCallback(width, height);
+}
+void OnButton(GLFWwindow*, int button, int action, int) {
+    if (g_lib.buttonCallback && !g_lib.scripted) g_lib.buttonCallback(button, action);
+}
+void OnScroll(GLFWwindow*, double, double yOffset) { g_lib.wheel += yOffset; }
+void OnError(int, const char*) {}  // failures surface as return values
+
+}  // namespace
+
+void UseInputScript(const InputScript* script) { g_lib.pendingScript = script; }
+int FramesSwapped() { return g_lib.framesSwapped; }
+
+bool Init() {
+    glfwSetErrorCallback(OnError);
+    if (g_lib.pendingScript) {
+        delete g_lib.scripted;
+        g_lib.scripted = new ScriptedInput;
+        g_lib.scripted->script = *g_lib.pendingScript;
+        std::stable_sort(g_lib.scripted->script.events.begin(), g_lib.scripted->script.events.end(),
+                         [](const InputEvent& a, const InputEvent& b) { return a.frame < b.frame; });
+    }
+    bool ok = glfwInit() == GLFW_TRUE;
+    if (ok && !g_lib.scripted) glfwSetTime(0.0);
+    return ok;
+}
+
+void Terminate() {
+    glfwTerminate();  // also destroys the window and its context
+    g_lib.window = nullptr;
+    g_lib.sizeCallback = nullptr;
+    g_lib.buttonCallback = nullptr;
+    g_lib.wheel = 0.0;
+    g_lib.framesSwapped = 0;
+    g_lib.samples = 0;
+    delete g_lib.scripted;
+    g_lib.scripted = nullptr;
+    g_lib.pendingScript = nullptr;
+}
+
+void OpenWindowHint(int target, int hint) {
+    if (target == FSAA_SAMPLES) g_lib.samples = hint;
+}
+
+void GetDesktopMode(VidMode* mode) {
+    *mode = VidMode{};
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* vm = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!vm) return;
+    mode->width = vm->width;
+    mode->height = vm->height;
+    mode->redBits = vm->redBits;
+    mode->greenBits = vm->greenBits;
+    mode->blueBits = vm->blueBits;
+}
+
+bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                int depthBits, int stencilBits, int mode) {
+    if (g_lib.window) return false;
+    GLFWmonitor* monitor = mode == FULLSCREEN ? glfwGetPrimaryMonitor() : nullptr;
+    if (mode == FULLSCREEN && !monitor) return false;
+    glfwDefaultWindowHints();
+    // Zero colour bits mean "the library's default", as they always did.
+    if (redBits > 0) glfwWindowHint(GLFW_RED_BITS, redBits);
+    if (greenBits > 0) glfwWindowHint(GLFW_GREEN_BITS, greenBits);
+    if (blueBits > 0) glfwWindowHint(GLFW_BLUE_BITS, blueBits);
+    if (alphaBits > 0) glfwWindowHint(GLFW_ALPHA_BITS, alphaBits);
+    glfwWindowHint(GLFW_DEPTH_BITS, depthBits);
+    glfwWindowHint(GLFW_STENCIL_BITS, stencilBits);
+    glfwWindowHint(GLFW_SAMPLES, g_lib.samples);
+    // A full-screen game must not minimise itself when focus moves to another window.
+    glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
+    // No version or profile hint: the driver's default (compatibility) context, which the
+    // client-array draw mode needs.
+    g_lib.window = glfwCreateWindow(width, height, "", monitor, nullptr);
+    if (!g_lib.window) return false;
+    glfwMakeContextCurrent(g_lib.window);
+    // A key tapped and released between two polls still reads as pressed once.
+    glfwSetInputMode(g_lib.window, GLFW_STICKY_KEYS, GLFW_TRUE);
+    glfwSetInputMode(g_lib.window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
+    glfwSetScrollCallback(g_lib.window, OnScroll);
+    glfwSetMouseButtonCallback(g_lib.window, OnButton);
+    g_lib.framesSwapped = 0;
+    if (g_lib.scripted) {
+        glfwSetTime(0.0);
+        g_lib.scripted->DeliverUpTo(0);
+    }
+    return true;
+}
+
+void SetWindowPos(int x, int y) {
+    // Ignored for a full-screen window, as before.
+    if (g_lib.window && !glfwGetWindowMonitor(g_lib.window)) glfwSetWindowPos(g_lib.window, x, y);
+}
+
+void SetWindowTitle(const char* title) {
+    if (g_lib.window) glfwSetWindowTitle(g_lib.window, title);
+}
+
+void SetWindowSizeCallback(WindowSizeCallback callback) {
+    g_lib.sizeCallback = callback;
+    if (!g_lib.window) return;
+    glfwSetWindowSizeCallback(g_lib.window, OnSize);
+    if (callback) {
+        int w = 0, h = 0;
+        glfwGetWindowSize(g_lib.window, &w, &h);
+        callback(w, h);
+    }
+}
+
+void SetMouseButtonCallback(MouseButtonCallback callback) { g_lib.buttonCallback = callback; }
+
+void Disable(int token) {
+    if (token == MOUSE_CURSOR && g_lib.window)
+        glfwSetInputMode(g_lib.window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+}
+
+int GetWindowParam(int param) {
+    if (param != OPENED || !g_lib.window) return 0;
+    if (g_lib.scripted && g_lib.framesSwapped >= g_lib.scripted->script.frames) return 0;
+    return glfwWindowShouldClose(g_lib.window) ? 0 : 1;
+}
+
+void GetWindowSize(int* width, int* height) {
+    int w = 0, h = 0;
+    if (g_lib.window) glfwGetWindowSize(g_lib.window, &w, &h);
+    if (width) *width = w;
+    if (height) *height = h;
+}
+
+void SwapBuffers() {
+    if (!g_lib.window) return;
+    glfwSwapBuffers(g_lib.window);
+    glfwPollEvents();
+    ++g_lib.framesSwapped;
+    if (ScriptedInput* s = g_lib.scripted) {
+        std::set<int> buttonsBefore = s->buttonsDown;
+        s->DeliverUpTo(g_lib.framesSwapped);
+        // Scripted button presses reach the mouse-button callback like real ones.
+        if (g_lib.buttonCallback)
+            for (int b : s->buttonsDown)
+                if (!buttonsBefore.count(b)) g_lib.buttonCallback(b, PRESS);
+    }
+}
+
+double GetTime() {
+    if (const ScriptedInput* s = g_lib.scripted)
+        return s->script.startTime + g_lib.framesSwapped * s->script.frameTime;
+    return glfwGetTime();
+}
+
+int GetKey(int key) {
+    if (ScriptedInput* s = g_lib.scripted) {
+        if (s->keysDown.count(key)) return PRESS;
+        return s->keysSticky.erase(key) ? PRESS : RELEASE;
+    }
+    if (!g_lib.window || key < 0 || key > KEY_LAST) return RELEASE;
+    return glfwGetKey(g_lib.window, key) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+int GetMouseButton(int button) {
+    if (const ScriptedInput* s = g_lib.scripted) return s->buttonsDown.count(button) ? PRESS : RELEASE;
+    if (!g_lib.window) return RELEASE;
+    return glfwGetMouseButton(g_lib.window, button) == GLFW_PRESS ? PRESS : RELEASE;
+}
+
+void GetMousePos(int* x, int* y) {
+    int px = 0, py = 0;
+    if (const ScriptedInput* s = g_lib.scripted) {
+        px = s->cursorX;
+        py = s->cursorY;
+    } else if (g_lib.window) {
+        double dx = 0.0, dy = 0.0;
+        glfwGetCursorPos(g_lib.window, &dx, &dy);
+        px = static_cast<int>(dx);
+        py = static_cast<int>(dy);
+    }
+    if (x) *x = px;
+    if (y) *y = py;
+}
+
+int GetMouseWheel() {
+    if (const ScriptedInput* s = g_lib.scripted) return s->wheel;
+    return static_cast<int>(g_lib.wheel);
+}
+
+// ---- script text -------------------------------------------------------------------------
+
+int KeyCodeFromName(const std::string& rawName) {
+    std::string name;
+    for (char c : rawName) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const std::map<std::string, int> named = {
+        {"SPACE", KEY_SPACE}, {"ESC", KEY_ESC}, {"ESCAPE", KEY_ESC}, {"ENTER", KEY_ENTER},
+        {"TAB", KEY_TAB}, {"BACKSPACE", KEY_BACKSPACE}, {"INSERT", KEY_INSERT}, {"DEL", KEY_DEL},
+        {"RIGHT", KEY_RIGHT}, {"LEFT", KEY_LEFT}, {"DOWN", KEY_DOWN}, {"UP", KEY_UP},
+        {"PAGEUP", KEY_PAGEUP}, {"PAGEDOWN", KEY_PAGEDOWN}, {"HOME", KEY_HOME}, {"END", KEY_END},
+        {"KP_SUBTRACT", KEY_KP_SUBTRACT}, {"KP_ADD", KEY_KP_ADD}, {"LSHIFT", KEY_LSHIFT},
+    };
+    auto it = named.find(name);
+    if (it != named.end()) return it->second;
+    if (name.size() == 1 && (std::isalnum(static_cast<unsigned char>(name[0])))) return name[0];
+    if (name.size() >= 2 && name[0] == 'F' && std::isdigit(static_cast<unsigned char>(name[1]))) {
+        int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12) return KEY_F1 + n - 1;
+    }
+    if (name.size() == 4 && name.compare(0, 3, "KP_") == 0 && std::isdigit(static_cast<unsigned char>(name[3])))
+        return KEY_KP_0 + (name[3] - '0');
+    if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return std::atoi(name.c_str());
+    return -1;
+}
+
+bool ParseInputScript(const std::string& text, InputScript* script, std::string* error) {
+    std::istringstream lines(text);
+    std::string line;
+    int lineNo = 0;
+    *script = InputScript{};
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "line " + std::to_string(lineNo) + ": " + why + ": '" + line + "'";
+        return false;
+    };
+    while (std::getline(lines, line)) {
+        ++lineNo;
+        std::string content = line.substr(0, line.find('#'));
+        std::istringstream words(content);
+        std::string first;
+        if (!(words >> first)) continue;
+        if (first == "frametime" || first == "starttime") {
+            double v;
+            if (!(words >> v) || v < 0.0) return fail("expected a non-negative number of seconds");
+            (first == "frametime" ? script->frameTime : script->startTime) = v;
+            continue;
+        }
+        if (first == "frames") {
+            if (!(words >> script->frames) || script->frames < 1) return fail("expected a frame count");
+            continue;
+        }
+        char* end = nullptr;
+        long frame = std::strtol(first.c_str(), &end, 10);
+        if (*end != '\0' || frame < 0) return fail("expected a frame number or a setting");
+        std::string verb;
+        if (!(words >> verb)) return fail("missing event");
+        int f = static_cast<int>(frame);
+        if (verb == "keydown" || verb == "keyup" || verb == "key" || verb == "tap") {
+            std::string keyName;
+            words >> keyName;
+            int key = KeyCodeFromName(keyName);
+            if (key < 0) return fail("unknown key");
+            if (verb == "keydown") script->Add(InputEvent::KeyDown, f, key);
+            else if (verb == "keyup") script->Add(InputEvent::KeyUp, f, key);
+            else if (verb == "key") script->Key(f, key);
+            else script->Tap(f, key);
+        } else if (verb == "buttondown" || verb == "buttonup" || verb == "wheel") {
+            int n;
+            if (!(words >> n)) return fail("expected a number");
+            script->Add(verb == "buttondown" ? InputEvent::ButtonDown
+                        : verb == "buttonup" ? InputEvent::ButtonUp : InputEvent::WheelBy, f, n);
+        } else if (verb == "cursor") {
+            int x, y;
+            if (!(words >> x >> y)) return fail("expected x and y");
+            script->Add(InputEvent::CursorTo, f, x, y);
+        } else {
+            return fail("unknown event");
+        }
+    }
+    return true;
+}
+
+}  // namespace wl

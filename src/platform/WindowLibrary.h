@@ -1,0 +1,81 @@
+#pragma once
+// The game's window library: the small set of window, input and timer calls the game makes,
+// in the classic single-window style (one window, callbacks without a window argument,
+// integer mouse and wheel positions). It is implemented on GLFW 3; nothing outside
+// src/platform includes GLFW.
+//
+// The same calls can also run from a script (see InputScript.h): time advances by a fixed
+// step per buffer swap and keys, buttons, cursor and wheel come from a list of events by
+// frame number. The real game loop runs unchanged on it, which is how tests drive the game.
+
+namespace wl {
+
+// Key codes are GLFW 3's (printable keys are their upper-case character codes).
+enum Key : int {
+    KEY_SPACE = 32,
+    KEY_ESC = 256,
+    KEY_ENTER = 257,
+    KEY_TAB = 258,
+    KEY_BACKSPACE = 259,
+    KEY_INSERT = 260,
+    KEY_DEL = 261,
+    KEY_RIGHT = 262,
+    KEY_LEFT = 263,
+    KEY_DOWN = 264,
+    KEY_UP = 265,
+    KEY_PAGEUP = 266,
+    KEY_PAGEDOWN = 267,
+    KEY_HOME = 268,
+    KEY_END = 269,
+    KEY_F1 = 290,
+    KEY_F2, KEY_F3, KEY_F4, KEY_F5, KEY_F6, KEY_F7, KEY_F8, KEY_F9, KEY_F10, KEY_F11, KEY_F12,
+    KEY_KP_0 = 320,
+    KEY_KP_1, KEY_KP_2, KEY_KP_3, KEY_KP_4, KEY_KP_5, KEY_KP_6, KEY_KP_7, KEY_KP_8, KEY_KP_9,
+    KEY_KP_SUBTRACT = 333,
+    KEY_KP_ADD = 334,
+    KEY_LSHIFT = 340,
+    KEY_LAST = 348,
+};
+
+enum MouseButton : int { MOUSE_BUTTON_LEFT = 0, MOUSE_BUTTON_RIGHT = 1, MOUSE_BUTTON_MIDDLE = 2 };
+
+enum : int { RELEASE = 0, PRESS = 1 };
+enum : int { WINDOW = 0x00010001, FULLSCREEN = 0x00010002 };
+enum : int { OPENED = 0x00020001 };            // window parameter
+enum : int { MOUSE_CURSOR = 0x00030001 };      // for Disable
+enum : int { FSAA_SAMPLES = 0x0002100E };      // window hint
+
+struct VidMode {
+    int width = 0, height = 0;
+    int redBits = 0, greenBits = 0, blueBits = 0;
+};
+
+using WindowSizeCallback = void (*)(int width, int height);
+using MouseButtonCallback = void (*)(int button, int action);
+
+// Returns true on success. A failure shows up again as a failing OpenWindow.
+bool Init();
+void Terminate();
+void OpenWindowHint(int target, int hint);
+void GetDesktopMode(VidMode* mode);
+// Returns true when the window (and its GL context, made current) is open.
+bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
+                int depthBits, int stencilBits, int mode);
+void SetWindowPos(int x, int y);
+void SetWindowTitle(const char* title);
+// Like the classic library, installing the size callback calls it once with the current size.
+void SetWindowSizeCallback(WindowSizeCallback callback);
+void SetMouseButtonCallback(MouseButtonCallback callback);
+void Disable(int token);
+int GetWindowParam(int param);
+void GetWindowSize(int* width, int* height);
+// Presents the frame and processes pending window and input events (callbacks run here).
+void SwapBuffers();
+// Seconds since Init.
+double GetTime();
+int GetKey(int key);
+int GetMouseButton(int button);
+void GetMousePos(int* x, int* y);
+int GetMouseWheel();
+
+}  // namespace wl

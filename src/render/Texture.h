@@ -1,0 +1,40 @@
+#pragma once
+// Decoded images and their GL textures.
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <string>
+
+class CRenderer;
+
+// One image in main memory and (once uploaded) on the GPU. Rows are stored bottom-up.
+struct CTexture {
+    CTexture() = default;
+    CTexture(const CTexture&) = delete;
+    CTexture& operator=(const CTexture&) = delete;
+    ~CTexture() { delete[] pixels; }
+
+    uint32_t format = GL_RGB;  // GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB or GL_RGBA
+    GLuint glId = 0;           // 0 = not on the GPU yet
+    int32_t height = 0;
+    int32_t width = 0;
+    uint8_t* pixels = nullptr;  // owned, width * height * bytes per pixel
+};
+
+// A cube map: faces +X, -X, +Y, -Y, +Z, -Z. After upload all six share one GL id.
+struct CCubeMap {
+    CTexture faces[6];
+};
+
+// Decodes "resources/textures/<name>"; null (with a message) on failure.
+CTexture* LoadImageFile(const std::string& name);
+// Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null on failure.
+CCubeMap* LoadCubeMapFiles(const std::string& name);
+void UploadTexture(CTexture* texture, const CRenderer& renderer);
+void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer);
+// Applies the renderer's filter, mipmap and anisotropy settings to the bound texture target.
+void ApplyTextureFilter(GLenum target, const CRenderer& renderer);
+// Reads the current viewport and writes "screen-YYYYmmddHHMMSS.png" in the working folder.
+// Returns the file name, or an empty string (with a message) when the file could not be written.
+std::string SaveScreenshot();

@@ -1,0 +1,43 @@
+#pragma once
+// Keeps every decoded image and cube map by file name, so that models, pictures, sprites and
+// the HUD share one copy.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/Texture.h"
+
+class CGame;
+
+class CTextureManager {
+public:
+    // Brings up the image library (bottom-up rows, unsigned bytes).
+    CTextureManager();
+    CTextureManager(const CTextureManager&) = delete;
+    CTextureManager& operator=(const CTextureManager&) = delete;
+    // Frees the images. GL textures must have been released with ReleaseGLTextures while the
+    // context was alive; the destructor never calls GL.
+    ~CTextureManager();
+
+    bool LoadTexture(const std::string& name);
+    // The stored image, loading it on first use (with a warning); null if it cannot be loaded.
+    CTexture* GetTexture(const std::string& name);
+    bool LoadCubeMap(const std::string& name);
+    CCubeMap* GetCubeMap(const std::string& name);
+
+    void GetAllTextures(std::vector<CTexture*>& out) const;
+    void GetAllCubeMaps(std::vector<CCubeMap*>& out) const;
+
+    // Deletes every GL texture and marks the images as not uploaded. Called by the game while
+    // its GL context still exists, before the window library takes the context away.
+    void ReleaseGLTextures();
+
+private:
+    std::map<std::string, std::unique_ptr<CTexture>> textures;
+    std::map<std::string, std::unique_ptr<CCubeMap>> cubeMaps;
+};
+
+// Re-applies the renderer's current filter settings to every uploaded texture and cube map.
+void UpdateTextureFilters(CGame* game);
