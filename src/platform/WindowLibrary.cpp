@@ -22,13 +22,38 @@ static_assert(wl::KEY_UP == GLFW_KEY_UP && wl::KEY_DOWN == GLFW_KEY_DOWN, "key c
 namespace wl {
 namespace {
 
+// Key state as the game reads it. A key that went down and up again before anyone asked
+// about it reads as pressed once (so a quick tap inside one slow frame still counts); a
+// press that was already seen does not linger after the release.
+class KeyTracker {
+public:
+    void Press(int key) {
+        down.insert(key);
+        seen.erase(key);
+        sticky.erase(key);
+    }
+    void Release(int key) {
+        if (!down.erase(key)) return;
+        if (!seen.count(key)) sticky.insert(key);
+    }
+    bool Query(int key) {
+        if (down.count(key)) {
+            seen.insert(key);
+            return true;
+        }
+        return sticky.erase(key) > 0;
+    }
+    void Clear() { down.clear(); seen.clear(); sticky.clear(); }
+
+private:
+    std::set<int> down, seen, sticky;
+};
+
 // Input replayed from a script instead of the real devices.
 struct ScriptedInput {
     InputScript script;
     size_t nextEvent = 0;
-    std::set<int> keysDown;
-    // A key pressed and released before anyone asked reads as pressed once (sticky keys).
-    std::set<int> keysSticky;
+    KeyTracker keys;
     std::set<int> buttonsDown;
     int cursorX = 0, cursorY = 0;
     int wheel = 0;
@@ -38,10 +63,8 @@ struct ScriptedInput {
         while (nextEvent < ev.size() && ev[nextEvent].frame <= frame) {
             const InputEvent& e = ev[nextEvent++];
             switch (e.type) {
-                case InputEvent::KeyDown: keysDown.insert(e.a); keysSticky.erase(e.a); break;
-                case InputEvent::KeyUp:
-                    if (keysDown.erase(e.a)) keysSticky.insert(e.a);
-                    break;
+                case InputEvent::KeyDown: keys.Press(e.a); break;
+                case InputEvent::KeyUp: keys.Release(e.a); break;
                 case InputEvent::ButtonDown: buttonsDown.insert(e.a); break;
                 case InputEvent::ButtonUp: buttonsDown.erase(e.a); break;
                 case InputEvent::CursorTo: cursorX = e.a; cursorY = e.b; break;
@@ -60,6 +83,7 @@ struct LibraryState {
     MouseButtonCallback buttonCallback = nullptr;
     const InputScript* pendingScript = nullptr;
     ScriptedInput* scripted = nullptr;  // owned; non-null while a script runs
+    KeyTracker keys;                    // real keyboard
 };
 
 LibraryState g_lib;
@@ -71,6 +95,10 @@ void OnButton(GLFWwindow*, int button, int action, int) {
     if (g_lib.buttonCallback && !g_lib.scripted) g_lib.buttonCallback(button, action);
 }
 void OnScroll(GLFWwindow*, double, double yOffset) { g_lib.wheel += yOffset; }
+void OnKey(GLFWwindow*, int key, int, int action, int) {
+    if (action == GLFW_PRESS) g_lib.keys.Press(key);
+    else if (action == GLFW_RELEASE) g_lib.keys.Release(key);
+}
 void OnError(int, const char*) {}  // failures surface as return values
 
 }  // namespace
@@ -98,6 +126,7 @@ void Terminate() {
     g_lib.sizeCallback = nullptr;
     g_lib.buttonCallback = nullptr;
     g_lib.wheel = 0.0;
+    g_lib.keys.Clear();
     g_lib.framesSwapped = 0;
     g_lib.samples = 0;
     delete g_lib.scripted;
@@ -142,8 +171,8 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     g_lib.window = glfwCreateWindow(width, height, "", monitor, nullptr);
     if (!g_lib.window) return false;
     glfwMakeContextCurrent(g_lib.window);
-    // A key tapped and released between two polls still reads as pressed once.
-    glfwSetInputMode(g_lib.window, GLFW_STICKY_KEYS, GLFW_TRUE);
+    // Keys are tracked from their events, so that a tap between two polls still counts once.
+    glfwSetKeyCallback(g_lib.window, OnKey);
     glfwSetInputMode(g_lib.window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
     glfwSetScrollCallback(g_lib.window, OnScroll);
     glfwSetMouseButtonCallback(g_lib.window, OnButton);
@@ -217,12 +246,9 @@ double GetTime() {
 }
 
 int GetKey(int key) {
-    if (ScriptedInput* s = g_lib.scripted) {
-        if (s->keysDown.count(key)) return PRESS;
-        return s->keysSticky.erase(key) ? PRESS : RELEASE;
-    }
-    if (!g_lib.window || key < 0 || key > KEY_LAST) return RELEASE;
-    return glfwGetKey(g_lib.window, key) == GLFW_PRESS ? PRESS : RELEASE;
+    if (ScriptedInput* s = g_lib.scripted) return s->keys.Query(key) ? PRESS : RELEASE;
+    if (!g_lib.window) return RELEASE;
+    return g_lib.keys.Query(key) ? PRESS : RELEASE;
 }
 
 int GetMouseButton(int button) {

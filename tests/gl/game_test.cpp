@@ -1,0 +1,355 @@
+// The game object and its main loop, driven by scripted input on a real window.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "game/GameImpl.h"
+#include "game/InputManager.h"
+#include "game/MenuState.h"
+#include "game/Window.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
+#include "render/ShaderProgram.h"
+#include "support/TestSupport.h"
+
+using testsupport::FindLine;
+using testsupport::Lines;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+// A state that records what the loop hands it.
+class RecorderState : public CGameState {
+public:
+    explicit RecorderState(CGame* game) : CGameState(game) { Init(); }
+    void Init() override {}
+    void Enter() override { ++enters; }
+    void Update(double frameTime) override {
+        frameTimes.push_back(frameTime);
+        CInputManager* input = game->GetInputManager();
+        // Two callers asking for the same key in one frame: only the first gets the press.
+        enterHitsA.push_back(input->KeyHit(wl::KEY_ENTER));
+        enterHitsB.push_back(input->KeyHit(wl::KEY_ENTER));
+        spaceHits.push_back(input->KeyHit(wl::KEY_SPACE));
+        wheelDeltas.push_back(input->wheelDelta);
+        mouseDeltas.push_back(input->mouseDeltaX);
+        if (quitAtFrame == static_cast<int>(frameTimes.size()) - 1) game->Quit();
+    }
+    void Render() override {
+        ++renders;
+        game->GetRenderer()->objectsRendered += 11;
+        game->GetRenderer()->trianglesRendered += 22;
+    }
+
+    int enters = 0, renders = 0, quitAtFrame = -1;
+    std::vector<double> frameTimes;
+    std::vector<bool> enterHitsA, enterHitsB, spaceHits;
+    std::vector<int> wheelDeltas, mouseDeltas;
+};
+
+// Runs a scripted game in an empty folder (no content: the start-up reports what is missing
+// and goes on) and returns its standard output.
+class ScriptedGame : public ::testing::Test {
+protected:
+    void Start(const wl::InputScript& script) {
+        wl::UseInputScript(&script);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        initResult = game->Initialize();
+        startOut = testing::internal::GetCapturedStdout();
+        startErr = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(initResult, 0) << startOut << startErr;
+        recorder = std::make_unique<RecorderState>(game.get());
+    }
+    std::string RunRecorded() {
+        game->SetState(recorder.get());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        game->Run();
+        runErr = testing::internal::GetCapturedStderr();
+        return testing::internal::GetCapturedStdout();
+    }
+    void TearDown() override {
+        recorder.reset();
+        game.reset();
+    }
+
+    ScopedWorkDir dir;
+    std::unique_ptr<CGameImpl> game = std::make_unique<CGameImpl>();
+    std::unique_ptr<RecorderState> recorder;
+    int initResult = -99;
+    std::string startOut, startErr, runErr;
+};
+
+TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
+    wl::InputScript script;
+    script.frames = 3;
+    Start(script);
+    auto lines = Lines(startOut);
+    int window = FindLine(lines, "Window initialized");
+    int hud = FindLine(lines, "HUD initialized", window);
+    int renderer = FindLine(lines, "Renderer initialized", hud);
+    int shaders = FindLine(lines, "Loading shader 'textureshaderphong'", renderer);
+    int lastShader = FindLine(lines, "Loading shader 'transformshader'", shaders);
+    int textures = FindLine(lines, "LOADING texture 'brickwall.jpg'", lastShader);
+    int sky = FindLine(lines, "LOADING cubemap 'sky.jpg'", textures);
+    int star = FindLine(lines, "LOADING texture 'star.png'", sky);
+    int init = FindLine(lines, "Game init in ", star);
+    int menu = FindLine(lines, "Changing to menu...", init);
+    EXPECT_TRUE(window == 0 && hud > 0 && renderer > hud && shaders > renderer && lastShader > shaders &&
+                textures > lastShader && sky > textures && star > sky && init > star && menu == init + 1)
+        << startOut;
+    // No content in this folder: every item is reported on standard error, and start-up went on.
+    EXPECT_NE(startErr.find("Vertex shader file 'shaders/orthoshader.vert' not found!"), std::string::npos);
+    EXPECT_NE(startErr.find("ERROR: Texture map file 'menustart_169.jpg' could not be loaded!"), std::string::npos);
+    EXPECT_NE(startErr.find("WARNING: CubeMap 'sky.jpg' not preloaded!"), std::string::npos);
+    EXPECT_NE(dynamic_cast<CMenuState*>(game->GetCurrentState()), nullptr);
+    EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());
+}
+
+TEST_F(ScriptedGame, KeyHitOncePerPressSharedByCallersAndTapsCount) {
+    wl::InputScript script;
+    script.frameTime = 0.01;
+    script.frames = 12;
+    script.Add(wl::InputEvent::KeyDown, 2, wl::KEY_ENTER)
+        .Add(wl::InputEvent::KeyUp, 6, wl::KEY_ENTER)
+        .Add(wl::InputEvent::KeyDown, 7, wl::KEY_ENTER)   // pressed again: a new hit
+        .Add(wl::InputEvent::KeyUp, 9, wl::KEY_ENTER)
+        .Tap(11, 'Q')                                    // nobody asks for Q: no effect
+        .Tap(4, wl::KEY_SPACE)                           // down and up inside one frame
+        .Add(wl::InputEvent::WheelBy, 5, 3)
+        .Add(wl::InputEvent::CursorTo, 8, 40, 10);
+    Start(script);
+    RunRecorded();
+    const std::vector<bool> enterA = {false, false, true, false, false, false, false, true, false, false, false, false};
+    EXPECT_EQ(recorder->enterHitsA, enterA);
+    EXPECT_EQ(recorder->enterHitsB, std::vector<bool>(12, false));
+    std::vector<bool> space(12, false);
+    space[4] = true;
+    EXPECT_EQ(recorder->spaceHits, space);
+    // Events of frame N arrive in the swap before it; the deltas are taken right after.
+    EXPECT_EQ(recorder->wheelDeltas[4], 0);
+    EXPECT_EQ(recorder->wheelDeltas[5], 3);
+    EXPECT_EQ(recorder->wheelDeltas[6], 0);
+    EXPECT_EQ(recorder->mouseDeltas[8], 40);
+    EXPECT_EQ(recorder->mouseDeltas[9], 0);
+}
+
+TEST_F(ScriptedGame, ReleaseIsOnlySeenAfterTheEndOfFrameUpdate) {
+    wl::InputScript script;
+    script.frames = 6;
+    script.Add(wl::InputEvent::KeyDown, 1, wl::KEY_ENTER).Add(wl::InputEvent::KeyUp, 2, wl::KEY_ENTER)
+        .Add(wl::InputEvent::KeyDown, 3, wl::KEY_ENTER);
+    Start(script);
+    CInputManager* input = game->GetInputManager();
+    for (int frame = 0; frame < 4; ++frame) {
+        if (frame == 1) {
+            EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));
+            EXPECT_FALSE(input->KeyHit(wl::KEY_ENTER));
+        }
+        if (frame == 2) {
+            EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 0u);  // the Update after the release forgot it
+            EXPECT_FALSE(input->KeyHit(wl::KEY_ENTER));
+        }
+        if (frame == 3) EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));  // a new press
+        wl::SwapBuffers();
+        if (frame == 1) EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 1u);  // released, but until Update
+        input->Update();
+    }
+}
+
+TEST_F(ScriptedGame, FrameTimesAndStatisticsReports) {
+    wl::InputScript script;
+    script.frameTime = 0.5;
+    script.startTime = 0.25;
+    script.frames = 26;
+    script.Tap(22, wl::KEY_F2);
+    Start(script);
+    std::cout << std::hex;  // the sound start-up leaves the stream like this
+    std::string out = RunRecorded();
+    std::cout << std::dec;
+    ASSERT_EQ(recorder->frameTimes.size(), 26u);
+    EXPECT_EQ(recorder->frameTimes[0], 0.0);
+    EXPECT_DOUBLE_EQ(recorder->frameTimes[1], 0.5);
+    EXPECT_DOUBLE_EQ(recorder->frameTimes[25], 0.5);
+    auto lines = Lines(out);
+    EXPECT_EQ(lines[0], "Starting game loop");
+    EXPECT_EQ(lines[2], "*** Press F1 for a listing of debug commands ***");
+    EXPECT_EQ(lines[3], std::string(48, '*'));
+    std::vector<std::string> reports;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find("fps/") != std::string::npos) {
+            reports.push_back(lines[i]);
+            EXPECT_EQ(lines[i + 1], "11 objects with 22 Tris rendered last frame");
+        }
+    // First window: 11 frames over 5.25 s (timer 0 to 5.25); then 11 frames over 5.5 s; then,
+    // with F2 on from frame 22, 3 frames over 1.5 s and again 3 frames over 1.5 s.
+    ASSERT_EQ(reports.size(), 3u) << out;
+    EXPECT_EQ(reports[0], "2.09524fps/477.273ms (over 5.25 secs)");
+    EXPECT_EQ(reports[1], "2fps/500ms (over 5.5 secs)");
+    EXPECT_EQ(reports[2], "2fps/500ms (over 1.5 secs)");
+    EXPECT_NE(FindLine(lines, "FPS each frame: enabled"), -1);
+}
+
+TEST_F(ScriptedGame, EscEndsTheLoopAtTheEndOfThatFrame) {
+    wl::InputScript script;
+    script.frames = 100;
+    script.Key(5, wl::KEY_ESC);  // arrives in the swap that ends frame 4
+    Start(script);
+    RunRecorded();
+    EXPECT_EQ(recorder->frameTimes.size(), 5u);
+    EXPECT_EQ(recorder->renders, 5);
+    EXPECT_FALSE(game->IsRunning());
+}
+
+TEST_F(ScriptedGame, QuitAndWindowCloseEndTheLoop) {
+    wl::InputScript script;
+    script.frames = 7;  // the window closes after seven frames
+    Start(script);
+    recorder->quitAtFrame = 50;
+    RunRecorded();
+    EXPECT_EQ(recorder->frameTimes.size(), 7u);
+
+    recorder->frameTimes.clear();
+    recorder->quitAtFrame = 0;
+    // The window is closed now, so even a fresh loop stops after the frame in which Quit fell.
+    RunRecorded();
+    EXPECT_EQ(recorder->frameTimes.size(), 1u);
+}
+
+TEST_F(ScriptedGame, StatesAreCachedAndBadIdsKeepTheCurrentState) {
+    wl::InputScript script;
+    Start(script);
+    CGameState* menu = game->GetState(STATE_MENU);
+    EXPECT_EQ(game->GetState(STATE_MENU), menu);
+    game->SetState(recorder.get());
+    EXPECT_EQ(recorder->enters, 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(game->ChangeState(7), nullptr);
+    EXPECT_EQ(game->GetState(-1), nullptr);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(game->GetCurrentState(), recorder.get());
+    EXPECT_NE(err.find("ERROR: INVALID GAME STATE: 7\n"), std::string::npos);
+    EXPECT_NE(err.find("ERROR: INVALID GAME STATE: -1\n"), std::string::npos);
+    EXPECT_EQ(game->ChangeState(STATE_MENU), menu);
+    EXPECT_EQ(game->GetCurrentState(), menu);
+}
+
+TEST_F(ScriptedGame, MenuSelectionFlipsOncePerFrameAndEnterOnQuitEndsTheGame) {
+    wl::InputScript script;
+    script.frames = 50;
+    script.Key(2, wl::KEY_DOWN);
+    script.Key(5, wl::KEY_UP).Key(5, wl::KEY_DOWN);  // both in one frame: one flip
+    Start(script);
+    auto* menu = dynamic_cast<CMenuState*>(game->GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->PictureName(), "menustart" + game->GetWindow()->GetAspectSuffix() + ".jpg");
+    std::vector<bool> startSelected;
+    testing::internal::CaptureStderr();
+    for (int frame = 0; frame < 12; ++frame) {
+        menu->Update(0.0);
+        startSelected.push_back(menu->IsStartSelected());
+        wl::SwapBuffers();
+        game->GetInputManager()->Update();
+    }
+    testing::internal::GetCapturedStderr();
+    // DOWN at 2; UP and DOWN at 5 flip once (DOWN, never asked for in frame 5, counts in frame 6).
+    const std::vector<bool> expected = {true, true, false, false, false, true, false, false, false, false, false, false};
+    EXPECT_EQ(startSelected, expected);
+    EXPECT_EQ(menu->PictureName(), "menuend" + game->GetWindow()->GetAspectSuffix() + ".jpg");
+}
+
+TEST_F(ScriptedGame, EnterOnQuitEndsTheGameAfterThatFrame) {
+    wl::InputScript script;
+    script.frames = 50;
+    script.Key(2, wl::KEY_DOWN).Key(5, wl::KEY_ENTER);
+    Start(script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    game->Run();
+    testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(dynamic_cast<CMenuState*>(game->GetCurrentState())->IsStartSelected());
+    EXPECT_EQ(wl::FramesSwapped(), 6);  // frames 0 to 5
+}
+
+TEST_F(ScriptedGame, GlobalDebugKeys) {
+    wl::InputScript script;
+    script.frames = 40;
+    for (int f : {1, 3, 5}) script.Key(f, wl::KEY_F5);
+    for (int f : {7, 9}) script.Key(f, wl::KEY_F4);
+    for (int f : {11, 13, 15, 17, 19}) script.Key(f, wl::KEY_F11);
+    script.Key(21, wl::KEY_F3).Key(23, wl::KEY_F6).Key(25, wl::KEY_F1);
+    Start(script);
+    std::string out = RunRecorded();
+    auto lines = Lines(out);
+    int at = FindLine(lines, "Now using NO MipMapping");
+    at = FindLine(lines, "Now using NEAREST MipMapping", at);
+    at = FindLine(lines, "Now using LINEAR MipMapping", at);
+    at = FindLine(lines, "Now using NEAREST texture filtering", at);
+    at = FindLine(lines, "Now using LINEAR texture filtering", at);
+    CRenderer* renderer = game->GetRenderer();
+    if (renderer->maxAnisotropy >= 16.0f) {
+        for (const char* value : {"2", "4", "8", "16", "1"})
+            at = FindLine(lines, std::string("Now using ") + value + "x anisotropic filtering", at);
+    }
+    at = FindLine(lines, "Wireframe drawing enabled", at);
+    at = FindLine(lines, "VBOs disabled", at);
+    at = FindLine(lines, "Some game commands:", at);
+    EXPECT_NE(at, -1) << out;
+    EXPECT_EQ(lines[at + 18], "P - Single-Step physics (when physics disabled)");
+    EXPECT_TRUE(game->IsWireframe());
+    EXPECT_FALSE(renderer->useVBOs);
+    GLint mode[2];
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+}
+
+TEST_F(ScriptedGame, ShaderReloadLeavesTheOtherFourProgramsAlone) {
+    const char* names[] = {"textureshaderphong", "textureshaderphongproj", "simpleshader", "textureshader",
+                           "sunshader", "bumpshaderphong", "bumpshaderphongproj", "cubeshader",
+                           "orthoshader", "transformshader"};
+    for (const char* name : names) {
+        dir.Write(std::string("shaders/") + name + ".vert",
+                  "#version 330\nin vec3 in_Vertex;\nvoid main() { gl_Position = vec4(in_Vertex, 1.0); }\n");
+        dir.Write(std::string("shaders/") + name + ".frag",
+                  "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n");
+    }
+    wl::InputScript script;
+    script.frames = 4;
+    script.Key(1, wl::KEY_HOME);
+    Start(script);
+    for (const char* name : names) dir.Write(std::string("shaders/") + name + ".frag", "broken");
+    std::string out = RunRecorded();
+    EXPECT_NE(FindLine(Lines(out), "Shader reload in "), -1);
+    EXPECT_FALSE(game->GetTextureShader()->loaded);
+    EXPECT_FALSE(game->GetTextureShaderPhong()->loaded);
+    EXPECT_FALSE(game->GetBumpShaderPhong()->loaded);
+    EXPECT_FALSE(game->GetSunShader()->loaded);
+    EXPECT_FALSE(game->GetCubeShader()->loaded);
+    EXPECT_FALSE(game->GetSimpleShader()->loaded);
+    EXPECT_TRUE(game->GetOrthoShader()->loaded);
+    EXPECT_TRUE(game->GetTransformShader()->loaded);
+    EXPECT_TRUE(game->GetTextureShaderPhongProj()->loaded);
+    EXPECT_TRUE(game->GetBumpShaderPhongProj()->loaded);
+}
+
+TEST(GameWithoutDisplay, WindowFailureStopsStartUpAndTearsDownSafely) {
+    const char* display = std::getenv("DISPLAY");
+    std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    testing::internal::CaptureStdout();
+    int result = 0;
+    {
+        CGameImpl game;
+        result = game.Initialize();
+        EXPECT_EQ(game.GetCurrentState(), nullptr);
+    }  // destroyed without a GL context: must not touch GL
+    std::string out = testing::internal::GetCapturedStdout();
+    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(out, "Window system threw an error.\n");
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// Loading, failing and reloading shader programs against real GL.
+#include <gtest/gtest.h>
+
+#include "render/ShaderProgram.h"
+#include "support/TestSupport.h"
+
+using testsupport::FindLine;
+using testsupport::Lines;
+using testsupport::ScopedGLContext;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+const char* kVertex = "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMatrix;\n"
+                      "void main() { gl_Position = uni_ProjMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kFragment = "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n";
+const char* kBrokenFragment = "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0) }\n";
+
+struct Captured {
+    std::string out, err;
+};
+
+template <typename F>
+Captured Capture(F&& f) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    f();
+    Captured c;
+    c.err = testing::internal::GetCapturedStderr();
+    c.out = testing::internal::GetCapturedStdout();
+    return c;
+}
+
+class ShaderPrograms : public ::testing::Test {
+protected:
+    ScopedWorkDir dir;
+    ScopedGLContext gl;
+};
+
+TEST_F(ShaderPrograms, VertexOnlyProgramLoads) {
+    ASSERT_TRUE(gl.ok);
+    dir.Write("shaders/depthonly.vert", kVertex);
+    CShaderProgram program("depthonly");
+    Captured c = Capture([&] { program.Load(); });
+    EXPECT_EQ(c.err, "");
+    EXPECT_EQ(c.out,
+              "Loading shader 'depthonly'\n"
+              "Fragment shader file 'shaders/depthonly.frag' not found!\n"
+              "ASSUMING this is a VERTEX-ONLY shader!\n"
+              "Compiling shader depthonly\n"
+              "Linking program\n"
+              "Shader 'depthonly' successfully loaded!\n");
+    EXPECT_TRUE(program.loaded);
+    EXPECT_TRUE(program.vertexOnly);
+    EXPECT_EQ(program.fragmentShader, 0u);
+    EXPECT_TRUE(program.Use());
+}
+
+TEST_F(ShaderPrograms, MissingVertexFileLeavesTheProgramUnloaded) {
+    ASSERT_TRUE(gl.ok);
+    CShaderProgram program("nothing");
+    Captured c = Capture([&] {
+        program.Load();
+        EXPECT_FALSE(program.Use());
+    });
+    EXPECT_EQ(c.err,
+              "Vertex shader file 'shaders/nothing.vert' not found!\n"
+              "Cannot use shader 'nothing' in it's current state!\n");
+    EXPECT_EQ(program.program, 0u);
+}
+
+TEST_F(ShaderPrograms, FragmentSyntaxErrorThenFixAndReloadKeepsTheProgramId) {
+    ASSERT_TRUE(gl.ok);
+    dir.Write("shaders/lit.vert", kVertex);
+    dir.Write("shaders/lit.frag", kFragment);
+    CShaderProgram program("lit");
+    program.Load();
+    ASSERT_TRUE(program.loaded);
+    const GLuint id = program.program;
+
+    dir.Write("shaders/lit.frag", kBrokenFragment);
+    Captured broken = Capture([&] {
+        program.Load();
+        EXPECT_FALSE(program.Use());
+        EXPECT_FALSE(program.Use());
+    });
+    EXPECT_FALSE(program.loaded);
+    auto out = Lines(broken.out);
+    EXPECT_EQ(std::count(out.begin(), out.end(), "Compiling shader lit"), 2);
+    EXPECT_EQ(FindLine(out, "Linking program"), -1);
+    auto err = Lines(broken.err);
+    ASSERT_GE(err.size(), 4u) << broken.err;
+    EXPECT_EQ(err[0], "Compilation of type 35632 shader failed.");
+    EXPECT_FALSE(err[1].empty());  // the driver's log
+    EXPECT_EQ(std::count(err.begin(), err.end(), "Cannot use shader 'lit' in it's current state!"), 2);
+    EXPECT_EQ(program.fragmentShader, 0u);
+
+    dir.Write("shaders/lit.frag", kFragment);
+    Captured fixed = Capture([&] { program.Load(); });
+    EXPECT_EQ(fixed.err, "");
+    EXPECT_TRUE(program.loaded);
+    EXPECT_NE(program.fragmentShader, 0u);
+    EXPECT_EQ(program.program, id);
+    EXPECT_TRUE(program.Use());
+}
+
+TEST_F(ShaderPrograms, LinkFailureIsReportedAndTheProgramDeleted) {
+    ASSERT_TRUE(gl.ok);
+    // The fragment stage calls a function that no stage defines: it compiles, but cannot link.
+    dir.Write("shaders/mismatch.vert", kVertex);
+    dir.Write("shaders/mismatch.frag",
+              "#version 330\nout vec4 frag_Color;\nvec4 Shade();\nvoid main() { frag_Color = Shade(); }\n");
+    CShaderProgram program("mismatch");
+    Captured c = Capture([&] { program.Load(); });
+    EXPECT_NE(c.err.find("Program linking failed."), std::string::npos) << c.err;
+    EXPECT_FALSE(program.loaded);
+    EXPECT_EQ(program.program, 0u);
+}
+
+TEST_F(ShaderPrograms, VertexCompileFailureThenReloadCreatesAFreshShader) {
+    ASSERT_TRUE(gl.ok);
+    dir.Write("shaders/v.vert", "#version 330\nvoid main() { gl_Position = vec4(1.0) }\n");
+    dir.Write("shaders/v.frag", kFragment);
+    CShaderProgram program("v");
+    Captured c = Capture([&] { program.Load(); });
+    EXPECT_EQ(Lines(c.err).at(0), "Compilation of type 35633 shader failed.");
+    EXPECT_EQ(program.vertexShader, 0u);
+    dir.Write("shaders/v.vert", kVertex);
+    Capture([&] { program.Load(); });
+    EXPECT_TRUE(program.loaded);
+    EXPECT_NE(program.vertexShader, 0u);
+}
+
+}  // namespace

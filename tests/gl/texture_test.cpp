@@ -1,0 +1,247 @@
+// Decoding images, cube maps, uploads and screenshots against DevIL and real GL.
+#include <gtest/gtest.h>
+
+#include <IL/il.h>
+
+#include <regex>
+
+#include "render/Renderer.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "support/TestSupport.h"
+
+using testsupport::ScopedGLContext;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+// An 8x16 JPEG: the top half red, the bottom half blue.
+const unsigned char kRedOverBlueJpeg[] = {
+#include "red_over_blue_jpg.inc"
+};
+
+// Top rows red, bottom rows blue, with a distinct bottom-left pixel.
+std::vector<unsigned char> RedOverBlue(int width, int height, int channels) {
+    std::vector<unsigned char> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            unsigned char rgba[4] = {200, 10, 10, 255};
+            if (y >= height / 2) { rgba[0] = 10; rgba[2] = 200; }
+            if (y == height - 1 && x == 0) { rgba[0] = 0; rgba[1] = 255; rgba[2] = 0; rgba[3] = 128; }
+            if (channels == 1) pixels.push_back(y >= height / 2 ? 40 : 220);
+            else pixels.insert(pixels.end(), rgba, rgba + channels);
+        }
+    return pixels;
+}
+
+class Textures : public ::testing::Test {
+protected:
+    ScopedWorkDir dir;
+    CTextureManager manager;  // brings the image library up as the game does
+};
+
+TEST_F(Textures, PngTgaAndJpgDecodeBottomRowFirst) {
+    dir.Write("resources/textures/a.png", testsupport::EncodePng(5, 4, 3, RedOverBlue(5, 4, 3)));
+    dir.Write("resources/textures/b.tga", testsupport::EncodeTga(5, 4, 3, RedOverBlue(5, 4, 3)));
+    for (const char* name : {"a.png", "b.tga"}) {
+        std::unique_ptr<CTexture> t(LoadImageFile(name));
+        ASSERT_TRUE(t) << name;
+        EXPECT_EQ(t->width, 5);
+        EXPECT_EQ(t->height, 4);
+        EXPECT_EQ(t->format, static_cast<uint32_t>(GL_RGB));
+        EXPECT_EQ(t->glId, 0u);
+        // First stored row is the bottom (blue) row, with the green marker at its start.
+        EXPECT_EQ(t->pixels[0], 0) << name;
+        EXPECT_EQ(t->pixels[1], 255) << name;
+        EXPECT_EQ(t->pixels[3 + 2], 200) << name;  // second pixel, blue channel
+        const unsigned char* top = t->pixels + 3 * 5 * 3;
+        EXPECT_EQ(top[0], 200) << name;
+        EXPECT_EQ(top[2], 10) << name;
+    }
+    dir.Write("resources/textures/c.jpg",
+              std::string(reinterpret_cast<const char*>(kRedOverBlueJpeg), sizeof(kRedOverBlueJpeg)));
+    std::unique_ptr<CTexture> jpg(LoadImageFile("c.jpg"));
+    ASSERT_TRUE(jpg);
+    EXPECT_EQ(jpg->width, 8);
+    EXPECT_EQ(jpg->height, 16);
+    EXPECT_GT(jpg->pixels[2], 150);  // bottom row blue
+    EXPECT_LT(jpg->pixels[0], 80);
+    const unsigned char* top = jpg->pixels + 15 * 8 * 3;
+    EXPECT_GT(top[0], 150);  // top row red
+    EXPECT_LT(top[2], 80);
+}
+
+TEST_F(Textures, OneThreeAndFourBytesPerPixelPickTheirFormats) {
+    dir.Write("resources/textures/grey.png", testsupport::EncodePng(4, 2, 1, RedOverBlue(4, 2, 1)));
+    dir.Write("resources/textures/alpha.tga", testsupport::EncodeTga(4, 2, 4, RedOverBlue(4, 2, 4)));
+    std::unique_ptr<CTexture> grey(LoadImageFile("grey.png"));
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->format, static_cast<uint32_t>(GL_LUMINANCE));
+    EXPECT_EQ(grey->pixels[0], 40);
+    EXPECT_EQ(grey->pixels[4], 220);
+    std::unique_ptr<CTexture> alpha(LoadImageFile("alpha.tga"));
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(alpha->format, static_cast<uint32_t>(GL_RGBA));
+    EXPECT_EQ(alpha->pixels[3], 128);  // the marker's alpha, bottom-left
+    EXPECT_EQ(alpha->pixels[7], 255);
+}
+
+TEST_F(Textures, MissingFilesAreReportedAndGiveNull) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(manager.LoadTexture("nothere.png"));
+    CTexture* texture = manager.GetTexture("nothere.png");
+    std::string err = testing::internal::GetCapturedStderr();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_NE(out.find("LOADING texture 'nothere.png'"), std::string::npos);
+    EXPECT_NE(err.find("Loading image failed. Invalid filename.\nERROR: Texture map file 'nothere.png' could not be loaded!"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("WARNING: Texture map 'nothere.png' not preloaded!"), std::string::npos);
+}
+
+TEST_F(Textures, GetTextureWarnsOnceThenSharesTheRecord) {
+    dir.Write("resources/textures/a.png", testsupport::EncodePng(2, 2, 3, RedOverBlue(2, 2, 3)));
+    testing::internal::CaptureStderr();
+    CTexture* first = manager.GetTexture("a.png");
+    CTexture* second = manager.GetTexture("a.png");
+    std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(testsupport::Lines(err).size(), 1u) << err;
+    EXPECT_NE(err.find("WARNING: Texture map 'a.png' not preloaded!"), std::string::npos);
+    std::vector<CTexture*> all;
+    manager.GetAllTextures(all);
+    EXPECT_EQ(all.size(), 1u);
+}
+
+TEST_F(Textures, CubeMapLoadsSixNumberedFaces) {
+    for (int k = 1; k <= 6; ++k) {
+        std::vector<unsigned char> face(4 * 4 * 3, static_cast<unsigned char>(k * 40));
+        dir.Write("resources/textures/sky" + std::to_string(k) + ".png", testsupport::EncodePng(4, 4, 3, face));
+    }
+    testing::internal::CaptureStderr();
+    CCubeMap* cube = manager.GetCubeMap("sky.png");
+    std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(cube, nullptr);
+    EXPECT_NE(err.find("WARNING: CubeMap 'sky.png' not preloaded!"), std::string::npos);
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_EQ(cube->faces[k].width, 4);
+        EXPECT_EQ(cube->faces[k].pixels[0], (k + 1) * 40) << "face " << k + 1;
+    }
+    EXPECT_EQ(manager.GetCubeMap("sky.png"), cube);
+}
+
+TEST_F(Textures, CubeMapRefusesMissingFacesFourByteFacesAndNamesWithoutDot) {
+    for (int k = 1; k <= 6; ++k) {
+        const int channels = k == 4 ? 4 : 3;
+        std::vector<unsigned char> face(2 * 2 * channels, 90);
+        dir.Write("resources/textures/bad" + std::to_string(k) + ".png", testsupport::EncodePng(2, 2, channels, face));
+    }
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(manager.LoadCubeMap("bad.png"));
+    EXPECT_FALSE(manager.LoadCubeMap("sky"));
+    EXPECT_FALSE(manager.LoadCubeMap("gone.png"));
+    std::string err = testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(err.find("Loading image failed. Must be 24 bits/pixels.\nERROR: CubeMap 'bad.png' could not be loaded!"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("Loading image failed. Invalid filename. File Extension missing.\nERROR: CubeMap 'sky' could not be loaded!"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("Loading image failed. Invalid filename.\nERROR: CubeMap 'gone.png'"), std::string::npos);
+    std::vector<CCubeMap*> cubes;
+    manager.GetAllCubeMaps(cubes);
+    EXPECT_TRUE(cubes.empty());
+}
+
+TEST_F(Textures, UploadFiltersAndUpdateOnlyTouchUploadedTextures) {
+    ScopedGLContext gl;
+    ASSERT_TRUE(gl.ok);
+    dir.Write("resources/textures/a.png", testsupport::EncodePng(3, 3, 3, RedOverBlue(3, 3, 3)));
+    dir.Write("resources/textures/b.png", testsupport::EncodePng(3, 3, 3, RedOverBlue(3, 3, 3)));
+    ASSERT_TRUE(manager.LoadTexture("a.png"));
+    ASSERT_TRUE(manager.LoadTexture("b.png"));
+    CRenderer renderer;
+    CTexture* a = manager.GetTexture("a.png");
+    UploadTexture(a, renderer);
+    ASSERT_NE(a->glId, 0u);
+
+    auto filters = [](GLuint id) {
+        GLint mag = 0, min = 0;
+        glBindTexture(GL_TEXTURE_2D, id);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return std::pair<GLint, GLint>(mag, min);
+    };
+    EXPECT_EQ(filters(a->glId), (std::pair<GLint, GLint>(GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR)));
+
+    // Read back the 3x3 upload: odd rows must not be skewed by row alignment.
+    std::vector<unsigned char> back(3 * 3 * 3);
+    glBindTexture(GL_TEXTURE_2D, a->glId);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
+    EXPECT_EQ(std::vector<unsigned char>(a->pixels, a->pixels + back.size()), back);
+
+    const struct { int filter, mip; GLint mag, min; } table[] = {
+        {0, 0, GL_NEAREST, GL_NEAREST}, {0, 1, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
+        {0, 2, GL_NEAREST, GL_NEAREST_MIPMAP_LINEAR}, {1, 0, GL_LINEAR, GL_LINEAR},
+        {1, 1, GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST}, {7, 9, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
+    };
+    for (const auto& row : table) {
+        renderer.textureFilter = row.filter;
+        renderer.mipmapMode = row.mip;
+        glBindTexture(GL_TEXTURE_2D, a->glId);
+        ApplyTextureFilter(GL_TEXTURE_2D, renderer);
+        EXPECT_EQ(filters(a->glId), (std::pair<GLint, GLint>(row.mag, row.min))) << row.filter << "/" << row.mip;
+    }
+    EXPECT_EQ(manager.GetTexture("b.png")->glId, 0u);
+
+    manager.ReleaseGLTextures();
+    EXPECT_EQ(a->glId, 0u);
+}
+
+TEST_F(Textures, ScreenshotSavesTheViewportAtAnOddWidth) {
+    ScopedGLContext gl;
+    ASSERT_TRUE(gl.ok);
+    const int width = 301, height = 77;  // odd width: rows are not 4-byte multiples
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 100, 20);  // bottom-left block green
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(width - 1, height - 1, 1, 1);  // top-right pixel blue
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glFinish();
+
+    testing::internal::CaptureStdout();
+    std::string name = SaveScreenshot();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(screen-\d{14}\.png)"))) << name;
+    EXPECT_EQ(out, "Screenshot '" + name + "' saved in game dir!\n");
+
+    ILuint image;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ASSERT_TRUE(ilLoadImage(name.c_str()));
+    ASSERT_EQ(ilGetInteger(IL_IMAGE_WIDTH), width);
+    ASSERT_EQ(ilGetInteger(IL_IMAGE_HEIGHT), height);
+    std::vector<unsigned char> pixels(width * height * 3);
+    ilCopyPixels(0, 0, 0, width, height, 1, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
+    ilDeleteImages(1, &image);
+    auto at = [&](int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 3]; };  // y from the bottom
+    EXPECT_EQ(at(0, 0)[1], 255);
+    EXPECT_EQ(at(99, 19)[1], 255);
+    EXPECT_EQ(at(100, 19)[0], 255);
+    EXPECT_EQ(at(width - 1, height - 1)[2], 255);
+    EXPECT_EQ(at(width - 2, height - 1)[0], 255);
+    EXPECT_EQ(at(width / 2, height / 2)[0], 255);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// The real full-screen window on a 1024x768 (4:3) screen.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "game/Window.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+
+namespace {
+
+TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
+    wl::InputScript script;
+    script.frames = 10;
+    script.Add(wl::InputEvent::ButtonDown, 2, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::ButtonUp, 3, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_RIGHT);
+    wl::UseInputScript(&script);
+    CWindow window;
+    CWindow::instance = &window;
+    EXPECT_EQ(window.GetAspectSuffix(), "_169");  // until opened
+    ASSERT_EQ(window.Open(), 0);
+    EXPECT_TRUE(window.fullscreen);
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 768);
+    EXPECT_EQ(window.GetAspectSuffix(), "_43");
+    // The size callback ran while it was installed: the matrices fit the window already.
+    const double t = std::tan(0.39269909262657166);
+    EXPECT_NEAR(window.perspectiveMatrix.m[0], 1.0 / (t * 4.0 / 3.0), 1e-5);
+    EXPECT_NEAR(window.perspectiveMatrix.m[5], 1.0 / t, 1e-5);
+    EXPECT_FLOAT_EQ(window.perspectiveMatrix.m[10], -1.0010005f);
+    EXPECT_FLOAT_EQ(window.perspectiveMatrix.m[14], -0.20010005f);
+    EXPECT_EQ(window.orthoMatrix.m[10], -1.0f);
+    EXPECT_EQ(window.orthoMatrix.m[0], 1.0f);
+
+    // The first click locks the mouse and says so once; later clicks say nothing.
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < 8; ++frame) wl::SwapBuffers();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Mouse locked, press ESC to unlock\n");
+    EXPECT_TRUE(window.mouseLocked);
+    EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 1);
+    wl::SwapBuffers();
+    wl::SwapBuffers();
+    EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 0);  // the script ended: the window reads closed
+}
+
+}  // namespace

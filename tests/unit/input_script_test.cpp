@@ -1,0 +1,70 @@
+// Reading input scripts and naming keys.
+#include <gtest/gtest.h>
+
+#include "game/Window.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+
+namespace {
+
+TEST(InputScript, ParsesSettingsAndEvents) {
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript("frametime 0.02  # fifty frames a second\n"
+                                     "frames 120\n"
+                                     "starttime 0.5\n"
+                                     "\n"
+                                     "3 key ENTER\n"
+                                     "4 tap f2\n"
+                                     "5 keydown W\n"
+                                     "9 keyup W\n"
+                                     "10 cursor 100 -20\n"
+                                     "11 wheel -2\n"
+                                     "12 buttondown 0\n",
+                                     &script, &error))
+        << error;
+    EXPECT_DOUBLE_EQ(script.frameTime, 0.02);
+    EXPECT_DOUBLE_EQ(script.startTime, 0.5);
+    EXPECT_EQ(script.frames, 120);
+    ASSERT_EQ(script.events.size(), 9u);
+    // "key" presses in one frame and releases in the next; "tap" does both in one frame.
+    EXPECT_EQ(script.events[0].type, wl::InputEvent::KeyDown);
+    EXPECT_EQ(script.events[0].a, wl::KEY_ENTER);
+    EXPECT_EQ(script.events[1].type, wl::InputEvent::KeyUp);
+    EXPECT_EQ(script.events[1].frame, 4);
+    EXPECT_EQ(script.events[2].a, wl::KEY_F2);
+    EXPECT_EQ(script.events[3].frame, 4);
+    EXPECT_EQ(script.events[4].a, 'W');
+    EXPECT_EQ(script.events[6].b, -20);
+    EXPECT_EQ(script.events[7].type, wl::InputEvent::WheelBy);
+}
+
+TEST(InputScript, RejectsBadLinesWithTheLineNumber) {
+    wl::InputScript script;
+    std::string error;
+    EXPECT_FALSE(wl::ParseInputScript("frames 10\n2 key NOSUCHKEY\n", &script, &error));
+    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    EXPECT_FALSE(wl::ParseInputScript("frames 0\n", &script, &error));
+    EXPECT_FALSE(wl::ParseInputScript("-1 key W\n", &script, &error));
+    EXPECT_FALSE(wl::ParseInputScript("3 cursor 10\n", &script, &error));
+    EXPECT_FALSE(wl::ParseInputScript("3 jump\n", &script, &error));
+}
+
+TEST(InputScript, KeyNames) {
+    EXPECT_EQ(wl::KeyCodeFromName("esc"), wl::KEY_ESC);
+    EXPECT_EQ(wl::KeyCodeFromName("KP_4"), wl::KEY_KP_4);
+    EXPECT_EQ(wl::KeyCodeFromName("F12"), wl::KEY_F12);
+    EXPECT_EQ(wl::KeyCodeFromName("a"), 'A');
+    EXPECT_EQ(wl::KeyCodeFromName("PAGEUP"), wl::KEY_PAGEUP);
+    EXPECT_EQ(wl::KeyCodeFromName("F13"), -1);
+    EXPECT_EQ(wl::KeyCodeFromName(""), -1);
+}
+
+TEST(AspectSuffix, OnlyExactFourThirdsIsFourThirds) {
+    for (auto size : {std::pair{1024, 768}, {800, 600}, {1600, 1200}})
+        EXPECT_EQ(AspectSuffixFor(size.first, size.second), "_43") << size.first << "x" << size.second;
+    for (auto size : {std::pair{1280, 1024}, {1680, 1050}, {1920, 1080}, {640, 481}})
+        EXPECT_EQ(AspectSuffixFor(size.first, size.second), "_169") << size.first << "x" << size.second;
+}
+
+}  // namespace
