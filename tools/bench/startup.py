@@ -1,0 +1,61 @@
+#!/usr/bin/python3
+"""Start-up benchmark: runs the real game binary five times under one Xvfb screen and reports
+the median of its own "Game init in" figure and of the wall time from process start to the
+"Changing to menu..." line. Each run is ended with ESC, as a player would.
+
+Usage (from the repository root, after scripts/setup.sh):
+    xvfb-run -a -s "-screen 0 1920x1080x24" tools/bench/startup.py [--runs N] [--binary build/tavo]
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+
+def one_run(binary):
+    start = time.monotonic()
+    game = subprocess.Popen([binary], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+    init_secs = None
+    to_menu = None
+    for line in game.stdout:
+        if line.startswith("Game init in "):
+            init_secs = float(line.split()[3])
+        if line.strip() == "Changing to menu...":
+            to_menu = time.monotonic() - start
+        if line.strip() == "Starting game loop":
+            break
+    time.sleep(0.5)
+    subprocess.run(["xdotool", "keydown", "Escape"], check=False)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "keyup", "Escape"], check=False)
+    try:
+        game.communicate(timeout=30)
+    except subprocess.TimeoutExpired:
+        game.kill()
+        game.communicate()
+    if init_secs is None or to_menu is None:
+        raise RuntimeError("the game did not reach its menu (exit status %s)" % game.returncode)
+    return init_secs, to_menu
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--binary", default="build/tavo")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        sys.exit("No DISPLAY: run this under xvfb-run (see the usage above).")
+    inits, menus = [], []
+    for i in range(args.runs):
+        init_secs, to_menu = one_run(args.binary)
+        inits.append(init_secs)
+        menus.append(to_menu)
+        print("run %d: Game init in %.3f s, process start to menu %.3f s" % (i + 1, init_secs, to_menu))
+    print("median over %d runs: Game init in %.3f s, process start to menu %.3f s"
+          % (args.runs, statistics.median(inits), statistics.median(menus)))
+
+
+if __name__ == "__main__":
+    main()
