@@ -2,7 +2,7 @@
 direction W walks at the start of a level (the camera starts behind the
 player, on its +Z side). Each function returns a levels_kit.Level."""
 
-from collada_mesh import Mesh, cylinder, lathe, translate
+from collada_mesh import Mesh, lathe, translate
 from levels_kit import Level
 
 
