@@ -1,8 +1,8 @@
 #version 330
 
 // Depth only: the sun's shadow map. The light's orthographic projection comes in
-// uni_ProjMatrix and light view * model in uni_ModelViewMatrix. There is deliberately no
-// fragment stage: nothing but depth is written.
+// uni_ProjMatrix and light view * model in uni_ModelViewMatrix. Only depth is kept (the
+// fragment stage is a formality).
 
 layout(location = 0) in vec3 in_Vertex;
 
