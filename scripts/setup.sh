@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config
   libglew-dev libglfw3-dev libbullet-dev libassimp-dev libdevil-dev libopenal-dev libsndfile1-dev zlib1g-dev
-  libgtest-dev xvfb xauth xdotool
+  libgtest-dev xvfb xauth xdotool libgl1-mesa-dri
 )
 missing=()
 for p in "${packages[@]}"; do
