@@ -58,8 +58,7 @@ int CGameImpl::Initialize() {
     }
     std::cout << "Window initialized" << std::endl;
 
-    int width = 0, height = 0;
-    wl::GetWindowSize(&width, &height);
+    // The head-up display is laid out from the window size in pixels here once it exists.
     std::cout << "HUD initialized" << std::endl;
 
     result = renderer->InitGL();

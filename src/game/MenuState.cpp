@@ -62,7 +62,7 @@ void CMenuState::Enter() {
 void CMenuState::Update(double) {
     CInputManager* input = game->GetInputManager();
     if (input->KeyHit(wl::KEY_ENTER)) {
-        if (startSelected) std::cout << "WARNING: There are no levels to play in this build yet" << std::endl;
+        if (startSelected) std::cerr << "WARNING: There are no levels to play in this build yet" << std::endl;
         else game->Quit();
     }
     if (input->KeyHit(wl::KEY_UP) || input->KeyHit(wl::KEY_DOWN)) {
