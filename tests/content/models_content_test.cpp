@@ -423,7 +423,9 @@ TEST_P(LevelFile, PhysicsCratesCarryValidPropertiesAndFitTheirBodies) {
     // the physics reads the node's basis as the body's rotation
     EXPECT_TRUE(IsRigid(n.world)) << n.name;
     bool isConvex = props.count("convex") && props["convex"] == "true";
-    if (props.count("convex")) EXPECT_EQ(props["convex"], "true") << n.name;
+    if (props.count("convex")) {
+      EXPECT_EQ(props["convex"], "true") << n.name;
+    }
     if (isConvex) {
       ++convex;
       continue;

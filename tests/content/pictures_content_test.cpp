@@ -566,7 +566,7 @@ TEST(ModelSkins, ChocolateIsASubtleBrown) {
     const Picture choc = Load("chocolate.jpg");
     ASSERT_TRUE(choc.loaded);
     double r = 0, g = 0, b = 0, lo = 255, hi = 0;
-    const long n = static_cast<long>(choc.width) * choc.height;
+    const double n = static_cast<double>(choc.width) * choc.height;
     for (int y = 0; y < choc.height; ++y)
         for (int x = 0; x < choc.width; ++x) {
             const unsigned char* p = choc.At(x, y);

@@ -66,7 +66,7 @@ double Rms(const Clip& clip, size_t first = 0, size_t count = SIZE_MAX) {
       ++n;
     }
   }
-  return n ? std::sqrt(sum / n) : 0.0;
+  return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
 }
 
 double Peak(const Clip& clip) {
@@ -139,7 +139,7 @@ double Loudness(const Clip& clip) {
       sum += p;
       ++n;
     }
-  return 10.0 * std::log10(sum / n);
+  return 10.0 * std::log10(sum / static_cast<double>(n));
 }
 
 bool EndsWith(const std::string& s, const char* suffix) {
@@ -366,7 +366,7 @@ TEST_P(Families, MembersAreDifferentSounds) {
 INSTANTIATE_TEST_SUITE_P(sounds, Families,
                          ::testing::Values(Family{"music", Having({Role::Music})},
                                            Family{"footsteps", Having({Role::Footstep})}),
-                         [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.label); });
+                         [](const ::testing::TestParamInfo<Family>& family) { return std::string(family.param.label); });
 
 class AgainstTheMusic : public ::testing::TestWithParam<Sound> {};
 
@@ -377,7 +377,7 @@ TEST_P(AgainstTheMusic, IsAsLoudAsTheMusic) {
   for (const Sound& s : tracks) {
     const Clip clip = Load(s.file);
     ASSERT_TRUE(clip.ok) << clip.error;
-    music += Loudness(clip) / tracks.size();
+    music += Loudness(clip) / static_cast<double>(tracks.size());
   }
   const Clip clip = Load(GetParam().file);
   ASSERT_TRUE(clip.ok) << clip.error;

@@ -22,7 +22,7 @@ namespace {
 // A state that records what the loop hands it.
 class RecorderState : public CGameState {
 public:
-    explicit RecorderState(CGame* game) : CGameState(game) { Init(); }
+    explicit RecorderState(CGame* owner) : CGameState(owner) { Init(); }
     void Init() override {}
     void Enter() override { ++enters; }
     void Update(double frameTime) override {
@@ -152,9 +152,13 @@ TEST_F(ScriptedGame, ReleaseIsOnlySeenAfterTheEndOfFrameUpdate) {
             EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 0u);  // the Update after the release forgot it
             EXPECT_FALSE(input->KeyHit(wl::KEY_ENTER));
         }
-        if (frame == 3) EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));  // a new press
+        if (frame == 3) {
+            EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));  // a new press
+        }
         wl::SwapBuffers();
-        if (frame == 1) EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 1u);  // released, but until Update
+        if (frame == 1) {
+            EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 1u);  // released, but until Update
+        }
         input->Update();
     }
 }

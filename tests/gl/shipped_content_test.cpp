@@ -99,7 +99,7 @@ TEST(ShippedContent, SkyBoxIsTheRightWayUpAllAround) {
     };
     // Eight headings around the horizon, through the faces and across their seams.
     for (int heading = 0; heading < 360; heading += 45) {
-        const float a = heading * 3.14159265f / 180.0f;
+        const float a = static_cast<float>(heading) * 3.14159265f / 180.0f;
         const Mat4 view = LookAt(Vec3(0, 0, 0), Vec3(std::sin(a), 0, -std::cos(a)), Vec3(0, 1, 0));
         glUniformMatrix4fv(glGetUniformLocation(cube.program, "uni_ModelViewMatrix"), 1, GL_FALSE, view.m);
         glClearColor(1, 0, 1, 1);

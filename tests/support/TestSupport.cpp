@@ -73,7 +73,7 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
     PutBE32(out, static_cast<uint32_t>(data.size()));
     std::string body = std::string(type, 4) + data;
     out += body;
-    PutBE32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+    PutBE32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
 }
 
 }  // namespace
