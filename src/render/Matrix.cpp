@@ -142,3 +142,24 @@ Vec3 TransformPoint(const Mat4& m, const Vec3& p) {
             m.m[1] * p.x + m.m[5] * p.y + m.m[9] * p.z + m.m[13],
             m.m[2] * p.x + m.m[6] * p.y + m.m[10] * p.z + m.m[14]};
 }
+
+Mat4 Rotate(const Mat4& m, float angleDegrees, const Vec3& axis) {
+    const float radians = angleDegrees * 0.017453292f;
+    const float c = std::cos(radians);
+    const float s = std::sin(radians);
+    const float t = 1.0f - c;
+    const Vec3 n = Normalize(axis);
+    const float x = n.x, y = n.y, z = n.z;
+    // Columns of R (upper 3x3 only; R's translation is zero and its w row is (0,0,0,1)).
+    const float r[3][3] = {
+        {c + t * x * x, t * x * y + s * z, t * x * z - s * y},
+        {t * x * y - s * z, c + t * y * y, t * y * z + s * x},
+        {t * x * z + s * y, t * y * z - s * x, c + t * z * z},
+    };
+    Mat4 out = m;
+    for (int col = 0; col < 3; ++col)
+        for (int row = 0; row < 4; ++row)
+            out.m[col * 4 + row] =
+                m.m[0 * 4 + row] * r[col][0] + m.m[1 * 4 + row] * r[col][1] + m.m[2 * 4 + row] * r[col][2];
+    return out;
+}

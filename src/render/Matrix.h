@@ -45,3 +45,11 @@ Mat4 LookAt(const Vec3& eye, const Vec3& centre, const Vec3& up);
 Mat4 BiasMatrix();
 // Transforms a point (w = 1) by m.
 Vec3 TransformPoint(const Mat4& m, const Vec3& p);
+
+// The unit axes that rotations in scene and gameplay code name.
+inline const Vec3 kAxisX{1.0f, 0.0f, 0.0f};
+inline const Vec3 kAxisY{0.0f, 1.0f, 0.0f};
+inline const Vec3 kAxisZ{0.0f, 0.0f, 1.0f};
+// m * R, with R the rotation by angleDegrees about the normalised axis: the rotation happens
+// in m's local frame, and m's translation column stays as it is.
+Mat4 Rotate(const Mat4& m, float angleDegrees, const Vec3& axis);

@@ -1,0 +1,5 @@
+#include "scene/SceneCamera.h"
+
+CSceneCamera::CSceneCamera() = default;
+
+CSceneCamera::~CSceneCamera() = default;

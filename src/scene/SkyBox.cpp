@@ -1,0 +1,5 @@
+#include "scene/SkyBox.h"
+
+CSkyBox::CSkyBox() = default;
+
+CSkyBox::~CSkyBox() = default;
