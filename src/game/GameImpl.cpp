@@ -19,6 +19,8 @@
 CGameImpl::CGameImpl() = default;
 
 CGameImpl::~CGameImpl() {
+    // Models first: their meshes delete GPU buffers while the context still exists.
+    modelManager.reset();
     // The three cached states, in id order.
     for (auto& state : states) state.reset();
     currentState = nullptr;
@@ -50,6 +52,7 @@ int CGameImpl::Initialize() {
     CWindow::instance = window.get();
     textureManager = std::make_unique<CTextureManager>();
     inputManager = std::make_unique<CInputManager>();
+    modelManager = std::make_unique<CModelManager>();
 
     int result = window->Open();
     if (result != 0) {
@@ -72,17 +75,12 @@ int CGameImpl::Initialize() {
 
     LoadShaderPrograms();
     PreloadTextures();
-    PreloadRendererObjects();
+    PreloadModels();
 
     std::cout << "Game init in " << wl::GetTime() << " secs" << std::endl;
     std::cout << "Changing to menu..." << std::endl;
     ChangeState(STATE_MENU);
     return 0;
-}
-
-void CGameImpl::PreloadRendererObjects() {
-    renderer->CreateAxesGizmo(simpleShader.get());
-    renderer->CreateLineBuffer(simpleShader.get());
 }
 
 void CGameImpl::Run() {

@@ -6,6 +6,9 @@
 
 #include "game/Game.h"
 #include "game/GameState.h"
+#include "scene/ModelManager.h"
+
+class CSceneObject;
 
 class CGameImpl : public CGame {
 public:
@@ -22,7 +25,7 @@ public:
     void Run();
 
     CRenderer* GetRenderer() override { return renderer.get(); }
-    CModelManager* GetModelManager() override { return nullptr; }
+    CModelManager* GetModelManager() override { return modelManager.get(); }
     CTextureManager* GetTextureManager() override { return textureManager.get(); }
     CInputManager* GetInputManager() override { return inputManager.get(); }
     CWindow* GetWindow() override { return window.get(); }
@@ -49,6 +52,8 @@ public:
     void LoadShaderPrograms();
     void ReloadShaderPrograms();
     void PreloadTextures();
+    // Resolves the textures of every mesh in the tree and puts the meshes on the GPU.
+    void UploadSceneObjectTree(CSceneObject* object);
 
     CGameState* GetCurrentState() const { return currentState; }
     bool IsRunning() const { return running; }
@@ -56,13 +61,15 @@ public:
     bool IsWireframe() const { return wireframe; }
 
 private:
-    // Built-in GPU objects the renderer needs from start-up on (axis gizmo, line buffer).
-    void PreloadRendererObjects();
+    // Built-in GPU objects, the three game models and the built-in meshes that start-up puts
+    // on the GPU.
+    void PreloadModels();
 
     std::unique_ptr<CRenderer> renderer;
     std::unique_ptr<CWindow> window;
     std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CInputManager> inputManager;
+    std::unique_ptr<CModelManager> modelManager;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
     std::unique_ptr<CGameState> states[3];
     std::unique_ptr<CShaderProgram> textureShaderPhong;

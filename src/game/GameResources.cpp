@@ -1,11 +1,13 @@
-// Start-up loading of the game object: the ten shader programs and the preloaded textures.
+// Start-up loading of the game object: the ten shader programs, the preloaded textures and models.
 #include <iostream>
 
 #include "game/GameImpl.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
+#include "render/Texture.h"
 #include "render/TextureManager.h"
+#include "scene/PlayerObject.h"
 
 namespace {
 
@@ -53,4 +55,31 @@ void CGameImpl::PreloadTextures() {
     if (CCubeMap* sky = textureManager->GetCubeMap("sky.jpg")) UploadCubeMap(sky, *renderer);
     if (CTexture* sun = textureManager->GetTexture("sun.png")) UploadTexture(sun, *renderer);
     if (CTexture* star = textureManager->GetTexture("star.png")) UploadTexture(star, *renderer);
+}
+
+void CGameImpl::PreloadModels() {
+    renderer->CreateAxesGizmo(simpleShader.get());
+    renderer->CreateLineBuffer(simpleShader.get());
+    renderer->UploadMesh(modelManager->GetCube());
+
+    // Each prints its "not preloaded" warning: nothing is cached before this point.
+    UploadSceneObjectTree(modelManager->GetPlayer("schoko.dae"));
+    UploadSceneObjectTree(modelManager->GetModel("milk.dae"));
+    UploadSceneObjectTree(modelManager->GetModel("umbrella.dae"));
+
+    CMesh* skyCube = modelManager->GetSkyCube();
+    if (CCubeMap* sky = textureManager->GetCubeMap("sky.jpg")) skyCube->material.diffuseTexture = &sky->faces[0];
+    renderer->UploadMesh(skyCube);
+    renderer->UploadMesh(modelManager->GetScreenQuad());
+}
+
+void CGameImpl::UploadSceneObjectTree(CSceneObject* object) {
+    if (!object) return;  // a model that could not be loaded has been reported already
+    for (uint32_t i = 0; i < object->meshCount; ++i) {
+        CMesh* mesh = object->GetMesh(i);
+        if (!mesh) continue;
+        ResolveMaterialTextures(mesh->material);
+        if (!mesh->IsUploaded()) renderer->UploadMesh(mesh);
+    }
+    for (CSceneObject* child : object->children) UploadSceneObjectTree(child);
 }

@@ -14,6 +14,8 @@
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "scene/ModelManager.h"
+#include "scene/PlayerObject.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/ShaderProgram.h"
@@ -125,13 +127,25 @@ TEST(ShippedContent, GameStartsAndRunsItsMenuWithoutErrors) {
     wl::UseInputScript(&script);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
+    bool limbsFound = false, umbrellaHidden = false;
     {
         CGameImpl game;
         ASSERT_EQ(game.Initialize(), 0);
         game.Run();
+        const CPlayerObject* player = game.GetModelManager()->GetPlayer("schoko.dae");
+        limbsFound = player && player->leftHand && player->rightHand && player->leftLeg && player->rightLeg;
+        umbrellaHidden = player && player->umbrella && !player->umbrella->visible;
     }
     std::string err = testing::internal::GetCapturedStderr();
     std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(limbsFound) << "the shipped figure has its four limbs";
+    EXPECT_TRUE(umbrellaHidden) << "the figure's umbrella is found and starts hidden";
+    // Nothing is cached before the model preload: each of the three models says so once.
+    for (const char* warning : {"WARNING: Player schoko.dae not preloaded!", "WARNING: Model milk.dae not preloaded!",
+                                "WARNING: Model umbrella.dae not preloaded!"})
+        EXPECT_NE(err.find(warning), std::string::npos) << warning;
+    for (const char* model : {"schoko.dae", "milk.dae", "umbrella.dae"})
+        EXPECT_NE(out.find(std::string("LOADING Mesh file resources/models/") + model), std::string::npos) << model;
     for (const std::string& line : testsupport::Lines(err)) {
         EXPECT_EQ(line.rfind("ERROR:", 0), std::string::npos) << line;
         EXPECT_EQ(line.find("Cannot use shader"), std::string::npos) << line;

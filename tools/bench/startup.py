@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Start-up benchmark: runs the real game binary five times under one Xvfb screen and reports
-the median of its own "Game init in" figure and of the wall time from process start to the
-"Changing to menu..." line. Each run is ended with ESC, as a player would.
+the median of its own "Game init in" figure, of the wall time from process start to the
+"Changing to menu..." line, and of the resident memory half a second into the menu (with Mesa's
+software driver the GL copies of textures and buffers count in it too). Each run is ended with
+ESC, as a player would.
 
 Usage (from the repository root, after scripts/setup.sh):
     xvfb-run -a -s "-screen 0 1920x1080x24" tools/bench/startup.py [--runs N] [--binary build/tavo]
@@ -27,6 +29,7 @@ def one_run(binary):
         if line.strip() == "Starting game loop":
             break
     time.sleep(0.5)
+    resident_mib = resident_memory_mib(game.pid)
     subprocess.run(["xdotool", "keydown", "Escape"], check=False)
     time.sleep(0.3)
     subprocess.run(["xdotool", "keyup", "Escape"], check=False)
@@ -37,7 +40,15 @@ def one_run(binary):
         game.communicate()
     if init_secs is None or to_menu is None:
         raise RuntimeError("the game did not reach its menu (exit status %s)" % game.returncode)
-    return init_secs, to_menu
+    return init_secs, to_menu, resident_mib
+
+
+def resident_memory_mib(pid):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024.0
+    return float("nan")
 
 
 def main():
@@ -47,14 +58,16 @@ def main():
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         sys.exit("No DISPLAY: run this under xvfb-run (see the usage above).")
-    inits, menus = [], []
+    inits, menus, residents = [], [], []
     for i in range(args.runs):
-        init_secs, to_menu = one_run(args.binary)
+        init_secs, to_menu, resident_mib = one_run(args.binary)
         inits.append(init_secs)
         menus.append(to_menu)
-        print("run %d: Game init in %.3f s, process start to menu %.3f s" % (i + 1, init_secs, to_menu))
-    print("median over %d runs: Game init in %.3f s, process start to menu %.3f s"
-          % (args.runs, statistics.median(inits), statistics.median(menus)))
+        residents.append(resident_mib)
+        print("run %d: Game init in %.3f s, process start to menu %.3f s, resident at the menu %.1f MiB"
+              % (i + 1, init_secs, to_menu, resident_mib))
+    print("median over %d runs: Game init in %.3f s, process start to menu %.3f s, resident at the menu %.1f MiB"
+          % (args.runs, statistics.median(inits), statistics.median(menus), statistics.median(residents)))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,146 @@
+#include "scene/ModelImport.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/config.h>
+#include <assimp/material.h>
+#include <assimp/scene.h>
+
+#include <iostream>
+#include <vector>
+
+#include "scene/SceneGeoObject.h"
+
+const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags) {
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
+    return importer.ReadFile(path, flags);
+}
+
+std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene* scene) {
+    // Assimp's matrices are row-major; Mat4 is column-major.
+    Mat4 transform;
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 4; ++col) transform.At(row, col) = node->mTransformation[row][col];
+    const std::string name = node->mName.C_Str();
+
+    if (node->mNumMeshes == 0) return std::make_unique<CSceneObject>(transform, name);
+
+    std::vector<CMesh*> meshes;
+    meshes.reserve(node->mNumMeshes);
+    for (unsigned int i = 0; i < node->mNumMeshes; ++i) {
+        const unsigned int index = node->mMeshes[i];
+        if (index >= scene->mNumMeshes || !scene->mMeshes[index]) {
+            std::cerr << "WARNING: Node '" << name << "' refers to a mesh the file does not have, skipping it"
+                      << std::endl;
+            continue;
+        }
+        const aiMesh* imported = scene->mMeshes[index];
+        std::unique_ptr<CMesh> mesh = CreateMesh(imported);
+        if (mesh->faceCount == 0) {
+            // Nothing to draw, and an empty triangle shape would trouble the physics.
+            std::cerr << "WARNING: Mesh '" << imported->mName.C_Str() << "' of node '" << name
+                      << "' has no triangles, skipping it" << std::endl;
+            continue;
+        }
+        if (imported->mMaterialIndex < scene->mNumMaterials)
+            ReadMaterial(scene->mMaterials[imported->mMaterialIndex], mesh->material);
+        meshes.push_back(mesh.release());
+    }
+    // The object owns the list, not the meshes: they are handed to whoever owns the tree.
+    return std::make_unique<CSceneGeoObject>(std::move(meshes), transform, name, Vec3(0, 0, 0));
+}
+
+std::unique_ptr<CMesh> CreateMesh(const aiMesh* imported) {
+    auto mesh = std::make_unique<CMesh>();
+    mesh->vertexCount = imported->mNumVertices;
+    mesh->materialIndex = imported->mMaterialIndex;
+
+    mesh->vertices = new Vertex[mesh->vertexCount]();
+    const bool hasPositions = imported->HasPositions();
+    const bool hasNormals = imported->HasNormals();
+    const bool hasTangents = imported->HasTangentsAndBitangents();
+    const bool hasTexCoords = imported->HasTextureCoords(0);
+    for (uint32_t i = 0; i < mesh->vertexCount; ++i) {
+        Vertex& v = mesh->vertices[i];
+        if (hasPositions) {
+            const aiVector3D& p = imported->mVertices[i];
+            v.position[0] = p.x; v.position[1] = p.y; v.position[2] = p.z;
+        }
+        if (hasNormals) {
+            const aiVector3D& n = imported->mNormals[i];
+            v.normal[0] = n.x; v.normal[1] = n.y; v.normal[2] = n.z;
+        }
+        if (hasTangents) {
+            const aiVector3D& t = imported->mTangents[i];
+            const aiVector3D& b = imported->mBitangents[i];
+            v.tangent[0] = t.x; v.tangent[1] = t.y; v.tangent[2] = t.z;
+            v.bitangent[0] = b.x; v.bitangent[1] = b.y; v.bitangent[2] = b.z;
+        }
+        if (hasTexCoords) {
+            const aiVector3D& uv = imported->mTextureCoords[0][i];
+            v.tex[0] = uv.x; v.tex[1] = uv.y;
+        }
+    }
+
+    // Triangulation leaves points and lines as faces of one or two indices; reading three from
+    // them would run past the face.
+    mesh->indices = new uint32_t[3u * imported->mNumFaces];
+    uint32_t kept = 0;
+    for (unsigned int f = 0; f < imported->mNumFaces; ++f) {
+        const aiFace& face = imported->mFaces[f];
+        if (face.mNumIndices < 3 || face.mIndices[0] >= mesh->vertexCount || face.mIndices[1] >= mesh->vertexCount ||
+            face.mIndices[2] >= mesh->vertexCount)
+            continue;
+        for (int k = 0; k < 3; ++k) mesh->indices[3 * kept + static_cast<uint32_t>(k)] = face.mIndices[k];
+        ++kept;
+    }
+    if (kept < imported->mNumFaces && kept > 0)
+        std::cerr << "WARNING: Mesh '" << imported->mName.C_Str() << "': " << imported->mNumFaces - kept
+                  << " faces that are not triangles left out" << std::endl;
+    mesh->faceCount = kept;
+    mesh->indexCount = 3 * kept;
+    return mesh;
+}
+
+void ReadMaterial(const aiMaterial* material, CMaterial& out) {
+    int shadingModel = 0;  // no key counts as neither Phong nor Blinn
+    material->Get(AI_MATKEY_SHADING_MODEL, shadingModel);
+    aiString name;
+    material->Get(AI_MATKEY_NAME, name);
+
+    if (shadingModel == aiShadingMode_Blinn) {
+        std::cout << "WARNING: Treating Blinn shading model as Phong..." << std::endl;
+    } else if (shadingModel != aiShadingMode_Phong) {
+        std::cout << "WARNING: Material '" << name.C_Str() << "' without phong or blinn info found, ignoring..."
+                  << std::endl;
+        return;
+    }
+
+    // A missing colour reads as black.
+    auto readColour = [material](const char* key, unsigned int type, unsigned int index, float target[3]) {
+        aiColor3D colour(0.0f, 0.0f, 0.0f);
+        material->Get(key, type, index, colour);
+        target[0] = colour.r; target[1] = colour.g; target[2] = colour.b;
+    };
+    readColour(AI_MATKEY_COLOR_DIFFUSE, out.diffuse);
+    readColour(AI_MATKEY_COLOR_AMBIENT, out.ambient);
+    readColour(AI_MATKEY_COLOR_SPECULAR, out.specular);
+    material->Get(AI_MATKEY_SHININESS, out.shininess);  // a missing key keeps 128
+
+    aiString path;
+    if (material->GetTexture(aiTextureType_DIFFUSE, 0, &path) == AI_SUCCESS) {
+        out.diffuseName = FileNameOf(path.C_Str());
+        // The texture carries the colour; a tint would darken it.
+        out.diffuse[0] = out.diffuse[1] = out.diffuse[2] = 1.0f;
+    }
+    if (material->GetTexture(aiTextureType_SPECULAR, 0, &path) == AI_SUCCESS) out.specularName = FileNameOf(path.C_Str());
+    if (material->GetTexture(aiTextureType_NORMALS, 0, &path) == AI_SUCCESS)
+        out.normalName = FileNameOf(path.C_Str());
+    else if (material->GetTexture(aiTextureType_HEIGHT, 0, &path) == AI_SUCCESS)
+        out.normalName = FileNameOf(path.C_Str());
+}
+
+std::string FileNameOf(const std::string& path) {
+    std::string::size_type cut = path.rfind('\\');
+    if (cut == std::string::npos) cut = path.rfind('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}

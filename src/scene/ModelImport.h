@@ -1,0 +1,44 @@
+#pragma once
+// Turning imported Collada scenes into scene objects and meshes. The model manager builds its
+// model trees with these, and the level loader builds level geometry with the same functions,
+// so both read node names, transforms, meshes and materials the same way.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "scene/Mesh.h"
+
+struct aiMaterial;
+struct aiMesh;
+struct aiNode;
+struct aiScene;
+namespace Assimp {
+class Importer;
+}
+class CSceneObject;
+
+// Reads a Collada file with the given post-processing flags. Nodes are named as the designer
+// wrote them (the `name` attribute, which may hold '.'), not after their XML ids. Returns null
+// on failure; the importer's error string says why. The scene lives as long as the importer.
+const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags);
+
+// One scene object for one imported node, with the node's own (parent-relative) transform:
+// a CSceneGeoObject carrying a fresh mesh for every mesh of the node (a mesh shared by two
+// nodes is converted twice), or a plain CSceneObject when the node has none. Meshes without a
+// single triangle are left out with a warning. The caller owns the object and its meshes.
+std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene* scene);
+
+// Copies positions, normals, tangents, bitangents and texture channel 0 (whatever the mesh
+// lacks stays zero) and three indices per triangle. Faces that are not triangles or that name
+// a vertex the mesh does not have are dropped, so `faceCount` counts the triangles kept.
+// The material keeps its defaults; fill it with ReadMaterial.
+std::unique_ptr<CMesh> CreateMesh(const aiMesh* mesh);
+
+// Colours, shininess and texture file names of a Phong (or Blinn, treated as Phong) material.
+// Any other shading model keeps the defaults, with a warning. Texture pointers stay null: the
+// game resolves the names through the texture manager.
+void ReadMaterial(const aiMaterial* material, CMaterial& out);
+
+// The text after the last '\', or, without one, after the last '/'; the whole path otherwise.
+std::string FileNameOf(const std::string& path);
