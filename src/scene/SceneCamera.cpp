@@ -3,3 +3,5 @@
 CSceneCamera::CSceneCamera() = default;
 
 CSceneCamera::~CSceneCamera() = default;
+
+void CSceneCamera::Update() { viewMatrix = Inverse(GetModelMatrix()); }

@@ -9,8 +9,9 @@ public:
     CSceneCamera();
     ~CSceneCamera() override;
 
-    // Runs once per play-state update for the active camera.
-    virtual void Update() {}
+    // Runs once per play-state update for the active camera: the view is the inverse of where
+    // the camera stands.
+    virtual void Update();
     // For views computed elsewhere (the sun's light camera, the power-up projectors).
     void SetViewMatrix(const Mat4& view) { viewMatrix = view; }
 

@@ -1,0 +1,167 @@
+// The plain camera and the camera that follows the player: placement, the factor that pulls
+// the camera in below the player, hiding the player, and the bounds the input must respect.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render/Matrix.h"
+#include "scene/AnchoredSceneCamera.h"
+#include "scene/PlayerObject.h"
+
+namespace {
+
+Vec3 Position(const CSceneObject& object) {
+    return {object.transform[12], object.transform[13], object.transform[14]};
+}
+
+void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// A player standing at (4, 1, -2), followed at the play state's offset of 3 units up.
+class FollowCamera : public ::testing::Test {
+protected:
+    FollowCamera() {
+        player.transform[12] = 4.0f;
+        player.transform[13] = 1.0f;
+        player.transform[14] = -2.0f;
+    }
+    Vec3 Target() const { return Vec3(4.0f, 1.0f, -2.0f) + Vec3(0.0f, 3.0f, 0.0f) * camera.sizeFactor; }
+    float DistanceToTarget() const { return Length(Position(camera) - Target()); }
+
+    CPlayerObject player;
+    CAnchoredSceneCamera camera{&player, {0.0f, 3.0f, 0.0f}};
+};
+
+TEST(SceneCamera, ViewIsTheInverseOfWhereTheCameraStands) {
+    CSceneCamera camera;
+    camera.transform = Rotate(Mat4(), 30.0f, kAxisY);
+    camera.transform[12] = 5.0f;
+    camera.transform[14] = 7.0f;
+    camera.Update();
+    // The camera's own position lands on the view-space origin, a point in front of it on -z.
+    ExpectVecNear(TransformPoint(camera.viewMatrix, {5.0f, 0.0f, 7.0f}), {0, 0, 0});
+    const Vec3 ahead = Vec3(5.0f, 0.0f, 7.0f) - Vec3(camera.transform[8], camera.transform[9], camera.transform[10]) * 2.0f;
+    ExpectVecNear(TransformPoint(camera.viewMatrix, ahead), {0, 0, -2});
+    Mat4 given;
+    given[13] = 9.0f;
+    camera.SetViewMatrix(given);
+    EXPECT_EQ(camera.viewMatrix[13], 9.0f);
+}
+
+TEST_F(FollowCamera, DefaultsLookDownFortyFiveDegreesFromTheFrontAtTheTarget) {
+    camera.Update();
+    const float leg = 10.0f * std::sqrt(0.5f);
+    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, leg, leg));
+    // The target sits straight ahead of the camera at the full distance.
+    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f});
+    EXPECT_TRUE(player.visible);
+}
+
+TEST_F(FollowCamera, LevelPitchAndYawPlaceTheCameraBehindTheTarget) {
+    camera.pitch = 0.0f;
+    camera.Update();
+    EXPECT_FLOAT_EQ(camera.BelowAnchorFactor(), 1.0f);
+    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, 0.0f, 10.0f));
+    camera.yaw = 90.0f;
+    camera.Update();
+    ExpectVecNear(Position(camera), Target() + Vec3(10.0f, 0.0f, 0.0f));
+    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f});
+}
+
+TEST_F(FollowCamera, BelowThePlayerTheCameraPullsInAndTheAngleIsCappedAtFortyFive) {
+    camera.pitch = -45.0f;
+    camera.Update();
+    const float at45 = DistanceToTarget();
+    EXPECT_NEAR(at45, 10.0f * 0.2225f, 1e-3f);  // cos(1.3464 rad)
+    camera.pitch = -60.0f;
+    camera.Update();
+    EXPECT_NEAR(DistanceToTarget(), at45, 1e-4f);
+    EXPECT_FLOAT_EQ(camera.BelowAnchorFactor(), std::cos(45.0f * 0.022222223f * 1.3463968f));
+    // Half way down the factor lies between the two ends, and the camera is below the target.
+    camera.pitch = -20.0f;
+    camera.Update();
+    EXPECT_GT(DistanceToTarget(), at45 + 1.0f);
+    EXPECT_LT(DistanceToTarget(), 10.0f);
+    EXPECT_LT(camera.transform[13], Target().y);
+}
+
+TEST_F(FollowCamera, LookingUpFromBeneathHidesThePlayerPastMinusEighty) {
+    camera.pitch = -80.0f;
+    camera.Update();
+    EXPECT_TRUE(player.visible);
+    camera.pitch = -80.5f;
+    camera.Update();
+    EXPECT_FALSE(player.visible);
+    camera.pitch = 30.0f;
+    camera.Update();
+    EXPECT_TRUE(player.visible);
+}
+
+TEST_F(FollowCamera, InsideThePlayerHidesIt) {
+    camera.distance = 0.005f;
+    camera.Update();
+    EXPECT_FALSE(player.visible);
+    camera.distance = 0.02f;
+    camera.Update();
+    EXPECT_TRUE(player.visible);
+    camera.distance = 0.0f;
+    camera.Update();
+    EXPECT_FALSE(player.visible);
+    ExpectVecNear(Position(camera), Target());
+    // A short distance that the melting scale shrinks below the limit hides it too.
+    camera.distance = 0.015f;
+    camera.sizeFactor = 0.5f;
+    camera.Update();
+    EXPECT_FALSE(player.visible);
+}
+
+TEST_F(FollowCamera, HalfLifeHalvesOffsetAndDistance) {
+    camera.pitch = 0.0f;
+    camera.sizeFactor = 0.5f;
+    camera.Update();
+    ExpectVecNear(Target(), {4.0f, 2.5f, -2.0f});
+    ExpectVecNear(Position(camera), Vec3(4.0f, 2.5f, 3.0f));
+    // The figure's own scale does not move the look-at point: only its position counts.
+    player.scale = {0.001f, 0.001f, 0.001f};
+    camera.Update();
+    ExpectVecNear(Position(camera), Vec3(4.0f, 2.5f, 3.0f));
+}
+
+TEST_F(FollowCamera, InputKeepsYawPitchDistanceAndSizeInTheirBounds) {
+    camera.Turn(350.0f, 0.0f);
+    EXPECT_FLOAT_EQ(camera.yaw, 350.0f);
+    camera.Turn(20.0f, 0.0f);
+    EXPECT_FLOAT_EQ(camera.yaw, 10.0f);
+    camera.Turn(-30.0f, 0.0f);  // the remainder keeps the sign of the sum
+    EXPECT_FLOAT_EQ(camera.yaw, -20.0f);
+    camera.Turn(-350.0f, 0.0f);
+    EXPECT_FLOAT_EQ(camera.yaw, -10.0f);
+    camera.Turn(0.0f, 100.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 89.9f);
+    camera.Turn(0.0f, -500.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, -89.9f);
+    camera.SetDistance(-3.0f);
+    EXPECT_EQ(camera.distance, 0.0f);
+    camera.SetDistance(250.0f);
+    EXPECT_EQ(camera.distance, 100.0f);
+    camera.SetSizeFactor(0.05f);
+    EXPECT_EQ(camera.sizeFactor, 0.2f);
+    camera.SetSizeFactor(1.7f);
+    EXPECT_EQ(camera.sizeFactor, 1.0f);
+    camera.SetSizeFactor(0.6f);
+    EXPECT_EQ(camera.sizeFactor, 0.6f);
+}
+
+TEST_F(FollowCamera, StraightDownAndUpStillGiveAFiniteView) {
+    for (float pitch : {89.9f, -89.9f}) {
+        camera.pitch = pitch;
+        camera.Update();
+        for (float v : camera.viewMatrix.m) EXPECT_TRUE(std::isfinite(v));
+        ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f * camera.BelowAnchorFactor()});
+    }
+}
+
+}  // namespace
