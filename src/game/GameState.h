@@ -20,6 +20,8 @@ public:
     // Called once, at the end of the concrete state's constructor.
     virtual void Init() = 0;
 
+    CGame* GetGame() const { return game; }
+
 protected:
     CGame* const game;  // not owned
 };

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "scene/LevelNames.h"
+
+namespace {
+
+std::map<std::string, std::string> Parse(const std::string& name) {
+    std::map<std::string, std::string> properties;
+    ParseNameProperties(name, properties);
+    return properties;
+}
+
+using Properties = std::map<std::string, std::string>;
+
+}  // namespace
+
+TEST(LevelNames, PairsAfterTheKind) {
+    EXPECT_EQ(Parse("PHYS_mass_5_convex_true"), (Properties{{"mass", "5"}, {"convex", "true"}}));
+    EXPECT_EQ(Parse("TRIGGEREND_nextlevel_level2.dae"), (Properties{{"nextlevel", "level2.dae"}}));
+}
+
+TEST(LevelNames, TrailingKeyRepeatedKeyAndNoUnderscore) {
+    EXPECT_EQ(Parse("PHYS_mass_5_convex"), (Properties{{"mass", "5"}}));
+    EXPECT_EQ(Parse("PHYS_mass_5_mass_7"), (Properties{{"mass", "7"}}));
+    EXPECT_TRUE(Parse("PHYS").empty());
+    EXPECT_TRUE(Parse("PHYS_").empty());
+    EXPECT_TRUE(Parse("PHYS_mass").empty());
+    EXPECT_TRUE(Parse("").empty());
+}
+
+TEST(LevelNames, EmptySegmentsGiveEmptyKeysOrValues) {
+    // "PHYS__mass_2": the empty first segment is a key whose value is "mass"; "2" is left over.
+    EXPECT_EQ(Parse("PHYS__mass_2"), (Properties{{"", "mass"}}));
+    EXPECT_EQ(Parse("PHYS_mass__convex_true"), (Properties{{"mass", ""}, {"convex", "true"}}));
+    EXPECT_EQ(Parse("PHYS_mass_"), (Properties{{"mass", ""}}));
+}
+
+TEST(LevelNames, ExistingEntriesAreKeptOrOverwritten) {
+    Properties properties{{"mass", "1"}, {"other", "x"}};
+    ParseNameProperties("PHYS_mass_3", properties);
+    EXPECT_EQ(properties, (Properties{{"mass", "3"}, {"other", "x"}}));
+}
+
+TEST(LevelNames, StringHelpers) {
+    EXPECT_TRUE(StartsWith("CLIPPER", "CLIP"));
+    EXPECT_TRUE(StartsWith("CLIP", "CLIP"));
+    EXPECT_FALSE(StartsWith("CLI", "CLIP"));
+    EXPECT_FALSE(StartsWith("clip_wall", "CLIP"));
+    EXPECT_FALSE(StartsWith("NOCLIP_grass", "CLIP"));
+    EXPECT_EQ(AfterLastUnderscore("POWERUP_MILK_7"), "7");
+    EXPECT_EQ(AfterLastUnderscore("POWERUP_MILK"), "MILK");
+    EXPECT_EQ(AfterLastUnderscore("PU_lamp_13"), "13");
+    EXPECT_EQ(AfterLastUnderscore("nounderscore"), "nounderscore");
+    EXPECT_EQ(AfterLastUnderscore("ends_"), "");
+    EXPECT_EQ(BeforeFirstUnderscore("TRIGGEREND_nextlevel_level2.dae"), "TRIGGEREND");
+    EXPECT_EQ(BeforeFirstUnderscore("TRIGGERZONE"), "TRIGGERZONE");
+    EXPECT_EQ(BeforeFirstUnderscore("_x"), "");
+}

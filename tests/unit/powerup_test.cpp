@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "gameplay/Powerup.h"
+#include "scene/PlayerObject.h"
+#include "scene/SceneGeoObject.h"
+
+namespace {
+
+Vec3 Translation(const Mat4& m) { return {m[12], m[13], m[14]}; }
+
+void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// A model root with one child, as the model manager keeps milk and umbrella.
+struct Model {
+    CSceneObject root;
+    Model() { root.AddChild(new CSceneObject()); }
+};
+
+}  // namespace
+
+TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
+    Model model;
+    CPlayerObject player;
+    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
+    ASSERT_TRUE(powerup);
+    EXPECT_EQ(powerup->number, 7);
+    EXPECT_EQ(powerup->type, POWERUP_TYPE_MILK);
+    EXPECT_EQ(powerup->player, &player);
+    EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.0f);
+    EXPECT_FALSE(powerup->object->ownsChildren);
+    EXPECT_EQ(powerup->object->children, model.root.children);  // shared, not copied
+    // Moved by (-0.5, 0, 0.4) along its own (still unrotated) axes, then turned 30 degrees
+    // about its own Z axis.
+    const Mat4& m = powerup->object->transform;
+    ExpectNear(Translation(m), {9.5f, 2.0f, -3.6f});
+    const float c = std::cos(30.0f * 3.14159265f / 180.0f), s = std::sin(30.0f * 3.14159265f / 180.0f);
+    ExpectNear({m[0], m[1], m[2]}, {c, s, 0.0f});
+    ExpectNear({m[4], m[5], m[6]}, {-s, c, 0.0f});
+    ExpectNear({m[8], m[9], m[10]}, {0.0f, 0.0f, 1.0f});
+    // The model manager's tree is left as it was.
+    EXPECT_TRUE(model.root.ownsChildren);
+    ExpectNear(Translation(model.root.transform), {0.0f, 0.0f, 0.0f});
+}
+
+TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
+    Model model;
+    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_UMBRELLA, 1, {3.0f, 1.0f, 5.0f}, nullptr);
+    ExpectNear(Translation(powerup->projector->transform), {3.0f, 1.0f, 5.0f});
+    const Mat4& view = powerup->projector->viewMatrix;
+    // The spawn point is the eye; the pad 0.95 below it lies 0.95 along the view's -Z, and
+    // +Z of the world is the projector's up.
+    ExpectNear(TransformPoint(view, {3.0f, 1.0f, 5.0f}), {0.0f, 0.0f, 0.0f});
+    ExpectNear(TransformPoint(view, {3.0f, 0.05f, 5.0f}), {0.0f, 0.0f, -0.95f});
+    ExpectNear(TransformPoint(view, {3.0f, 1.0f, 6.0f}), {0.0f, 1.0f, 0.0f});
+    // bias * orthographic(-10, 10, -10, 10, 0.1, 1): the corners of the square map to 0 and 1.
+    const Mat4& p = powerup->projectorMatrix;
+    EXPECT_NEAR(p[0], 0.05f, 1e-6f);
+    EXPECT_NEAR(p[5], 0.05f, 1e-6f);
+    EXPECT_NEAR(p[10], -2.2222223f * 0.5f, 1e-6f);
+    EXPECT_NEAR(p[12], 0.5f, 1e-6f);
+    EXPECT_NEAR(p[14], -1.2222222f * 0.5f + 0.5f, 1e-6f);
+    ExpectNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f});
+    ExpectNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f});
+}
+
+TEST(Powerup, ProjectorStaysValidAtGroundLevel) {
+    Model model;
+    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
+    for (float value : powerup->projector->viewMatrix.m) EXPECT_TRUE(std::isfinite(value));
+    ExpectNear(TransformPoint(powerup->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f});
+}
+
+TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
+    Model model;
+    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 1, {0.0f, 1.0f, 0.0f}, nullptr);
+    const Mat4 before = powerup->object->transform;
+    powerup->respawnTimer = 0.5f;
+    AnimatePowerup(*powerup, 0.25f);
+    EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.25f);
+    const Mat4 expected = Rotate(before, -12.5f, kAxisY);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(powerup->object->transform[i], expected[i], 1e-5f) << i;
+    AnimatePowerup(*powerup, 1.0f);
+    EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.0f);
+    // Spinning does not move it.
+    ExpectNear(Translation(powerup->object->transform), Translation(before));
+}
+
+TEST(Powerup, MilkHealsAndUmbrellaShields) {
+    Model model;
+    CPlayerObject player;
+    player.life = 0.3f;
+    auto milk = CreatePowerup(model.root, POWERUP_TYPE_MILK, 1, {}, &player);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    OnPowerupHit(milk.get());
+    EXPECT_FLOAT_EQ(player.life, 1.0f);
+    EXPECT_TRUE(player.milkPicked);
+    EXPECT_FLOAT_EQ(milk->respawnTimer, 30.0f);
+
+    auto umbrella = CreatePowerup(model.root, POWERUP_TYPE_UMBRELLA, 2, {}, &player);
+    player.umbrellaTime = 5.0f;
+    OnPowerupHit(umbrella.get());
+    EXPECT_FLOAT_EQ(player.umbrellaTime, 22.0f);
+    EXPECT_FLOAT_EQ(umbrella->respawnTimer, 60.0f);
+
+    auto odd = CreatePowerup(model.root, 5, 3, {}, &player);
+    player.life = 0.5f;
+    OnPowerupHit(odd.get());
+    EXPECT_FLOAT_EQ(player.life, 0.5f);
+    EXPECT_FLOAT_EQ(odd->respawnTimer, 0.0f);  // still available
+    const std::string err = testing::internal::GetCapturedStderr();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Powerup hit! 0\nPowerup hit! 1\nUmbrella time!\nPowerup hit! 5\n");
+    EXPECT_EQ(err, "ERROR: Unknown powerup type!\n");
+}
