@@ -1,0 +1,305 @@
+// Level files the tests write, read the way the game reads them: every node-name convention,
+// the world transforms, and files that are broken in the ways real files break.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "scene/Level.h"
+#include "scene/LevelLoader.h"
+#include "scene/Mesh.h"
+#include "support/ColladaWriter.h"
+#include "support/TestSupport.h"
+
+using testsupport::ColladaDocument;
+using testsupport::ColladaMaterial;
+using testsupport::ColladaNode;
+using testsupport::CubeMesh;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+struct Output {
+    std::string out, err;
+};
+
+Output Capture(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    action();
+    Output o;
+    o.err = testing::internal::GetCapturedStderr();
+    o.out = testing::internal::GetCapturedStdout();
+    return o;
+}
+
+ColladaNode Node(const std::string& name, const std::string& mesh = "", float x = 0, float y = 0, float z = 0) {
+    ColladaNode node;
+    node.id = node.name = name;
+    node.mesh = mesh;
+    node.matrix[3] = x;
+    node.matrix[7] = y;
+    node.matrix[11] = z;
+    return node;
+}
+
+// A document with a plain cube ("cube", textured), a normal-mapped cube ("bumpy") and the
+// given root nodes.
+ColladaDocument Document(std::vector<ColladaNode> roots) {
+    ColladaDocument doc;
+    ColladaMaterial plain;
+    plain.id = "plain";
+    plain.diffuseTexture = "floor07.jpg";
+    ColladaMaterial bumped;
+    bumped.id = "bumped";
+    bumped.diffuseTexture = "brickwall.jpg";
+    bumped.bumpTexture = "brickwall_normal.png";
+    doc.materials = {plain, bumped};
+    doc.meshes = {CubeMesh("cube", "plain", true, true), CubeMesh("bumpy", "bumped", true, true)};
+    doc.roots = std::move(roots);
+    return doc;
+}
+
+struct Loaded {
+    std::unique_ptr<CLevel> level;
+    std::string error;
+    Output output;
+};
+
+Loaded Load(const std::string& contents) {
+    ScopedWorkDir dir;
+    dir.Write("level.dae", contents);
+    Loaded loaded;
+    loaded.output = Capture([&] { loaded.level = ReadLevelFile("level.dae", "level.dae", loaded.error); });
+    return loaded;
+}
+
+Loaded Load(const ColladaDocument& doc) { return Load(doc.Write()); }
+
+void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-5f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+template <typename List>
+std::vector<std::string> Names(const List& objects) {
+    std::vector<std::string> names;
+    for (const auto& object : objects) names.push_back(object->name);
+    return names;
+}
+
+size_t ObjectCount(const CLevel& level) {
+    return level.staticObjects.size() + level.normalMappedObjects.size() + level.dynamicObjects.size() +
+           level.triggers.size();
+}
+
+}  // namespace
+
+TEST(LevelStartAndSun, MarkersGiveStartAndSunAndNoObjects) {
+    ColladaNode group = Node("group", "", 10, 0, 0);
+    group.children.push_back(Node("TAVO_START", "cube", 1, 2, 3));  // a mesh, still no object
+    ColladaNode sun = Node("TAVO_SUN");
+    // Turned about X so that its local -Z axis points straight down.
+    const float turned[16] = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};
+    std::copy(std::begin(turned), std::end(turned), std::begin(sun.matrix));
+    sun.children.push_back(Node("floor", "cube"));
+    Loaded loaded = Load(Document({group, sun}));
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    ExpectNear(loaded.level->startPosition, {11, 2, 3});
+    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    EXPECT_EQ(Names(loaded.level->staticObjects), std::vector<std::string>{"floor"});
+    EXPECT_EQ(loaded.level->fileName, "level.dae");
+}
+
+TEST(LevelStartAndSun, DefaultsWithoutMarkers) {
+    Loaded loaded = Load(Document({Node("floor", "cube")}));
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    ExpectNear(loaded.level->startPosition, {0, 0, 0});
+    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    EXPECT_TRUE(loaded.level->powerUps.empty());
+    EXPECT_TRUE(loaded.level->triggers.empty());
+}
+
+TEST(LevelStartAndSun, SunIsNormalisedAndASquashedSunKeepsTheDefault) {
+    ColladaNode scaled = Node("TAVO_SUN");
+    scaled.matrix[10] = 4.0f;  // scaled along Z: still straight ahead, length 1 after all
+    Loaded loaded = Load(Document({scaled, Node("floor", "cube")}));
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    ExpectNear(loaded.level->sunDirection, {0, 0, -1});
+
+    ColladaNode flat = Node("TAVO_SUN");
+    flat.matrix[10] = 0.0f;
+    loaded = Load(Document({flat, Node("floor", "cube")}));
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    EXPECT_NE(loaded.output.err.find("WARNING: TAVO_SUN has no direction"), std::string::npos);
+}
+
+TEST(LevelPowerUps, NumbersKindsAndPositions) {
+    ColladaNode parent = Node("pier", "", 0, 5, 0);
+    parent.children.push_back(Node("POWERUP_MILK_7", "", 1, 1, 1));
+    Loaded loaded = Load(Document({parent, Node("POWERUP_MILK"), Node("POWERUP_UMBRELLA_3", "cube", -2, 0, 4),
+                                   Node("POWERUP_MILK_x"), Node("POWERUP_UMBRELLA_99999999999")}));
+    ASSERT_TRUE(loaded.level);
+    const auto& spawns = loaded.level->powerUps;
+    ASSERT_EQ(spawns.size(), 5u);
+    EXPECT_EQ(spawns[0].number, 7);
+    EXPECT_EQ(spawns[0].kind, POWERUP_KIND_MILK);
+    ExpectNear(spawns[0].position, {1, 6, 1});
+    EXPECT_EQ(spawns[1].number, 0);  // "MILK" is no number
+    EXPECT_EQ(spawns[2].number, 3);
+    EXPECT_EQ(spawns[2].kind, POWERUP_KIND_UMBRELLA);
+    ExpectNear(spawns[2].position, {-2, 0, 4});
+    EXPECT_EQ(spawns[3].number, 0);
+    EXPECT_EQ(spawns[4].number, 0);
+    EXPECT_EQ(ObjectCount(*loaded.level), 0u);  // a marker with a mesh makes no object
+    EXPECT_NE(loaded.output.err.find("WARNING: Power-up 'POWERUP_MILK_x' has no number"), std::string::npos);
+    EXPECT_NE(loaded.output.err.find("'POWERUP_UMBRELLA_99999999999'"), std::string::npos);
+}
+
+TEST(LevelPowerUps, ProjectorDigitsOfPadObjects) {
+    Loaded loaded = Load(Document({Node("PU_lamp_13", "cube"), Node("PU_pad_1a", "cube"), Node("lamp_13", "cube")}));
+    ASSERT_TRUE(loaded.level);
+    const auto& objects = loaded.level->staticObjects;
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_EQ(objects[0]->projectorPowerUps, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(objects[1]->projectorPowerUps, (std::vector<int32_t>{1, 0}));
+    EXPECT_TRUE(objects[2]->projectorPowerUps.empty());
+}
+
+TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
+    Loaded loaded = Load(Document({Node("CLIP_wall", "cube"), Node("NOCLIP_grass", "cube"), Node("CLIPPER", "cube"),
+                                   Node("CLIP_bumpy", "bumpy"), Node("NOCLIP_bumpy", "bumpy"),
+                                   Node("PHYS_mass_5_convex_true", "bumpy"), Node("PHYS_n_2", "cube"),
+                                   Node("PU_floor_1", "bumpy"), Node("house", "cube")}));
+    ASSERT_TRUE(loaded.level);
+    const CLevel& level = *loaded.level;
+    EXPECT_EQ(Names(level.staticObjects), (std::vector<std::string>{"CLIP_wall", "NOCLIP_grass", "CLIPPER", "house"}));
+    EXPECT_EQ(level.staticObjects[0]->clipMode, 2);
+    EXPECT_EQ(level.staticObjects[1]->clipMode, 1);
+    EXPECT_EQ(level.staticObjects[2]->clipMode, 2);
+    EXPECT_EQ(level.staticObjects[3]->clipMode, 0);
+    EXPECT_EQ(Names(level.normalMappedObjects), (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_1"}));
+    for (const auto& object : level.normalMappedObjects) EXPECT_EQ(object->clipMode, 0);
+    EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, std::vector<int32_t>{1});
+    EXPECT_EQ(Names(level.dynamicObjects), (std::vector<std::string>{"PHYS_mass_5_convex_true", "PHYS_n_2"}));
+    EXPECT_EQ(level.dynamicObjects[0]->properties.at("mass"), "5");
+    EXPECT_EQ(level.dynamicObjects[0]->properties.at("convex"), "true");
+    EXPECT_EQ(level.dynamicObjects[0]->clipMode, 0);
+    EXPECT_EQ(level.dynamicObjects[1]->properties.count("mass"), 0u);
+    // Static objects carry no properties; geometry carries its materials.
+    EXPECT_TRUE(level.staticObjects[3]->properties.empty());
+    EXPECT_EQ(level.staticObjects[3]->meshes[0]->material.diffuseName, "floor07.jpg");
+    EXPECT_EQ(level.normalMappedObjects[0]->meshes[0]->material.normalName, "brickwall_normal.png");
+}
+
+TEST(LevelClassification, WorldTransformsBoundsAndFileOrder) {
+    ColladaNode group = Node("street", "cube", 10, 0, 0);
+    group.matrix[0] = group.matrix[5] = group.matrix[10] = 2.0f;  // scaled by 2
+    group.children.push_back(Node("door", "cube", 1, 0, 0));
+    group.children.push_back(Node("window", "cube", 0, 1, 0));
+    Loaded loaded = Load(Document({group, Node("tree", "cube")}));
+    ASSERT_TRUE(loaded.level);
+    const auto& objects = loaded.level->staticObjects;
+    ASSERT_EQ(Names(objects), (std::vector<std::string>{"street", "door", "window", "tree"}));
+    const Mat4& door = objects[1]->transform;
+    EXPECT_FLOAT_EQ(door[0], 2.0f);
+    EXPECT_FLOAT_EQ(door[12], 12.0f);  // parent * node: the child's offset is scaled
+    EXPECT_FLOAT_EQ(door[15], 1.0f);
+    EXPECT_TRUE(objects[1]->children.empty());
+    // The unit cube spans -0.5..0.5; the world corners follow the world transform.
+    ExpectNear(objects[1]->worldCorners[0], {11, -1, -1});
+    ExpectNear(objects[1]->worldCorners[7], {13, 1, 1});
+    EXPECT_EQ(objects[1]->meshCount, 1u);
+}
+
+TEST(LevelTriggers, TypesPropertiesAndNoMaterials) {
+    Loaded loaded = Load(Document({Node("TRIGGEREND_nextlevel_level2.dae", "cube", 0, 0, -50),
+                                   Node("TRIGGERKILL_n_1", "cube"), Node("TRIGGER_door", "cube"),
+                                   Node("TRIGGERZONE", "cube")}));
+    ASSERT_TRUE(loaded.level);
+    const auto& triggers = loaded.level->triggers;
+    ASSERT_EQ(triggers.size(), 4u);
+    EXPECT_EQ(triggers[0]->triggerType, "TRIGGEREND");
+    EXPECT_EQ(triggers[0]->name, "TRIGGEREND_nextlevel_level2.dae");
+    EXPECT_EQ(triggers[0]->properties.at("nextlevel"), "level2.dae");
+    EXPECT_FLOAT_EQ(triggers[0]->transform[14], -50.0f);
+    EXPECT_EQ(triggers[1]->triggerType, "TRIGGERKILL");
+    EXPECT_EQ(triggers[2]->triggerType, "TRIGGER");
+    EXPECT_EQ(triggers[3]->triggerType, "TRIGGERZONE");
+    for (const auto& trigger : triggers) {
+        for (TriggerCallback callback : trigger->callbacks) EXPECT_EQ(callback, nullptr);  // set by the play state
+        EXPECT_TRUE(trigger->meshes[0]->material.diffuseName.empty());
+        ExpectNear(trigger->localCorners[7], {0, 0, 0});  // triggers keep no bounds
+    }
+    EXPECT_EQ(ObjectCount(*loaded.level), 4u);
+}
+
+TEST(LevelTriggers, MeshlessNodesAreIgnoredButTheirChildrenAreRead) {
+    ColladaNode trigger = Node("TRIGGEREND_nextlevel_x.dae");
+    trigger.children.push_back(Node("PHYS_mass_2"));
+    trigger.children[0].children.push_back(Node("lamp", "cube"));
+    ColladaNode start = Node("TAVO_START", "", 0, 1, 0);
+    start.children.push_back(Node("CLIP_rail", "cube"));
+    Loaded loaded = Load(Document({trigger, start}));
+    ASSERT_TRUE(loaded.level);
+    EXPECT_TRUE(loaded.level->triggers.empty());
+    EXPECT_TRUE(loaded.level->dynamicObjects.empty());
+    EXPECT_EQ(Names(loaded.level->staticObjects), (std::vector<std::string>{"lamp", "CLIP_rail"}));
+    EXPECT_FLOAT_EQ(loaded.level->staticObjects[1]->transform[13], 1.0f);
+}
+
+TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
+    ScopedWorkDir dir;
+    const std::string good = Document({Node("floor", "cube")}).Write();
+    dir.Write("empty.dae", "");
+    dir.Write("truncated.dae", good.substr(0, good.size() / 2));
+    dir.Write("picture.dae", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, '\0'));
+    dir.Write("other.dae", "<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\"></svg>");
+    for (const char* name : {"missing.dae", "empty.dae", "truncated.dae", "picture.dae", "other.dae"}) {
+        std::string error;
+        std::unique_ptr<CLevel> level;
+        Capture([&] { level = ReadLevelFile(name, name, error); });
+        EXPECT_FALSE(level) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+}
+
+TEST(LevelBadFiles, NonFiniteTransformsAreSkippedHugeOnesKept) {
+    ColladaNode bad = Node("broken", "cube", 1, 2, 3);
+    bad.children.push_back(Node("below_broken", "cube"));
+    ColladaNode huge = Node("far", "cube", 1e30f, 0, 0);
+    std::string text = Document({bad, huge, Node("fine", "cube")}).Write();
+    // The writer prints 1 2 3 as the translation of "broken"; make its X not a number.
+    const std::string marker = "<node id=\"broken\"";
+    const size_t node = text.find(marker);
+    ASSERT_NE(node, std::string::npos);
+    const size_t matrix = text.find("<matrix sid=\"transform\">", node) + std::string("<matrix sid=\"transform\">").size();
+    text.replace(matrix, 1, "nan");
+    Loaded loaded = Load(text);
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    EXPECT_EQ(Names(loaded.level->staticObjects), (std::vector<std::string>{"far", "fine"}));
+    EXPECT_NE(loaded.output.err.find("WARNING: Node 'broken' has a transform that is not finite"), std::string::npos);
+}
+
+TEST(LevelBadFiles, ThousandsOfNodesDeepAndWide) {
+    ColladaNode root = testsupport::NodeChain(3000, "cube");
+    ColladaNode wide = Node("wide");
+    for (int i = 0; i < 3000; ++i) wide.children.push_back(Node("NOCLIP_leaf_n_" + std::to_string(i), "cube"));
+    Loaded loaded = Load(Document({root, wide}));
+    ASSERT_TRUE(loaded.level) << loaded.error;
+    EXPECT_EQ(loaded.level->staticObjects.size(), 3001u);
+    EXPECT_EQ(loaded.level->staticObjects.back()->name, "NOCLIP_leaf_n_2999");
+}
+
+TEST(LevelBadFiles, TextureThatDoesNotExistIsOnlyAName) {
+    ColladaDocument doc = Document({Node("floor", "cube")});
+    doc.materials[0].diffuseTexture = "C:\\art\\missing_texture.jpg";
+    Loaded loaded = Load(doc);
+    ASSERT_TRUE(loaded.level);
+    // The loader keeps the bare name; the texture manager reports the missing file at upload.
+    EXPECT_EQ(loaded.level->staticObjects[0]->meshes[0]->material.diffuseName, "missing_texture.jpg");
+}
