@@ -14,6 +14,17 @@ public:
     CCallbackTrigger(std::vector<CMesh*> meshes, std::string triggerType);
     ~CCallbackTrigger() override;
 
+    // Each hook calls its callback with this trigger and `userData`; a null callback does
+    // nothing (and prints nothing).
+    void OnInside() override;
+    void OnFirstEnter() override;
+    void OnFirstLeave() override;
+    void OnEnter() override;
+    void OnLeave() override;
+
     TriggerCallback callbacks[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};  // null: the hook does nothing
     void* userData = nullptr;  // passed to every callback; not owned
+
+private:
+    void Call(int slot);
 };

@@ -13,14 +13,16 @@ public:
     CSceneTrigger(std::vector<CMesh*> meshes, std::string triggerType);
     ~CSceneTrigger() override;
 
-    // Every tick something penetrates the volume.
-    virtual void OnInside() {}
-    // Once in the trigger's life, right before the first OnEnter.
-    virtual void OnFirstEnter() {}
-    // Once in the trigger's life, right before the first OnLeave.
-    virtual void OnFirstLeave() {}
-    virtual void OnEnter() {}
-    virtual void OnLeave() {}
+    // Every tick something penetrates the volume; silent here.
+    virtual void OnInside();
+    // Once in the trigger's life, right before the first OnEnter. Prints "<type>: FirstEnter!".
+    virtual void OnFirstEnter();
+    // Once in the trigger's life, right before the first OnLeave. Prints "<type>: FirstLeave!".
+    virtual void OnFirstLeave();
+    // Prints "<type>: Enter".
+    virtual void OnEnter();
+    // Prints "<type>: Leave".
+    virtual void OnLeave();
 
     bool firstEnterPending = true;
     bool firstLeavePending = true;
