@@ -1,0 +1,212 @@
+// Input that the physics library cannot take as it is: each case gets a clear message, the
+// library never sees it, and the world goes on.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "PhysicsTestKit.h"
+#include "gameplay/Powerup.h"
+#include "physics/MeshPhysData.h"
+#include "physics/PhysicsWorldState.h"
+#include "physics/SceneObjectPhysData.h"
+#include "scene/CallbackTrigger.h"
+
+namespace {
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+btRigidBody* BodyOf(const CSceneObject* object) {
+    auto* data = dynamic_cast<CSceneObjectPhysData*>(object->physData);
+    return data ? btRigidBody::upcast(data->collisionObject) : nullptr;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Two floor triangles at y = 0 over x, z in -5..5, then one triangle with a bad corner.
+std::unique_ptr<CMesh> FloorWithOneBadTriangle(const Vec3& bad) {
+    return MakeMesh({{-5, 0, -5}, {5, 0, -5}, {5, 0, 5}, {-5, 0, 5}, {20, 0, 0}, {21, 0, 0}, bad},
+                    {0, 2, 1, 0, 3, 2, 4, 5, 6});
+}
+
+}  // namespace
+
+TEST(PhysicsBadInput, StaticMeshDropsTrianglesWithNaNOrHugeCoordinates) {
+    for (const Vec3& bad : {Vec3(kNaN, 0.0f, 0.0f), Vec3(20.0f, 1e30f, 0.0f), Vec3(2500.0f, 0.0f, 0.0f)}) {
+        PhysicsScene scene;
+        CMesh* mesh = scene.AddMesh(FloorWithOneBadTriangle(bad));
+        testing::internal::CaptureStderr();
+        scene.world.AddStaticMesh(scene.AddObject(mesh, Mat4(), "ground"));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Contains(err, "WARNING: Static object 'ground': left out 1 triangles")) << err;
+        auto* record = dynamic_cast<CMeshPhysData*>(mesh->physData);
+        ASSERT_NE(record, nullptr);
+        ASSERT_NE(record->staticBody, nullptr);
+        EXPECT_EQ(static_cast<btTriangleMesh*>(record->meshInterface)->getNumTriangles(), 2);
+        EXPECT_NEAR(scene.world.RayFraction(Vec3(1.0f, 1.0f, 1.0f), Vec3(1.0f, -1.0f, 1.0f)), 0.5f, 1e-5f);
+        scene.Run(2);
+    }
+}
+
+TEST(PhysicsBadInput, StaticMeshWithNothingUsableMakesNoBody) {
+    PhysicsScene scene;
+    CMesh* mesh = scene.AddMesh(MakeMesh({{kNaN, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 0, 0}}, {0, 1, 2, 3, 1, 9}));
+    testing::internal::CaptureStderr();
+    scene.world.AddStaticMesh(scene.AddObject(mesh, Mat4(), "broken"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Contains(err, "left out 2 triangles")) << err;
+    EXPECT_TRUE(Contains(err, "WARNING: Static object 'broken' has no usable triangles; no collision mesh made")) << err;
+    EXPECT_EQ(mesh->physData, nullptr);
+    EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), 0);
+}
+
+TEST(PhysicsBadInput, ConvexHullRefusesFlatAndSinglePointMeshes) {
+    PhysicsScene scene;
+    CMesh* flat = scene.AddMesh(MakeMesh({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {0, 1, 2, 0, 2, 3}));
+    CMesh* point = scene.AddMesh(MakeMesh({{2, 2, 2}, {2, 2, 2}, {2, 2, 2}}, {0, 1, 2}));
+    CMesh* line = scene.AddMesh(MakeMesh({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}, {0, 1, 2}));
+    for (CMesh* mesh : {flat, point, line}) {
+        CSceneGeoObject* object = scene.AddObject(mesh, Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS_convex_true");
+        testing::internal::CaptureStderr();
+        scene.world.AddDynamicObject(object, 1.0f, true);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "WARNING: Dynamic object 'PHYS_convex_true' is flat or a single point: it has no convex hull, no "
+                  "body made\n");
+        EXPECT_EQ(object->physData, nullptr);
+        EXPECT_EQ(mesh->physData, nullptr);
+    }
+    // The same flat mesh as a box is fine: the box does not depend on the vertices.
+    CSceneGeoObject* boxed = scene.AddObject(flat, Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS");
+    scene.world.AddDynamicObject(boxed, 1.0f, false);
+    EXPECT_NE(BodyOf(boxed), nullptr);
+    scene.Run(2);
+}
+
+TEST(PhysicsBadInput, ConvexHullRefusesBrokenVertexData) {
+    PhysicsScene scene;
+    CMesh* nanMesh = scene.AddMesh(MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1)));
+    nanMesh->vertices[3].position[1] = kNaN;
+    CMesh* badIndex = scene.AddMesh(MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1)));
+    badIndex->indices[5] = 4000;
+    for (CMesh* mesh : {nanMesh, badIndex}) {
+        CSceneGeoObject* object = scene.AddObject(mesh, Mat4(), "PHYS");
+        testing::internal::CaptureStderr();
+        scene.world.AddDynamicObject(object, 1.0f, true);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS'")) << err;
+        EXPECT_EQ(object->physData, nullptr);
+    }
+}
+
+TEST(PhysicsBadInput, MassOfZeroOrLessBecomesOne) {
+    PhysicsScene scene;
+    scene.AddFloor();
+    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    for (float mass : {0.0f, -3.0f, kNaN}) {
+        CSceneGeoObject* crate = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 3.0f, 0.0f)), "PHYS_mass_x");
+        testing::internal::CaptureStderr();
+        scene.world.AddDynamicObject(crate, mass, false);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS_mass_x' has mass ")) << err;
+        EXPECT_TRUE(Contains(err, "using 1")) << err;
+        ASSERT_NE(BodyOf(crate), nullptr);
+        EXPECT_FLOAT_EQ(BodyOf(crate)->getInvMass(), 1.0f);
+        scene.Delete(crate);
+    }
+}
+
+TEST(PhysicsBadInput, ZeroScaleOnADynamicObjectIsRefused) {
+    PhysicsScene scene;
+    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    CSceneGeoObject* crate = scene.AddObject(crateMesh, Mat4(), "PHYS_flat");
+    crate->scale = Vec3(1.0f, 0.0f, 1.0f);
+    testing::internal::CaptureStderr();
+    scene.world.AddDynamicObject(crate, 1.0f, false);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: Dynamic object 'PHYS_flat' has a zero or invalid scale (1, 0, 1); no body made\n");
+    EXPECT_EQ(crate->physData, nullptr);
+    scene.Run(2);
+}
+
+TEST(PhysicsBadInput, ObjectsOutsideTheWorldBoundsAreRefused) {
+    PhysicsScene scene;
+    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    CMesh* volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+    CSceneGeoObject* far = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 0.0f, -2500.0f)), "PHYS_far");
+    CSceneGeoObject* broken = scene.AddObject(crateMesh, Translation(Vec3(kNaN, 0.0f, 0.0f)), "PHYS_nan");
+    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGERKILL"));
+    trigger->name = "TRIGGERKILL_deep";
+    trigger->transform = Translation(Vec3(0.0f, -3000.0f, 0.0f));
+    auto* powerupObject = scene.Keep(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
+    CPowerup powerup;
+    powerup.object = powerupObject;
+
+    testing::internal::CaptureStderr();
+    scene.world.AddDynamicObject(far, 1.0f, false);
+    scene.world.AddDynamicObject(broken, 1.0f, false);
+    scene.world.AddTrigger(trigger);
+    scene.world.AddPowerup(&powerup);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS_far' at (0, 0, -2500) lies outside the physics world"))
+        << err;
+    EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS_nan' has an invalid transform")) << err;
+    EXPECT_TRUE(Contains(err, "WARNING: Trigger 'TRIGGERKILL_deep' at (0, -3000, 0) lies outside")) << err;
+    EXPECT_TRUE(Contains(err, "WARNING: Power-up 'pu' at (5000, 0, 0) lies outside")) << err;
+    EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), 0);
+    EXPECT_TRUE(scene.world.GetState()->triggerGhosts.empty());
+    EXPECT_TRUE(scene.world.GetState()->powerupGhosts.empty());
+}
+
+TEST(PhysicsBadInput, TriggerWithZeroScaleIsRefused) {
+    PhysicsScene scene;
+    CMesh* volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
+    trigger->name = "TRIGGER_squashed";
+    trigger->scale = Vec3(1.0f, 0.0f, 1.0f);
+    testing::internal::CaptureStderr();
+    scene.world.AddTrigger(trigger);
+    EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "WARNING: Trigger 'TRIGGER_squashed' has a zero scale"));
+    EXPECT_EQ(trigger->physData, nullptr);
+}
+
+TEST(PhysicsBadInput, ZeroLengthAndBrokenRaysCountAsUnblocked) {
+    PhysicsScene scene;
+    scene.AddFloor();
+    testing::internal::CaptureStderr();
+    EXPECT_FLOAT_EQ(scene.world.RayFraction(Vec3(0.0f, -0.5f, 0.0f), Vec3(0.0f, -0.5f, 0.0f)), 1.0f);
+    EXPECT_FLOAT_EQ(scene.world.RayFraction(Vec3(0.0f, 1.0f, 0.0f), Vec3(kNaN, -1.0f, 0.0f)), 1.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: Ray of zero length or with invalid coordinates; counted as unblocked (reported once per "
+              "level)\n");
+    // Ordinary rays still work.
+    EXPECT_NEAR(scene.world.RayFraction(Vec3(0.0f, 1.0f, 0.0f), Vec3(0.0f, -1.0f, 0.0f)), 0.5f, 1e-5f);
+}
+
+TEST(PhysicsBadInput, BrokenStepTimesAreIgnoredOrCut) {
+    PhysicsScene scene;
+    scene.AddFloor();
+    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    CSceneGeoObject* crate = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS");
+    scene.world.AddDynamicObject(crate, 1.0f, false);
+    testing::internal::CaptureStderr();
+    scene.world.Step(std::nan(""));
+    scene.world.Step(-1.0);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Contains(err, "WARNING: Physics step of nan seconds ignored")) << err;
+    EXPECT_TRUE(Contains(err, "WARNING: Physics step of -1 seconds ignored")) << err;
+    EXPECT_FLOAT_EQ(crate->transform[13], 5.0f);
+    scene.world.Step(1e30);  // at most seven sub-steps, as for any long frame
+    EXPECT_LT(crate->transform[13], 5.0f);
+    EXPECT_TRUE(std::isfinite(crate->transform[13]));
+}
+
+TEST(PhysicsBadInput, NothingHappensOnAWorldNotBuilt) {
+    CPhysicsWorld world;
+    CMesh* none = nullptr;
+    CSceneGeoObject object({none}, Mat4(), "o", Vec3());
+    world.AddStaticMesh(&object);
+    world.Step(1.0 / 60.0);
+    EXPECT_FLOAT_EQ(world.RayFraction(Vec3(0, 0, 0), Vec3(0, 1, 0)), 1.0f);
+    EXPECT_EQ(world.GetDynamicsWorld(), nullptr);
+}

@@ -1,0 +1,276 @@
+// Triggers, power-up ghosts and the push box, driven by the player's push box over scripted
+// sub-steps of the real library.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PhysicsTestKit.h"
+#include "gameplay/Powerup.h"
+#include "physics/PhysicsWorldState.h"
+#include "physics/SceneObjectPhysData.h"
+#include "scene/CallbackTrigger.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+// Records the five notifications of a callback trigger as they arrive.
+CCallbackTrigger* RecordingTrigger(PhysicsScene& scene, CMesh* volume, const Vec3& at, Events* events) {
+    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
+    trigger->transform = Translation(at);
+    trigger->userData = events;
+    trigger->callbacks[CCallbackTrigger::kOnInside] = [](CSceneTrigger*, void* e) {
+        static_cast<Events*>(e)->push_back("Inside");
+    };
+    trigger->callbacks[CCallbackTrigger::kOnFirstEnter] = [](CSceneTrigger*, void* e) {
+        static_cast<Events*>(e)->push_back("FirstEnter");
+    };
+    trigger->callbacks[CCallbackTrigger::kOnFirstLeave] = [](CSceneTrigger*, void* e) {
+        static_cast<Events*>(e)->push_back("FirstLeave");
+    };
+    trigger->callbacks[CCallbackTrigger::kOnEnter] = [](CSceneTrigger*, void* e) {
+        static_cast<Events*>(e)->push_back("Enter");
+    };
+    trigger->callbacks[CCallbackTrigger::kOnLeave] = [](CSceneTrigger*, void* e) {
+        static_cast<Events*>(e)->push_back("Leave");
+    };
+    return trigger;
+}
+
+class TriggerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // A 2 x 2 x 2 volume at x = 10; the push box (1 x 3.6 x 1 on the player's origin) pokes
+        // through its top when the player stands in it.
+        volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+        player = scene.Keep(new CPlayerObject());
+        scene.world.AddKinematicObject(player);
+        scene.world.DeactivateBody(player);
+    }
+    void PlayerAt(float x) { player->transform = Translation(Vec3(x, 0.0f, 0.0f)); }
+    // One sub-step with the player at x.
+    void TickAt(float x) {
+        PlayerAt(x);
+        scene.Run(1);
+    }
+
+    PhysicsScene scene;
+    CMesh* volume = nullptr;
+    CPlayerObject* player = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TriggerTest, EnterStayLeaveAndEnterAgain) {
+    Events events;
+    auto* trigger = RecordingTrigger(scene, volume, Vec3(10.0f, 0.0f, 0.0f), &events);
+    scene.world.AddTrigger(trigger);
+
+    TickAt(0.0f);
+    EXPECT_TRUE(events.empty());  // leaving without having entered sends nothing
+    TickAt(10.0f);
+    EXPECT_EQ(events, (Events{"Inside", "FirstEnter", "Enter"}));
+    EXPECT_TRUE(trigger->inside);
+    TickAt(10.0f);
+    TickAt(10.2f);
+    EXPECT_EQ(events, (Events{"Inside", "FirstEnter", "Enter", "Inside", "Inside"}));
+    events.clear();
+    TickAt(0.0f);
+    EXPECT_EQ(events, (Events{"FirstLeave", "Leave"}));
+    EXPECT_FALSE(trigger->inside);
+    TickAt(0.0f);
+    EXPECT_EQ(events.size(), 2u);
+    events.clear();
+    TickAt(10.0f);
+    EXPECT_EQ(events, (Events{"Inside", "Enter"}));  // no second FirstEnter
+    events.clear();
+    TickAt(0.0f);
+    EXPECT_EQ(events, (Events{"Leave"}));  // no second FirstLeave
+}
+
+TEST_F(TriggerTest, AlreadyPenetratedAtTheFirstTickFiresThen) {
+    Events events;
+    scene.world.AddTrigger(RecordingTrigger(scene, volume, Vec3(0.0f, 0.0f, 0.0f), &events));
+    TickAt(0.0f);
+    EXPECT_EQ(events, (Events{"Inside", "FirstEnter", "Enter"}));
+}
+
+TEST_F(TriggerTest, PushBoxTouchesTriggersWhetherActiveOrNot) {
+    Events events;
+    scene.world.AddTrigger(RecordingTrigger(scene, volume, Vec3(10.0f, 0.0f, 0.0f), &events));
+    TickAt(10.0f);  // deactivated, as after a level load
+    EXPECT_EQ(events.size(), 3u);
+    scene.world.ActivateBody(player);
+    TickAt(0.0f);
+    TickAt(10.0f);
+    EXPECT_EQ(events, (Events{"Inside", "FirstEnter", "Enter", "FirstLeave", "Leave", "Inside", "Enter"}));
+}
+
+TEST_F(TriggerTest, DeletingTheTriggerRemovesItsGhost) {
+    Events events, otherEvents;
+    auto* trigger = RecordingTrigger(scene, volume, Vec3(10.0f, 0.0f, 0.0f), &events);
+    scene.world.AddTrigger(trigger);
+    CMesh* otherVolume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+    scene.world.AddTrigger(RecordingTrigger(scene, otherVolume, Vec3(-10.0f, 0.0f, 0.0f), &otherEvents));
+    CPhysicsWorldState* state = scene.world.GetState();
+    ASSERT_EQ(state->triggerGhosts.size(), 2u);
+    const int objects = scene.world.GetDynamicsWorld()->getNumCollisionObjects();
+
+    TickAt(10.0f);
+    EXPECT_EQ(events.size(), 3u);
+    btCollisionObject* otherGhost = state->triggerGhosts[1];
+    scene.Delete(trigger);
+    ASSERT_EQ(state->triggerGhosts.size(), 1u);
+    EXPECT_EQ(state->triggerGhosts[0], otherGhost);
+    EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), objects - 1);
+    events.clear();
+    TickAt(0.0f);
+    TickAt(10.0f);
+    EXPECT_TRUE(events.empty());
+    // The other trigger still works.
+    TickAt(-10.0f);
+    EXPECT_EQ(otherEvents, (Events{"Inside", "FirstEnter", "Enter"}));
+}
+
+TEST_F(TriggerTest, PlainTriggerPrintsItsEventsAndCallbackTriggerWithoutCallbacksIsSilent) {
+    auto* plain = scene.Keep(new CSceneTrigger({volume}, "TRIGGERZONE"));
+    plain->transform = Translation(Vec3(10.0f, 0.0f, 0.0f));
+    scene.world.AddTrigger(plain);
+    CMesh* otherVolume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+    auto* silent = scene.Keep(new CCallbackTrigger({otherVolume}, "TRIGGER"));
+    silent->transform = Translation(Vec3(10.0f, 0.0f, 0.0f));
+    scene.world.AddTrigger(silent);
+
+    testing::internal::CaptureStdout();
+    TickAt(10.0f);
+    TickAt(10.0f);
+    TickAt(0.0f);
+    TickAt(10.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "TRIGGERZONE: FirstEnter!\nTRIGGERZONE: Enter\nTRIGGERZONE: FirstLeave!\nTRIGGERZONE: Leave\n"
+              "TRIGGERZONE: Enter\n");
+    EXPECT_TRUE(silent->inside);
+}
+
+TEST_F(TriggerTest, AddingATriggerTwiceWarns) {
+    Events events;
+    auto* trigger = RecordingTrigger(scene, volume, Vec3(10.0f, 0.0f, 0.0f), &events);
+    scene.world.AddTrigger(trigger);
+    testing::internal::CaptureStdout();
+    scene.world.AddTrigger(trigger);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "WARNING: Object already linked to physics, can't create Trigger from it!\n");
+    EXPECT_EQ(scene.world.GetState()->triggerGhosts.size(), 1u);
+}
+
+// ---- Power-ups ----------------------------------------------------------------------------
+
+namespace {
+struct PowerupSpot {
+    CSceneGeoObject* object;
+    CPowerup record;
+};
+}  // namespace
+
+class PowerupTest : public TriggerTest {
+protected:
+    // A power-up record over an object at x (the ghost is a box of half extents 1 around it).
+    void AddPowerupAt(PowerupSpot& spot, int type, float x) {
+        spot.object = scene.Keep(new CSceneGeoObject({}, Translation(Vec3(x, 1.0f, 0.0f)), "powerup", Vec3()));
+        spot.record.object = spot.object;
+        spot.record.type = type;
+        spot.record.player = player;
+        scene.world.AddPowerup(&spot.record);
+    }
+};
+
+TEST_F(PowerupTest, TwoTouchedInOneSubStepBothFire) {
+    PowerupSpot milk{}, umbrella{};
+    AddPowerupAt(milk, POWERUP_TYPE_MILK, 4.5f);
+    AddPowerupAt(umbrella, POWERUP_TYPE_UMBRELLA, 5.5f);
+    player->life = 0.25f;
+    testing::internal::CaptureStdout();
+    TickAt(5.0f);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Powerup hit! 0\nPowerup hit! 1\nUmbrella time!\n");
+    EXPECT_FLOAT_EQ(player->life, 1.0f);
+    EXPECT_TRUE(player->milkPicked);
+    EXPECT_FLOAT_EQ(player->umbrellaTime, 22.0f);
+    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 30.0f);
+    EXPECT_FLOAT_EQ(umbrella.record.respawnTimer, 60.0f);
+    // The ghost carries the record, not the scene object.
+    EXPECT_EQ(scene.world.GetState()->powerupGhosts[0]->getUserPointer(), &milk.record);
+}
+
+TEST_F(PowerupTest, NotPickedWhileItsTimerRuns) {
+    PowerupSpot milk{};
+    AddPowerupAt(milk, POWERUP_TYPE_MILK, 5.0f);
+    milk.record.respawnTimer = 0.5f;
+    player->life = 0.25f;
+    TickAt(5.0f);
+    TickAt(5.0f);
+    EXPECT_FLOAT_EQ(player->life, 0.25f);
+    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 0.5f);
+    milk.record.respawnTimer = 0.0f;
+    TickAt(5.0f);
+    EXPECT_FLOAT_EQ(player->life, 1.0f);
+    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 30.0f);
+}
+
+TEST_F(PowerupTest, FarAwayNothingHappensAndAnUnknownTypeIsReported) {
+    PowerupSpot odd{};
+    AddPowerupAt(odd, 7, 5.0f);
+    TickAt(0.0f);
+    EXPECT_FLOAT_EQ(odd.record.respawnTimer, 0.0f);
+    testing::internal::CaptureStderr();
+    TickAt(5.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unknown powerup type!\n");
+    EXPECT_FLOAT_EQ(odd.record.respawnTimer, 0.0f);
+}
+
+TEST_F(PowerupTest, GhostIsTiltedWithTheObjectAndLeavesWithIt) {
+    PowerupSpot spot{};
+    spot.object = scene.Keep(new CSceneGeoObject({}, Rotate(Translation(Vec3(5.0f, 1.0f, 0.0f)), 30.0f,
+                                                            Vec3(0.0f, 0.0f, 1.0f)),
+                                                 "powerup", Vec3()));
+    spot.record.object = spot.object;
+    spot.record.player = player;
+    scene.world.AddPowerup(&spot.record);
+    CPhysicsWorldState* state = scene.world.GetState();
+    ASSERT_EQ(state->powerupGhosts.size(), 1u);
+    EXPECT_NEAR(state->powerupGhosts[0]->getWorldTransform().getBasis()[1][0], std::sin(30.0f * 0.017453292f),
+                1e-6f);
+    scene.Delete(spot.object);
+    EXPECT_TRUE(state->powerupGhosts.empty());
+    TickAt(5.0f);
+    EXPECT_FLOAT_EQ(spot.record.respawnTimer, 0.0f);
+}
+
+// ---- Push box -----------------------------------------------------------------------------
+
+TEST_F(TriggerTest, PushBoxShovesADynamicBoxOnlyWhileActive) {
+    scene.AddFloor();
+    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    CSceneGeoObject* crate =
+        scene.AddObject(crateMesh, Rotate(Translation(Vec3(1.5f, 0.0f, 0.0f)), -90.0f, Vec3(1.0f, 0.0f, 0.0f)),
+                        "crate");
+    scene.world.AddDynamicObject(crate, 2.0f, false);
+    // Sweep the (inactive) push box from x = -1 right through the crate to x = 2.
+    for (int i = 0; i <= 60; ++i) TickAt(-1.0f + 3.0f * static_cast<float>(i) / 60.0f);
+    EXPECT_NEAR(crate->transform[12], 1.5f, 0.05f);
+
+    // Back out, switch it on, and sweep again: now the crate is shoved.
+    for (int i = 0; i < 10; ++i) TickAt(-1.0f);
+    scene.world.ActivateBody(player);
+    for (int i = 0; i <= 60; ++i) TickAt(-1.0f + 3.0f * static_cast<float>(i) / 60.0f);
+    EXPECT_GT(crate->transform[12], 2.3f);
+
+    // Switched off again, the sweep passes through once more.
+    for (int i = 0; i < 60; ++i) TickAt(-1.0f);
+    const float x = crate->transform[12];
+    scene.world.DeactivateBody(player);
+    for (int i = 0; i <= 60; ++i) TickAt(-1.0f + (x + 0.5f) * static_cast<float>(i) / 60.0f);
+    EXPECT_NEAR(crate->transform[12], x, 0.05f);
+}
