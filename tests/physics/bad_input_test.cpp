@@ -138,9 +138,8 @@ TEST(PhysicsBadInput, ObjectsOutsideTheWorldBoundsAreRefused) {
     auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGERKILL"));
     trigger->name = "TRIGGERKILL_deep";
     trigger->transform = Translation(Vec3(0.0f, -3000.0f, 0.0f));
-    auto* powerupObject = scene.Keep(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
     CPowerup powerup;
-    powerup.object = powerupObject;
+    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
 
     testing::internal::CaptureStderr();
     scene.world.AddDynamicObject(far, 1.0f, false);

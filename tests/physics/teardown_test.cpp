@@ -32,8 +32,8 @@ struct Level {
         objects.emplace_back(trigger);
         world.AddTrigger(trigger);
         for (int i = 0; i < 2; ++i) {
-            objects.emplace_back(new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 0.5f * static_cast<float>(i))), "pu", Vec3()));
-            powerups[i].object = static_cast<CSceneGeoObject*>(objects.back().get());
+            powerups[i].object.reset(
+                new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 0.5f * static_cast<float>(i))), "pu", Vec3()));
             powerups[i].player = &player;
             world.AddPowerup(&powerups[i]);
         }
@@ -49,6 +49,7 @@ struct Level {
         crateMesh.reset();
         rockMesh.reset();
         volumeMesh.reset();
+        for (auto& powerup : powerups) powerup.object.reset();
         character.reset();
         delete player.physData;
         player.physData = nullptr;

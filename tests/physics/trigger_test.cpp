@@ -167,27 +167,19 @@ TEST_F(TriggerTest, AddingATriggerTwiceWarns) {
 
 // ---- Power-ups ----------------------------------------------------------------------------
 
-namespace {
-struct PowerupSpot {
-    CSceneGeoObject* object;
-    CPowerup record;
-};
-}  // namespace
-
 class PowerupTest : public TriggerTest {
 protected:
     // A power-up record over an object at x (the ghost is a box of half extents 1 around it).
-    void AddPowerupAt(PowerupSpot& spot, int type, float x) {
-        spot.object = scene.Keep(new CSceneGeoObject({}, Translation(Vec3(x, 1.0f, 0.0f)), "powerup", Vec3()));
-        spot.record.object = spot.object;
-        spot.record.type = type;
-        spot.record.player = player;
-        scene.world.AddPowerup(&spot.record);
+    void AddPowerupAt(CPowerup& powerup, int type, float x) {
+        powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(x, 1.0f, 0.0f)), "powerup", Vec3()));
+        powerup.type = type;
+        powerup.player = player;
+        scene.world.AddPowerup(&powerup);
     }
 };
 
 TEST_F(PowerupTest, TwoTouchedInOneSubStepBothFire) {
-    PowerupSpot milk{}, umbrella{};
+    CPowerup milk, umbrella;
     AddPowerupAt(milk, POWERUP_TYPE_MILK, 4.5f);
     AddPowerupAt(umbrella, POWERUP_TYPE_UMBRELLA, 5.5f);
     player->life = 0.25f;
@@ -198,54 +190,52 @@ TEST_F(PowerupTest, TwoTouchedInOneSubStepBothFire) {
     EXPECT_FLOAT_EQ(player->life, 1.0f);
     EXPECT_TRUE(player->milkPicked);
     EXPECT_FLOAT_EQ(player->umbrellaTime, 22.0f);
-    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 30.0f);
-    EXPECT_FLOAT_EQ(umbrella.record.respawnTimer, 60.0f);
+    EXPECT_FLOAT_EQ(milk.respawnTimer, 30.0f);
+    EXPECT_FLOAT_EQ(umbrella.respawnTimer, 60.0f);
     // The ghost carries the record, not the scene object.
-    EXPECT_EQ(scene.world.GetState()->powerupGhosts[0]->getUserPointer(), &milk.record);
+    EXPECT_EQ(scene.world.GetState()->powerupGhosts[0]->getUserPointer(), &milk);
 }
 
 TEST_F(PowerupTest, NotPickedWhileItsTimerRuns) {
-    PowerupSpot milk{};
+    CPowerup milk;
     AddPowerupAt(milk, POWERUP_TYPE_MILK, 5.0f);
-    milk.record.respawnTimer = 0.5f;
+    milk.respawnTimer = 0.5f;
     player->life = 0.25f;
     TickAt(5.0f);
     TickAt(5.0f);
     EXPECT_FLOAT_EQ(player->life, 0.25f);
-    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 0.5f);
-    milk.record.respawnTimer = 0.0f;
+    EXPECT_FLOAT_EQ(milk.respawnTimer, 0.5f);
+    milk.respawnTimer = 0.0f;
     TickAt(5.0f);
     EXPECT_FLOAT_EQ(player->life, 1.0f);
-    EXPECT_FLOAT_EQ(milk.record.respawnTimer, 30.0f);
+    EXPECT_FLOAT_EQ(milk.respawnTimer, 30.0f);
 }
 
 TEST_F(PowerupTest, FarAwayNothingHappensAndAnUnknownTypeIsReported) {
-    PowerupSpot odd{};
+    CPowerup odd;
     AddPowerupAt(odd, 7, 5.0f);
     TickAt(0.0f);
-    EXPECT_FLOAT_EQ(odd.record.respawnTimer, 0.0f);
+    EXPECT_FLOAT_EQ(odd.respawnTimer, 0.0f);
     testing::internal::CaptureStderr();
     TickAt(5.0f);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Unknown powerup type!\n");
-    EXPECT_FLOAT_EQ(odd.record.respawnTimer, 0.0f);
+    EXPECT_FLOAT_EQ(odd.respawnTimer, 0.0f);
 }
 
 TEST_F(PowerupTest, GhostIsTiltedWithTheObjectAndLeavesWithIt) {
-    PowerupSpot spot{};
-    spot.object = scene.Keep(new CSceneGeoObject({}, Rotate(Translation(Vec3(5.0f, 1.0f, 0.0f)), 30.0f,
-                                                            Vec3(0.0f, 0.0f, 1.0f)),
-                                                 "powerup", Vec3()));
-    spot.record.object = spot.object;
-    spot.record.player = player;
-    scene.world.AddPowerup(&spot.record);
+    CPowerup spot;
+    spot.object.reset(new CSceneGeoObject(
+        {}, Rotate(Translation(Vec3(5.0f, 1.0f, 0.0f)), 30.0f, Vec3(0.0f, 0.0f, 1.0f)), "powerup", Vec3()));
+    spot.player = player;
+    scene.world.AddPowerup(&spot);
     CPhysicsWorldState* state = scene.world.GetState();
     ASSERT_EQ(state->powerupGhosts.size(), 1u);
     EXPECT_NEAR(state->powerupGhosts[0]->getWorldTransform().getBasis()[1][0], std::sin(30.0f * 0.017453292f),
                 1e-6f);
-    scene.Delete(spot.object);
+    spot.object.reset();  // the record's model copy goes first, its ghost with it
     EXPECT_TRUE(state->powerupGhosts.empty());
     TickAt(5.0f);
-    EXPECT_FLOAT_EQ(spot.record.respawnTimer, 0.0f);
+    EXPECT_FLOAT_EQ(spot.respawnTimer, 0.0f);
 }
 
 // ---- Push box -----------------------------------------------------------------------------

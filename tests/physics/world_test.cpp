@@ -49,9 +49,8 @@ TEST(PhysicsFilter, RaysPassThroughPlayerGhostsAndHitSolids) {
     auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
     trigger->transform = Translation(Vec3(0.0f, 0.0f, -2.0f));
     scene.world.AddTrigger(trigger);
-    auto* powerupObject = scene.Keep(new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 2.0f)), "milk", Vec3()));
     CPowerup powerup;
-    powerup.object = powerupObject;
+    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 2.0f)), "milk", Vec3()));
     powerup.player = player;
     scene.world.AddPowerup(&powerup);
     scene.Run(1);

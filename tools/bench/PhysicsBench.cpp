@@ -158,9 +158,8 @@ int main(int argc, char** argv) {
     std::vector<CPowerup> powerups(10);
     for (int i = 0; i < 10; ++i) {
         const float a = static_cast<float>(i) * 0.6283f + 0.3f;
-        objects.emplace_back(new CSceneGeoObject({}, Translation(Vec3(9.0f * std::cos(a), 1.5f, 9.0f * std::sin(a))),
-                                                 "powerup", Vec3()));
-        powerups[static_cast<size_t>(i)].object = static_cast<CSceneGeoObject*>(objects.back().get());
+        powerups[static_cast<size_t>(i)].object.reset(
+            new CSceneGeoObject({}, Translation(Vec3(9.0f * std::cos(a), 1.5f, 9.0f * std::sin(a))), "powerup", Vec3()));
         powerups[static_cast<size_t>(i)].type = i % 2;
         powerups[static_cast<size_t>(i)].player = &player;
         world.AddPowerup(&powerups[static_cast<size_t>(i)]);
@@ -214,6 +213,7 @@ int main(int argc, char** argv) {
     }
 
     character.reset();
+    powerups.clear();
     objects.clear();
     meshes.clear();
     delete player.physData;
