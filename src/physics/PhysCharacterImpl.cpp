@@ -70,8 +70,15 @@ void CPhysCharacterImpl::DetachFromWorld() {
 }
 
 void CPhysCharacterImpl::SetWalkVelocity(const Vec3& velocity) {
-    controller->ReplaceVelocity(ToBt(velocity), 1.0f);
-    walkVelocity = velocity;
+    btVector3 v = ToBt(velocity);
+    if (!IsFinite(v)) {
+        // A broken velocity would carry the figure (and the camera after it) off to nowhere.
+        std::cerr << "WARNING: Walk velocity (" << velocity.x << ", " << velocity.y << ", " << velocity.z
+                  << ") is not a number; the player stands still" << std::endl;
+        v.setZero();
+    }
+    controller->ReplaceVelocity(v, 1.0f);
+    walkVelocity = FromBt(v);
 }
 
 bool CPhysCharacterImpl::OnGround() { return controller->onGround(); }
@@ -94,6 +101,16 @@ void CPhysCharacterImpl::updateAction(btCollisionWorld* collisionWorld, btScalar
     const btVector3 offset = ToBt(OffsetForLife(std::isfinite(life) ? std::min(1.0f, std::max(0.0f, life)) : 0.0f));
 
     Mat4& m = player->transform;
+    if (!IsFinite(m)) {
+        // The library would take a broken transform into its broadphase; the figure waits
+        // where its ghost last was until the game gives it a proper place again.
+        if (!reportedBrokenTransform)
+            std::cerr << "WARNING: The player's transform is not a number; the character stays where it was"
+                      << std::endl;
+        reportedBrokenTransform = true;
+        return;
+    }
+    reportedBrokenTransform = false;
     const btMatrix3x3 basis = BasisOf(m);
     const btVector3 r = basis * offset;
 

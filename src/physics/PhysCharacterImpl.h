@@ -88,4 +88,5 @@ public:
     float meltedRadius, meltedHalfHeight;
     CMeltingCharacterController* controller = nullptr;  // owned
     CPhysicsWorldState* world = nullptr;                // not owned; set by CreateCharacter
+    bool reportedBrokenTransform = false;               // one message per spell of bad input
 };

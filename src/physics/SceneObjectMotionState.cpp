@@ -18,6 +18,9 @@ CSceneObjectMotionState::CSceneObjectMotionState(CSceneObject* object_, const bt
 
 void CSceneObjectMotionState::getWorldTransform(btTransform& out) const {
     const Mat4& m = object->transform;
+    // The library hands in the body's current transform: leaving it as it is keeps a body
+    // whose object lost its place (a transform that is not a number) where it was.
+    if (!IsFinite(m)) return;
     const btVector3 s = ToBt(object->scale);
     // Setting the scaling recomputes cached bounds in some shapes: only do it on a change.
     if (UsableScale(s) && shape->getLocalScaling() != s) shape->setLocalScaling(s);

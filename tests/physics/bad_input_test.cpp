@@ -209,3 +209,19 @@ TEST(PhysicsBadInput, NothingHappensOnAWorldNotBuilt) {
     EXPECT_FLOAT_EQ(world.RayFraction(Vec3(0, 0, 0), Vec3(0, 1, 0)), 1.0f);
     EXPECT_EQ(world.GetDynamicsWorld(), nullptr);
 }
+
+TEST(PhysicsBadInput, PushBoxStaysPutWhileThePlayersTransformIsBroken) {
+    PhysicsScene scene;
+    auto* player = scene.Keep(new CPlayerObject());
+    player->transform = Translation(Vec3(2.0f, 0.0f, 0.0f));
+    scene.world.AddKinematicObject(player);
+    scene.Run(1);
+    btRigidBody* pushBox = BodyOf(player);
+    const btVector3 at = pushBox->getWorldTransform().getOrigin();
+    player->transform[12] = kNaN;
+    scene.Run(3);
+    EXPECT_EQ(pushBox->getWorldTransform().getOrigin(), at);
+    player->transform = Translation(Vec3(4.0f, 0.0f, 0.0f));
+    scene.Run(1);
+    EXPECT_FLOAT_EQ(pushBox->getWorldTransform().getOrigin().x(), 4.0f);
+}

@@ -176,3 +176,27 @@ TEST(CharacterLifecycle, LeavesTheWorldWhenDeleted) {
     EXPECT_EQ(dynamics->getNumCollisionObjects(), 0);
     scene.Run(2);  // no action left to call
 }
+
+TEST_F(CharacterTest, BrokenVelocityOrTransformLeavesTheFigureStanding) {
+    const Vec3 start = Position();
+    testing::internal::CaptureStderr();
+    Walk(Vec3(std::nanf(""), 0.0f, 8.0f), 10);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("WARNING: Walk velocity (nan, 0, 8) is not a number; the player stands still"),
+              std::string::npos)
+        << err;
+    EXPECT_NEAR(Position().x, start.x, 1e-4f);
+    EXPECT_NEAR(Position().z, start.z, 1e-4f);
+
+    const btVector3 ghostAt = character->GetGhost()->getWorldTransform().getOrigin();
+    player->transform[13] = std::nanf("");
+    testing::internal::CaptureStderr();
+    Walk(Vec3(8.0f, 0.0f, 0.0f), 10);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "WARNING: The player's transform is not a number; the character stays where it was\n");
+    EXPECT_EQ(character->GetGhost()->getWorldTransform().getOrigin(), ghostAt);
+    // Put back on its feet, it walks again.
+    player->transform = Translation(start);
+    Walk(Vec3(8.0f, 0.0f, 0.0f), 30);
+    EXPECT_NEAR(Position().x - start.x, 4.0f, 0.2f);
+}
