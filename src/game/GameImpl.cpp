@@ -6,14 +6,18 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "game/Hud.h"
 #include "game/InputManager.h"
 #include "game/MenuState.h"
+#include "game/SplashscreenState.h"
+#include "gameplay/PlayState.h"
 #include "game/Window.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "scene/SceneGeoObject.h"
 
 
 CGameImpl::CGameImpl() = default;
@@ -40,10 +44,12 @@ CGameImpl::~CGameImpl() {
     // Texture objects go while the context exists too; the images themselves are freed
     // with the texture manager after the window.
     if (textureManager && window) textureManager->ReleaseGLTextures();
+    if (hud && window) hud->ReleaseGLBuffers();
     // Terminating the window library closes the window and its GL context.
     window.reset();
     textureManager.reset();
     inputManager.reset();
+    hud.reset();
 }
 
 int CGameImpl::Initialize() {
@@ -53,6 +59,7 @@ int CGameImpl::Initialize() {
     textureManager = std::make_unique<CTextureManager>();
     inputManager = std::make_unique<CInputManager>();
     modelManager = std::make_unique<CModelManager>();
+    hud = std::make_unique<CHud>();
 
     int result = window->Open();
     if (result != 0) {
@@ -61,7 +68,9 @@ int CGameImpl::Initialize() {
     }
     std::cout << "Window initialized" << std::endl;
 
-    // The head-up display is laid out from the window size in pixels here once it exists.
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    hud->Create(static_cast<unsigned>(width), static_cast<unsigned>(height));
     std::cout << "HUD initialized" << std::endl;
 
     result = renderer->InitGL();
@@ -76,11 +85,20 @@ int CGameImpl::Initialize() {
     LoadShaderPrograms();
     PreloadTextures();
     PreloadModels();
+    PreloadHud();
 
     std::cout << "Game init in " << wl::GetTime() << " secs" << std::endl;
     std::cout << "Changing to menu..." << std::endl;
     ChangeState(STATE_MENU);
     return 0;
+}
+
+void CGameImpl::PreloadHud() {
+    for (unsigned i = 0; i < hud->GetElementCount(); ++i) {
+        CMesh* mesh = hud->GetElement(i)->GetMesh(0);
+        ResolveMaterialTextures(mesh->material);
+        renderer->UploadMesh(mesh);
+    }
 }
 
 void CGameImpl::Run() {
@@ -143,11 +161,8 @@ CGameState* CGameImpl::GetState(int id) {
     if (!states[id]) {
         switch (id) {
             case STATE_MENU: states[id] = std::make_unique<CMenuState>(this); break;
-            default:
-                // The splash and play states arrive with the levels; until then the menu
-                // stands in so that a change of state never leaves the loop without one.
-                std::cerr << "WARNING: Game state " << id << " is not available yet" << std::endl;
-                return nullptr;
+            case STATE_SPLASHSCREEN: states[id] = std::make_unique<CSplashscreenState>(this); break;
+            default: states[id] = std::make_unique<CPlayState>(this); break;
         }
     }
     return states[id].get();

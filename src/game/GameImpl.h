@@ -30,7 +30,7 @@ public:
     CInputManager* GetInputManager() override { return inputManager.get(); }
     CWindow* GetWindow() override { return window.get(); }
     CSoundManager* GetSoundManager() override { return nullptr; }
-    CHud* GetHud() override { return nullptr; }
+    CHud* GetHud() override { return hud.get(); }
     CShaderProgram* GetTextureShaderPhong() override { return textureShaderPhong.get(); }
     CShaderProgram* GetTextureShaderPhongProj() override { return textureShaderPhongProj.get(); }
     CShaderProgram* GetSimpleShader() override { return simpleShader.get(); }
@@ -64,12 +64,15 @@ private:
     // Built-in GPU objects, the three game models and the built-in meshes that start-up puts
     // on the GPU.
     void PreloadModels();
+    // The HUD's pictures are looked up and its quads uploaded, element by element.
+    void PreloadHud();
 
     std::unique_ptr<CRenderer> renderer;
     std::unique_ptr<CWindow> window;
     std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CInputManager> inputManager;
     std::unique_ptr<CModelManager> modelManager;
+    std::unique_ptr<CHud> hud;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
     std::unique_ptr<CGameState> states[3];
     std::unique_ptr<CShaderProgram> textureShaderPhong;

@@ -1,17 +1,14 @@
 #pragma once
-// The start menu: two entries ("Start" and "Quit") shown as two full-screen pictures.
+// The start menu: two entries ("Start" and "Quit") shown as two full-screen pictures, and level
+// selection with the numeric keypad.
 
-#include <memory>
 #include <string>
 
 #include "game/GameState.h"
 
-class CMesh;
-
 class CMenuState : public CGameState {
 public:
     explicit CMenuState(CGame* game);
-    ~CMenuState() override;
 
     void Update(double frameTime) override;
     void Render() override;
@@ -26,6 +23,4 @@ private:
     void ShowSelection();
 
     bool startSelected = true;
-    // Full-screen quad in normalised device coordinates carrying the current picture.
-    std::unique_ptr<CMesh> screenQuad;
 };

@@ -5,6 +5,10 @@
 
 #include "game/Game.h"
 #include "game/InputManager.h"
+#include "game/PictureQuad.h"
+#include "game/Window.h"
+#include "render/TextureManager.h"
+#include "scene/Mesh.h"
 #include "scene/PlayerObject.h"
 
 CPlayState::CPlayState(CGame* game_) : CGameState(game_) { Init(); }
@@ -64,7 +68,15 @@ void CPlayState::AnimatePowerups(float frameTime) {
     for (auto& entry : powerups) AnimatePowerup(*entry.second, frameTime);
 }
 
-void CPlayState::ShowPicture(const std::string&) { game->ChangeState(STATE_SPLASHSCREEN); }
+void CPlayState::ShowPicture(const std::string& stem) {
+    const std::string name = stem + game->GetWindow()->GetAspectSuffix() + ".png";
+    if (CMesh* quad = GetPictureQuad(game)) {
+        quad->material.diffuseTexture = game->GetTextureManager()->GetTexture(name);
+        // The splash screen picks its sound by this name.
+        quad->material.diffuseName = name;
+    }
+    game->ChangeState(STATE_SPLASHSCREEN);
+}
 
 void CPlayState::ReloadLevel(CPlayState* play) {
     play->pendingAction = nullptr;

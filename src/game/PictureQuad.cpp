@@ -1,0 +1,35 @@
+#include "game/PictureQuad.h"
+
+#include <GL/glew.h>
+
+#include "game/Game.h"
+#include "game/Window.h"
+#include "render/DrawPaths.h"
+#include "render/Renderer.h"
+#include "render/ShaderProgram.h"
+#include "scene/Mesh.h"
+#include "scene/ModelManager.h"
+#include "scene/SceneGeoObject.h"
+
+CMesh* GetPictureQuad(CGame* game) {
+    CModelManager* models = game->GetModelManager();
+    return models ? models->GetScreenQuad() : nullptr;
+}
+
+CShaderProgram* BeginPicturePass(CGame* game) {
+    CShaderProgram* ortho = game->GetOrthoShader();
+    if (!ortho || !ortho->Use()) return nullptr;
+    const Mat4& orthoMatrix = game->GetWindow()->orthoMatrix;
+    const GLint location = glGetUniformLocation(ortho->program, "uni_OrthoMatrix");
+    if (location != -1) glUniformMatrix4fv(location, 1, GL_FALSE, orthoMatrix.m);
+    game->GetRenderer()->projectionMatrix = orthoMatrix;
+    return ortho;
+}
+
+void DrawPictureQuad(CGame* game, CShaderProgram* orthoProgram) {
+    CMesh* quad = GetPictureQuad(game);
+    if (!quad) return;
+    // A throw-away 2D element around the shared quad; it does not own the mesh.
+    CSceneGeoObject picture({quad}, Mat4(), "", Vec3());
+    Draw2DElement(*game->GetRenderer(), &picture, orthoProgram);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The full-screen quad that the menu and the splash pictures are drawn on: the model manager's
+// screen quad, shared by the menu, the splash screen and the play state (which picks the splash
+// picture).
+
+class CGame;
+class CMesh;
+class CShaderProgram;
+
+// The quad whose material carries the current picture; null before the model manager exists.
+CMesh* GetPictureQuad(CGame* game);
+// Makes the ortho program current and gives it (and the renderer) the window's orthographic
+// matrix; null when the program cannot be used, and then nothing is to be drawn.
+CShaderProgram* BeginPicturePass(CGame* game);
+// Draws the quad with the picture its material names, as a 2D element with the identity
+// transform.
+void DrawPictureQuad(CGame* game, CShaderProgram* orthoProgram);

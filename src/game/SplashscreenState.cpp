@@ -1,0 +1,45 @@
+#include "game/SplashscreenState.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+
+#include "game/Game.h"
+#include "game/InputManager.h"
+#include "game/PictureQuad.h"
+#include "platform/WindowLibrary.h"
+
+CSplashscreenState::CSplashscreenState(CGame* game_) : CGameState(game_) { Init(); }
+
+void CSplashscreenState::Init() { transparency = true; }
+
+void CSplashscreenState::Enter() {}
+
+void CSplashscreenState::Update(double) {
+    CInputManager* input = game->GetInputManager();
+    // An ENTER still held from the previous screen is not a new press (the input manager keeps
+    // it consumed until it is released), so a picture always waits for the player.
+    if (input->KeyHit(wl::KEY_ENTER)) game->ChangeState(STATE_PLAY);
+    if (input->KeyHit(wl::KEY_F9)) {
+        transparency = !transparency;
+        std::cout << "Transparency " << (transparency ? "enabled" : "disabled") << std::endl;
+    }
+}
+
+void CSplashscreenState::Render() {
+    // The level stays on screen behind the picture, frozen: the play state is drawn but not
+    // updated while the picture shows.
+    if (CGameState* play = game->GetState(STATE_PLAY)) play->Render();
+    CShaderProgram* ortho = BeginPicturePass(game);
+    if (!ortho) return;
+    glDisable(GL_DEPTH_TEST);
+    if (transparency) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    DrawPictureQuad(game, ortho);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}

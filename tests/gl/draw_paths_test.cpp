@@ -1,0 +1,594 @@
+// The draw paths against real GL: culling and counters, meshes not on the GPU, late texture
+// uploads, material units, both vertex sources, lines, sprites, the sky box and 2D elements.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "render/DrawPaths.h"
+#include "render/Renderer.h"
+#include "render/ShaderProgram.h"
+#include "render/Sprite.h"
+#include "render/Texture.h"
+#include "scene/Mesh.h"
+#include "scene/SceneGeoObject.h"
+#include "scene/SkyBox.h"
+#include "support/TestSupport.h"
+
+using testsupport::ScopedGLContext;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+// Lit by nothing: the diffuse colour, times the diffuse map when there is one. The normal and
+// specular maps tint it only when present, so all six map uniforms stay active.
+const char* kObjectVert =
+    "#version 330\nin vec3 in_Vertex;\nin vec2 in_Tex;\nuniform mat4 uni_ProjMatrix;\n"
+    "uniform mat4 uni_ModelViewMatrix;\nout vec2 v_Tex;\n"
+    "void main() { v_Tex = in_Tex; gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kObjectFrag =
+    "#version 330\nin vec2 v_Tex;\nuniform vec3 uni_DiffuseColor;\n"
+    "uniform int uni_HasDiffuseMap;\nuniform sampler2D uni_DiffuseMap;\n"
+    "uniform int uni_HasNormalMap;\nuniform sampler2D uni_NormalMap;\n"
+    "uniform int uni_HasSpecularMap;\nuniform sampler2D uni_SpecularMap;\nout vec4 frag_Color;\n"
+    "void main() {\n  vec3 c = uni_DiffuseColor;\n"
+    "  if (uni_HasDiffuseMap != 0) c *= texture(uni_DiffuseMap, v_Tex).rgb;\n"
+    "  if (uni_HasNormalMap != 0) c *= texture(uni_NormalMap, v_Tex).rgb;\n"
+    "  if (uni_HasSpecularMap != 0) c *= texture(uni_SpecularMap, v_Tex).rgb;\n"
+    "  frag_Color = vec4(c, 1.0);\n}\n";
+const char* kLinesVert =
+    "#version 330\nin vec3 in_Vertex;\nin vec3 in_Color;\nuniform mat4 uni_ProjMatrix;\n"
+    "uniform mat4 uni_ModelViewMatrix;\nout vec3 v_C;\n"
+    "void main() { v_C = in_Color; gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kLinesFrag = "#version 330\nin vec3 v_C;\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(v_C, 1.0); }\n";
+const char* kSpriteVert =
+    "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMatrix;\nuniform mat4 uni_ModelViewMatrix;\n"
+    "void main() { gl_PointSize = 16.0; gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kSpriteFrag =
+    "#version 330\nuniform sampler2D uni_TextureMap;\nout vec4 frag_Color;\n"
+    "void main() { frag_Color = vec4(texture(uni_TextureMap, gl_PointCoord).rgb, 1.0) + vec4(0.0, 0.0, 1.0, 0.0); }\n";
+const char* kSkyVert =
+    "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMatrix;\nuniform mat4 uni_ModelViewMatrix;\n"
+    "uniform mat3 uni_NormalMatrix;\nout vec3 v_Dir;\n"
+    "void main() { v_Dir = uni_NormalMatrix * in_Vertex; gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kSkyFrag =
+    "#version 330\nin vec3 v_Dir;\nuniform samplerCube uni_CubeMap;\nout vec4 frag_Color;\n"
+    "void main() { frag_Color = texture(uni_CubeMap, v_Dir); }\n";
+const char* kOrthoVert =
+    "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_OrthoMatrix;\nuniform mat4 uni_ModelMatrix;\n"
+    "void main() { gl_Position = uni_OrthoMatrix * uni_ModelMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kOrthoFrag =
+    "#version 330\nuniform vec3 uni_DiffuseColor;\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(uni_DiffuseColor, 1.0); }\n";
+
+// A unit cube around the origin, counter-clockwise seen from outside, texture coordinates
+// spanning each face.
+std::unique_ptr<CMesh> MakeCube() {
+    auto mesh = std::make_unique<CMesh>();
+    mesh->vertices = new Vertex[8]();
+    for (int i = 0; i < 8; ++i) {
+        Vertex& v = mesh->vertices[i];
+        v.position[0] = (i & 1) ? 0.5f : -0.5f;
+        v.position[1] = (i & 2) ? 0.5f : -0.5f;
+        v.position[2] = (i & 4) ? 0.5f : -0.5f;
+        v.tex[0] = (i & 1) ? 1.0f : 0.0f;
+        v.tex[1] = (i & 2) ? 1.0f : 0.0f;
+    }
+    mesh->indices = new uint32_t[36]{0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 4, 6, 0, 6, 2,
+                                     1, 3, 7, 1, 7, 5, 0, 1, 5, 0, 5, 4, 2, 6, 7, 2, 7, 3};
+    mesh->vertexCount = 8;
+    mesh->faceCount = 12;
+    mesh->indexCount = 36;
+    return mesh;
+}
+
+// A decoded image of one colour, not yet on the GPU.
+std::unique_ptr<CTexture> MakeTexture(unsigned char r, unsigned char g, unsigned char b) {
+    auto texture = std::make_unique<CTexture>();
+    texture->width = texture->height = 2;
+    texture->format = GL_RGB;
+    texture->pixels = new uint8_t[12];
+    for (int i = 0; i < 4; ++i) {
+        texture->pixels[i * 3] = r;
+        texture->pixels[i * 3 + 1] = g;
+        texture->pixels[i * 3 + 2] = b;
+    }
+    return texture;
+}
+
+Mat4 Translation(float x, float y, float z) {
+    Mat4 m;
+    m.m[12] = x;
+    m.m[13] = y;
+    m.m[14] = z;
+    return m;
+}
+
+class DrawPaths : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl.ok);
+        const std::pair<const char*, const char*> sources[] = {
+            {kObjectVert, kObjectFrag}, {kLinesVert, kLinesFrag}, {kSpriteVert, kSpriteFrag},
+            {kSkyVert, kSkyFrag},       {kOrthoVert, kOrthoFrag}};
+        const char* names[] = {"object", "lines", "sprite", "sky", "ortho"};
+        for (int i = 0; i < 5; ++i) {
+            dir.Write(std::string("shaders/") + names[i] + ".vert", sources[i].first);
+            dir.Write(std::string("shaders/") + names[i] + ".frag", sources[i].second);
+        }
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        renderer = std::make_unique<CRenderer>();
+        renderer->InitGL();
+        for (auto* program : {&object, &lines, &sprite, &sky, &ortho}) program->Load();
+        testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        for (auto* program : {&object, &lines, &sprite, &sky, &ortho}) ASSERT_TRUE(program->loaded) << program->name;
+        renderer->CreateAxesGizmo(&lines);
+        renderer->CreateLineBuffer(&lines);
+        glDisable(GL_CULL_FACE);
+        glClearColor(1, 1, 1, 1);
+        // The depth buffer of a new window is not cleared for us.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+        // A camera at z = 5 looking down -Z.
+        renderer->viewMatrix = LookAt(Vec3(0, 0, 5), Vec3(0, 0, 0), Vec3(0, 1, 0));
+        renderer->projectionMatrix =
+            Perspective(45.0f, static_cast<float>(gl.width) / static_cast<float>(gl.height), 0.1f, 100.0f);
+        cube = MakeCube();
+        renderer->UploadMesh(cube.get());
+    }
+    void TearDown() override {
+        cube.reset();
+        renderer.reset();
+    }
+
+    void Use(CShaderProgram& program) {
+        ASSERT_TRUE(program.Use());
+        glUniformMatrix4fv(glGetUniformLocation(program.program, "uni_ProjMatrix"), 1, GL_FALSE,
+                           renderer->projectionMatrix.m);
+    }
+    std::unique_ptr<CSceneGeoObject> CubeAt(float x, float y, float z) {
+        auto o = std::make_unique<CSceneGeoObject>(std::vector<CMesh*>{cube.get()}, Translation(x, y, z), "cube", Vec3());
+        o->ComputeBounds();
+        o->UpdateWorldCorners();
+        return o;
+    }
+    void ResetCounters() { renderer->objectsRendered = renderer->trianglesRendered = 0; }
+    std::array<int, 3> Pixel(int x, int y) {
+        unsigned char px[3] = {0, 0, 0};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+        return {px[0], px[1], px[2]};
+    }
+    std::vector<unsigned char> Screen() {
+        std::vector<unsigned char> pixels(static_cast<size_t>(gl.width) * static_cast<size_t>(gl.height) * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, gl.width, gl.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+    int CountPixels(const std::array<int, 3>& colour) {
+        const auto pixels = Screen();
+        int n = 0;
+        for (size_t i = 0; i < pixels.size(); i += 3)
+            if (pixels[i] == colour[0] && pixels[i + 1] == colour[1] && pixels[i + 2] == colour[2]) ++n;
+        return n;
+    }
+
+    ScopedWorkDir dir;
+    ScopedGLContext gl;
+    std::unique_ptr<CRenderer> renderer;
+    CShaderProgram object{"object"}, lines{"lines"}, sprite{"sprite"}, sky{"sky"}, ortho{"ortho"};
+    std::unique_ptr<CMesh> cube;
+};
+
+TEST_F(DrawPaths, CullingDecidesWhatIsDrawnAndCounted) {
+    Use(object);
+    auto front = CubeAt(0, 0, 0);
+    auto behind = CubeAt(0, 0, 10);  // wholly behind the camera
+    auto aside = CubeAt(40, 0, 0);   // wholly beyond the right plane
+
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ResetCounters();
+    DrawSceneObject(*renderer, front.get(), &object);
+    EXPECT_EQ(renderer->objectsRendered, 1u);
+    EXPECT_EQ(renderer->trianglesRendered, 12u);
+    EXPECT_EQ(Pixel(gl.width / 2, gl.height / 2), (std::array<int, 3>{255, 255, 255}));  // white material
+    const int covered = CountPixels({255, 255, 255});
+
+    ResetCounters();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSceneObject(*renderer, behind.get(), &object);
+    DrawSceneObject(*renderer, aside.get(), &object);
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    EXPECT_EQ(renderer->trianglesRendered, 0u);
+    EXPECT_EQ(CountPixels({0, 0, 0}), gl.width * gl.height);
+
+    // With culling off the same objects are sent to GL and counted (though off screen).
+    renderer->frustumCulling = false;
+    DrawSceneObject(*renderer, behind.get(), &object);
+    DrawSceneObject(*renderer, aside.get(), &object);
+    EXPECT_EQ(renderer->objectsRendered, 2u);
+    EXPECT_EQ(renderer->trianglesRendered, 24u);
+    renderer->frustumCulling = true;
+
+    // A hidden object is skipped before anything else.
+    ResetCounters();
+    front->visible = false;
+    DrawSceneObject(*renderer, front.get(), &object);
+    DrawSceneObjectTree(*renderer, front.get(), &object, Mat4(), true);
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    glClearColor(1, 1, 1, 1);
+    EXPECT_GT(covered, 100);
+}
+
+TEST_F(DrawPaths, OnlyTheRootOfATreeIsCulled) {
+    Use(object);
+    // A figure: a body in view and an arm far off to the side, under a root without meshes.
+    auto root = std::make_unique<CSceneObject>(Mat4(), "root");
+    root->AddChild(CubeAt(0, 0, 0).release());
+    root->AddChild(CubeAt(30, 0, 0).release());
+    root->ComputeBounds();
+    root->UpdateWorldCorners();
+
+    ResetCounters();
+    DrawSceneObjectTree(*renderer, root.get(), &object, Mat4(), true);
+    EXPECT_EQ(renderer->objectsRendered, 3u);  // root, body and arm: the arm is not culled alone
+    EXPECT_EQ(renderer->trianglesRendered, 24u);
+
+    // The arm on its own, as a level object, is culled.
+    ResetCounters();
+    DrawSceneObject(*renderer, root->GetChild(1), &object);
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+
+    // The whole tree moved behind the camera by its parent matrix: nothing at all.
+    ResetCounters();
+    DrawSceneObjectTree(*renderer, root.get(), &object, Translation(0, 0, 20), true);
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    // Without the cull flag (a subtree) it is drawn regardless.
+    DrawSceneObjectTree(*renderer, root.get(), &object, Translation(0, 0, 20), false);
+    EXPECT_EQ(renderer->objectsRendered, 3u);
+
+    // A hidden child is skipped with its subtree; the rest is drawn.
+    ResetCounters();
+    root->GetChild(0)->visible = false;
+    DrawSceneObjectTree(*renderer, root.get(), &object, Mat4(), true);
+    EXPECT_EQ(renderer->objectsRendered, 2u);
+    EXPECT_EQ(renderer->trianglesRendered, 12u);
+}
+
+TEST_F(DrawPaths, MeshesNotOnTheGpuAreReportedAndNotCounted) {
+    Use(object);
+    auto raw = MakeCube();  // never uploaded
+    CSceneGeoObject level(std::vector<CMesh*>{cube.get(), raw.get()}, Mat4(), "half", Vec3());
+    level.ComputeBounds();
+    CSceneGeoObject broken(std::vector<CMesh*>{raw.get()}, Mat4(), "broken", Vec3());
+    broken.ComputeBounds();
+    // A tree whose root cannot be drawn: its (drawable) child is not reached either.
+    CSceneGeoObject tree(std::vector<CMesh*>{raw.get()}, Mat4(), "tree", Vec3());
+    tree.AddChild(CubeAt(0, 0, 0).release());
+    tree.ComputeBounds();
+
+    ResetCounters();
+    testing::internal::CaptureStderr();
+    DrawSceneObject(*renderer, &level, &object);  // first mesh drawn, then the stop
+    DrawSceneObjectTree(*renderer, &tree, &object, Mat4(), true);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "ERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!\nERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!\n");
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    EXPECT_EQ(renderer->trianglesRendered, 12u);
+
+    // The same for 2D elements, every frame it is met.
+    ASSERT_TRUE(ortho.Use());
+    ResetCounters();
+    testing::internal::CaptureStderr();
+    Draw2DElement(*renderer, &broken, &ortho);
+    Draw2DElement(*renderer, &broken, &ortho);
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "ERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!\nERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!\n");
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+}
+
+TEST_F(DrawPaths, LateTextureUploadWarnsOnceAndStays) {
+    Use(object);
+    auto red = MakeTexture(255, 0, 0);
+    auto white = MakeTexture(255, 255, 255);
+    auto grey = MakeTexture(128, 128, 128);
+    cube->material.diffuseTexture = red.get();
+    cube->material.diffuseName = "red.png";
+    cube->material.normalTexture = white.get();
+    cube->material.normalName = "flat_normal.png";
+    cube->material.specularTexture = grey.get();
+    cube->material.specularName = "shine.png";
+    auto front = CubeAt(0, 0, 0);
+
+    testing::internal::CaptureStderr();
+    DrawSceneObject(*renderer, front.get(), &object);
+    std::string first = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(first,
+              "WARNING: Late VRAM loading of Diff texture 'red.png'!\n"
+              "WARNING: Late VRAM loading of Normal texture 'flat_normal.png'!\n"
+              "WARNING: Late VRAM loading of Spec texture 'shine.png'!\n");
+    EXPECT_NE(red->glId, 0u);
+    EXPECT_NE(grey->glId, 0u);
+    const auto centre = Pixel(gl.width / 2, gl.height / 2);
+    EXPECT_NEAR(centre[0], 128, 2);  // red x white x grey
+    EXPECT_EQ(centre[1], 0);
+
+    testing::internal::CaptureStderr();
+    DrawSceneObject(*renderer, front.get(), &object);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    // Every unit is left unbound and unit 0 active.
+    GLint active = 0, bound = -1;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    EXPECT_EQ(active, GL_TEXTURE0);
+    for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1, GL_TEXTURE2}) {
+        glActiveTexture(unit);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    for (CTexture* t : {red.get(), white.get(), grey.get()}) glDeleteTextures(1, &t->glId);
+}
+
+TEST_F(DrawPaths, MaterialBindsItsMapsToUnitsZeroOneTwo) {
+    Use(object);
+    auto diffuse = MakeTexture(255, 0, 0), normal = MakeTexture(0, 255, 0), specular = MakeTexture(0, 0, 255);
+    for (CTexture* t : {diffuse.get(), normal.get(), specular.get()}) UploadTexture(t, *renderer);
+    CMaterial material;
+    material.diffuse[1] = 0.5f;
+    material.diffuseTexture = diffuse.get();
+    material.normalTexture = normal.get();
+    material.specularTexture = specular.get();
+
+    testing::internal::CaptureStderr();
+    BindMaterial(*renderer, material, &object);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // already uploaded: no warning
+    auto uniform = [&](const char* name) {
+        GLint v = -7;
+        glGetUniformiv(object.program, glGetUniformLocation(object.program, name), &v);
+        return v;
+    };
+    EXPECT_EQ(uniform("uni_HasDiffuseMap"), 1);
+    EXPECT_EQ(uniform("uni_HasNormalMap"), 1);
+    EXPECT_EQ(uniform("uni_HasSpecularMap"), 1);
+    EXPECT_EQ(uniform("uni_DiffuseMap"), 0);
+    EXPECT_EQ(uniform("uni_NormalMap"), 1);
+    EXPECT_EQ(uniform("uni_SpecularMap"), 2);
+    GLfloat colour[3] = {0, 0, 0};
+    glGetUniformfv(object.program, glGetUniformLocation(object.program, "uni_DiffuseColor"), colour);
+    EXPECT_FLOAT_EQ(colour[1], 0.5f);
+    const CTexture* expected[3] = {diffuse.get(), normal.get(), specular.get()};
+    for (int unit = 0; unit < 3; ++unit) {
+        GLint bound = 0;
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), expected[unit]->glId) << "unit " << unit;
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+
+    // Without maps the three flags go to 0 and no texture is bound.
+    CMaterial plain;
+    BindMaterial(*renderer, plain, &object);
+    EXPECT_EQ(uniform("uni_HasDiffuseMap"), 0);
+    EXPECT_EQ(uniform("uni_HasNormalMap"), 0);
+    EXPECT_EQ(uniform("uni_HasSpecularMap"), 0);
+    for (int unit = 0; unit < 3; ++unit) {
+        GLint bound = -1;
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0) << "unit " << unit;
+    }
+    glActiveTexture(GL_TEXTURE0);
+    // A program without material uniforms takes the call without complaint.
+    ASSERT_TRUE(lines.Use());
+    BindMaterial(*renderer, material, &lines);
+    for (CTexture* t : {diffuse.get(), normal.get(), specular.get()}) glDeleteTextures(1, &t->glId);
+}
+
+TEST_F(DrawPaths, BuffersAndClientArraysPutTheSamePixelsOnScreen) {
+    auto checker = std::make_unique<CTexture>();
+    checker->width = checker->height = 2;
+    checker->pixels = new uint8_t[12]{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    UploadTexture(checker.get(), *renderer);
+    cube->material.diffuseTexture = checker.get();
+    auto turned = CubeAt(0, 0, 0);
+    turned->rotation = Vec3(30, 40, 0);
+
+    std::vector<unsigned char> shots[2];
+    for (int mode = 0; mode < 2; ++mode) {
+        renderer->useVBOs = mode == 0;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Use(object);
+        ResetCounters();
+        DrawSceneObject(*renderer, turned.get(), &object);
+        DrawSceneObjectTree(*renderer, CubeAt(-1.5f, 0, 0).get(), &object, Mat4(), true);
+        ASSERT_TRUE(lines.Use());
+        glUniformMatrix4fv(glGetUniformLocation(lines.program, "uni_ProjMatrix"), 1, GL_FALSE,
+                           renderer->projectionMatrix.m);
+        DrawLine(*renderer, Vec3(-2, -1.5f, 0), Vec3(2, 1.5f, 0), Vec3(1, 0, 0), Vec3(0, 0, 1), &lines);
+        EXPECT_EQ(renderer->objectsRendered, 2u);
+        EXPECT_EQ(renderer->trianglesRendered, 24u);
+        shots[mode] = Screen();
+    }
+    renderer->useVBOs = true;
+    ASSERT_EQ(shots[0].size(), shots[1].size());
+    size_t differing = 0;
+    for (size_t i = 0; i < shots[0].size(); ++i) differing += shots[0][i] != shots[1][i];
+    EXPECT_EQ(differing, 0u);
+    // And the picture is not empty: both cubes and the line are there.
+    size_t white = 0;
+    for (size_t i = 0; i < shots[0].size(); i += 3)
+        white += shots[0][i] == 255 && shots[0][i + 1] == 255 && shots[0][i + 2] == 255;
+    EXPECT_LT(white, shots[0].size() / 3 - 1000);
+    glDeleteTextures(1, &checker->glId);
+}
+
+TEST_F(DrawPaths, BoundingBoxIsMagentaAndAxesAreRedGreenBlue) {
+    auto front = CubeAt(0, 0, 0);
+    front->rotation = Vec3(20, 30, 0);
+    front->ComputeBounds();
+    front->UpdateWorldCorners();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ASSERT_TRUE(lines.Use());
+    glUniformMatrix4fv(glGetUniformLocation(lines.program, "uni_ProjMatrix"), 1, GL_FALSE, renderer->projectionMatrix.m);
+    DrawBoundingBox(*renderer, front.get(), &lines);
+    const int magenta = CountPixels({255, 0, 255});
+    EXPECT_GT(magenta, 400);  // twelve edges of a box about 150 px across
+    EXPECT_EQ(CountPixels({255, 255, 255}) + magenta, gl.width * gl.height);
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawAxes(*renderer, CubeAt(0, 0, 0).get(), &lines);
+    EXPECT_GT(CountPixels({255, 0, 0}), 30);
+    EXPECT_GT(CountPixels({0, 255, 0}), 30);
+    // The X axis runs to the right of the centre, the Y axis upwards, one unit (5 units away).
+    const int unit = static_cast<int>(renderer->projectionMatrix.m[0] / 5.0f * static_cast<float>(gl.width) / 2.0f);
+    // The colour of a line within a pixel of the spot (a one-pixel line may fall on either
+    // side of a pixel boundary), or black when there is none.
+    auto lineNear = [&](int cx, int cy) {
+        std::array<int, 3> best = {0, 0, 0};
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const auto p = Pixel(cx + dx, cy + dy);
+                if (p != std::array<int, 3>{255, 255, 255}) best = p;
+            }
+        return best;
+    };
+    EXPECT_EQ(lineNear(gl.width / 2 + unit / 2, gl.height / 2), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(lineNear(gl.width / 2, gl.height / 2 + unit / 2), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(lineNear(gl.width / 2 - unit / 2, gl.height / 2), (std::array<int, 3>{0, 0, 0}));  // nothing to the left
+}
+
+TEST_F(DrawPaths, SpriteKeepsItsFirstPositionAndReportsMissingTextures) {
+    Use(sprite);
+    auto picture = MakeTexture(255, 255, 0);  // drawn yellow, plus blue from the program: white
+    UploadTexture(picture.get(), *renderer);
+    CSprite sun;
+    sun.texture = picture.get();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSprite(*renderer, &sun, &sprite);
+    EXPECT_EQ(Pixel(gl.width / 2, gl.height / 2), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_NE(sun.vbo, CSprite::kNotCreated);
+
+    // Moving the record later does not move the point: its buffer holds the first position.
+    sun.position = Vec3(1.5f, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSprite(*renderer, &sun, &sprite);
+    EXPECT_EQ(Pixel(gl.width / 2, gl.height / 2), (std::array<int, 3>{255, 255, 255}));
+
+    // Without a picture, or with one not on the GPU, the point is still drawn (blue only).
+    testing::internal::CaptureStderr();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    sun.texture = nullptr;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawSprite(*renderer, &sun, &sprite);
+    const auto bare = Pixel(gl.width / 2, gl.height / 2);
+    auto decoded = MakeTexture(255, 0, 0);
+    sun.texture = decoded.get();
+    DrawSprite(*renderer, &sun, &sprite);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "SPRITE WITHOUT TEXTURE\nERROR: DIFF TEXTURE NOT LOADED INTO VRAM!\n");
+    EXPECT_EQ(bare[2], 255);
+    EXPECT_EQ(decoded->glId, 0u);  // sprites never upload late
+    glDeleteTextures(1, &picture->glId);
+    glClearColor(1, 1, 1, 1);
+}
+
+TEST_F(DrawPaths, SkyBoxBindsItsCubeMapAndReportsWhatIsMissing) {
+    CCubeMap faces;
+    const unsigned char colours[6][3] = {{255, 0, 0}, {0, 255, 255}, {0, 255, 0},
+                                         {255, 0, 255}, {0, 0, 255}, {255, 255, 0}};
+    for (int i = 0; i < 6; ++i) {
+        faces.faces[i].width = faces.faces[i].height = 1;
+        faces.faces[i].pixels = new uint8_t[3]{colours[i][0], colours[i][1], colours[i][2]};
+    }
+    auto box = MakeCube();
+    // Seen from inside: reverse the winding so the faces point inwards.
+    for (uint32_t i = 0; i < box->indexCount; i += 3) std::swap(box->indices[i + 1], box->indices[i + 2]);
+    CSkyBox skyBox;
+    skyBox.meshes = {box.get()};
+    skyBox.meshCount = 1;
+    skyBox.scale = Vec3(20, 20, 20);
+
+    Use(sky);
+    renderer->viewMatrix = LookAt(Vec3(0, 0, 0), Vec3(0, 0, -1), Vec3(0, 1, 0));
+    testing::internal::CaptureStderr();
+    ResetCounters();
+    DrawSkyBox(*renderer, &skyBox, &sky);  // not uploaded
+    renderer->UploadMesh(box.get());
+    box->material.diffuseTexture = &faces.faces[0];
+    DrawSkyBox(*renderer, &skyBox, &sky);  // cube map only decoded
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ERROR: CANT DRAW THE SKYBOX, MESH NOT LOADED INTO VRAM!\nERROR: DIFF TEXTURE NOT LOADED INTO VRAM!\n");
+    EXPECT_EQ(renderer->objectsRendered, 1u);  // drawn without its picture
+
+    UploadCubeMap(&faces, *renderer);
+    glEnable(GL_CULL_FACE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    testing::internal::CaptureStderr();
+    DrawSkyBox(*renderer, &skyBox, &sky);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    glDisable(GL_CULL_FACE);
+    EXPECT_EQ(renderer->objectsRendered, 2u);
+    EXPECT_EQ(renderer->trianglesRendered, 24u);
+    // Looking down -Z the -Z face (yellow) fills the middle of the screen.
+    EXPECT_EQ(Pixel(gl.width / 2, gl.height / 2), (std::array<int, 3>{255, 255, 0}));
+    GLint boundCube = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &boundCube);
+    EXPECT_EQ(static_cast<GLuint>(boundCube), faces.faces[0].glId);  // the cube-map binding stays
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glDeleteTextures(1, &faces.faces[0].glId);
+}
+
+TEST_F(DrawPaths, TwoDimensionalElementsUseTheirModelMatrixAndSkipWhenHidden) {
+    auto quad = std::make_unique<CMesh>();
+    quad->vertices = new Vertex[4]();
+    const float xy[4][2] = {{0, 1}, {1, 1}, {0, 0}, {1, 0}};
+    for (int i = 0; i < 4; ++i) {
+        quad->vertices[i].position[0] = xy[i][0];
+        quad->vertices[i].position[1] = xy[i][1];
+    }
+    quad->indices = new uint32_t[6]{2, 1, 0, 2, 3, 1};
+    quad->vertexCount = 4;
+    quad->faceCount = 2;
+    quad->indexCount = 6;
+    quad->material.diffuse[0] = quad->material.diffuse[2] = 0.0f;  // green
+    renderer->UploadMesh(quad.get());
+    // The right half of the screen, upper half: x 0..1, y 0..1 in the ortho square.
+    CSceneGeoObject element(std::vector<CMesh*>{quad.get()}, Mat4(), "element", Vec3());
+
+    ASSERT_TRUE(ortho.Use());
+    const Mat4 identity;
+    glUniformMatrix4fv(glGetUniformLocation(ortho.program, "uni_OrthoMatrix"), 1, GL_FALSE, identity.m);
+    glDisable(GL_DEPTH_TEST);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ResetCounters();
+    Draw2DElement(*renderer, &element, &ortho);
+    EXPECT_EQ(renderer->objectsRendered, 1u);
+    EXPECT_EQ(renderer->trianglesRendered, 2u);
+    EXPECT_EQ(Pixel(gl.width * 3 / 4, gl.height * 3 / 4), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(Pixel(gl.width / 4, gl.height * 3 / 4), (std::array<int, 3>{255, 255, 255}));
+
+    // Scaled to half its width and moved left by its model matrix.
+    element.scale = Vec3(0.5f, 1, 1);
+    element.transform = Translation(-1, -1, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    Draw2DElement(*renderer, &element, &ortho);
+    EXPECT_EQ(Pixel(gl.width / 8, gl.height / 4), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(Pixel(gl.width * 3 / 8, gl.height / 4), (std::array<int, 3>{255, 255, 255}));
+
+    element.visible = false;
+    ResetCounters();
+    Draw2DElement(*renderer, &element, &ortho);
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace

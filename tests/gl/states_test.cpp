@@ -1,0 +1,242 @@
+// The menu, the splash screen and the changes between the states, driven by scripted input on
+// a real window, frame by frame as the main loop runs them.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <array>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "game/GameImpl.h"
+#include "game/InputManager.h"
+#include "game/MenuState.h"
+#include "game/PictureQuad.h"
+#include "game/SplashscreenState.h"
+#include "game/Window.h"
+#include "gameplay/PlayState.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
+#include "scene/Mesh.h"
+#include "scene/SceneTrigger.h"
+#include "support/TestSupport.h"
+
+using testsupport::FindLine;
+using testsupport::Lines;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+std::string ReadSourceFile(const std::string& relative) {
+    std::ifstream in(std::string(TAVO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class GameStates : public ::testing::Test {
+protected:
+    void Start(const wl::InputScript& script) {
+        wl::UseInputScript(&script);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int result = game->Initialize();
+        startOut = testing::internal::GetCapturedStdout();
+        startErr = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(result, 0) << startOut << startErr;
+    }
+    // One frame of the main loop: update, clear, render, `inspect` (the frame before it is
+    // shown), swap, end-of-frame input update.
+    void Frame(const std::function<void()>& inspect = {}) {
+        game->GetCurrentState()->Update(1.0 / 60.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game->GetCurrentState()->Render();
+        if (inspect) inspect();
+        wl::SwapBuffers();
+        game->GetInputManager()->Update();
+    }
+    // Runs frames, noting which state was current after each update.
+    std::vector<CGameState*> RunFrames(int count) {
+        std::vector<CGameState*> current;
+        for (int i = 0; i < count; ++i) {
+            Frame();
+            current.push_back(game->GetCurrentState());
+        }
+        return current;
+    }
+    void TearDown() override { game.reset(); }
+    void InstallOrthoShader() {
+        dir.Write("shaders/orthoshader.vert", ReadSourceFile("shaders/orthoshader.vert"));
+        dir.Write("shaders/orthoshader.frag", ReadSourceFile("shaders/orthoshader.frag"));
+    }
+
+    CGameState* Menu() { return game->GetState(STATE_MENU); }
+    CGameState* Splash() { return game->GetState(STATE_SPLASHSCREEN); }
+    CPlayState* Play() { return static_cast<CPlayState*>(game->GetState(STATE_PLAY)); }
+
+    ScopedWorkDir dir;
+    std::unique_ptr<CGameImpl> game = std::make_unique<CGameImpl>();
+    std::string startOut, startErr;
+};
+
+TEST_F(GameStates, DownTwiceReturnsToTheStartPicture) {
+    wl::InputScript script;
+    script.frames = 20;
+    script.Key(1, wl::KEY_DOWN).Key(4, wl::KEY_DOWN);
+    Start(script);
+    auto* menu = dynamic_cast<CMenuState*>(game->GetCurrentState());
+    ASSERT_NE(menu, nullptr);
+    CMesh* quad = GetPictureQuad(game.get());
+    std::vector<bool> startSelected;
+    std::vector<std::string> pictures;
+    testing::internal::CaptureStderr();
+    for (int frame = 0; frame < 7; ++frame) {
+        Frame();
+        startSelected.push_back(menu->IsStartSelected());
+        pictures.push_back(quad->material.diffuseName);
+    }
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(startSelected, (std::vector<bool>{true, false, false, false, true, true, true}));
+    EXPECT_EQ(pictures[1], "menuend_43.jpg");  // a 640 x 480 window: the 4:3 pictures
+    EXPECT_EQ(pictures[6], "menustart_43.jpg");
+    EXPECT_EQ(game->GetCurrentState(), menu);
+}
+
+TEST_F(GameStates, MenuDrawsItsPictureAsOneTwoTriangleElement) {
+    InstallOrthoShader();
+    wl::InputScript script;
+    script.frames = 5;
+    Start(script);
+    CRenderer* renderer = game->GetRenderer();
+    renderer->objectsRendered = renderer->trianglesRendered = 0;
+    testing::internal::CaptureStderr();
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, 1u);
+    EXPECT_EQ(renderer->trianglesRendered, 2u);
+    // A quad that is not on the GPU is reported each frame, and nothing is counted.
+    CMesh* quad = GetPictureQuad(game.get());
+    const uint32_t vao = quad->vertexArray;
+    quad->vertexArray = 0;
+    renderer->objectsRendered = renderer->trianglesRendered = 0;
+    Frame();
+    Frame();
+    quad->vertexArray = vao;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    const auto lines = Lines(err);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!"), 2) << err;
+}
+
+TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExist) {
+    InstallOrthoShader();
+    dir.Write("resources/levels/level4.dae", "<COLLADA/>");
+    wl::InputScript script;
+    script.frames = 20;
+    script.Key(1, wl::KEY_KP_3).Key(3, wl::KEY_KP_4);
+    Start(script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    auto states = RunFrames(3);
+    const std::string quietOut = testing::internal::GetCapturedStdout();
+    const std::string quietErr = testing::internal::GetCapturedStderr();
+    // KP_3 without a level3 file: nothing at all happens, not even a message.
+    EXPECT_EQ(states, (std::vector<CGameState*>{Menu(), Menu(), Menu()}));
+    EXPECT_EQ(quietOut, "");
+    EXPECT_EQ(quietErr, "");
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    RunFrames(1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    auto lines = Lines(out);
+    const int trying = FindLine(lines, "Trying to switch to level 'level4.dae'");
+    EXPECT_NE(trying, -1) << out;
+    EXPECT_EQ(FindLine(lines, "LOADING Level file resources/levels/level4.dae", trying), trying + 1) << out;
+    EXPECT_EQ(game->GetCurrentState(), Play());
+}
+
+TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
+    InstallOrthoShader();
+    wl::InputScript script;
+    script.frames = 30;
+    // ENTER on "Start" at frame 1, held until frame 6; pressed again at frame 8.
+    script.Add(wl::InputEvent::KeyDown, 1, wl::KEY_ENTER).Add(wl::InputEvent::KeyUp, 6, wl::KEY_ENTER);
+    script.Key(8, wl::KEY_ENTER);
+    Start(script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    auto states = RunFrames(2);
+    // The last level ends while ENTER is still down: its end trigger (one without a next
+    // level) shows the mission-complete picture and queues the return to the menu.
+    CSceneTrigger lastEnd({}, "TRIGGEREND");
+    CPlayState::OnLevelEnd(&lastEnd, Play());
+    const std::string picture = GetPictureQuad(game.get())->material.diffuseName;
+    auto held = RunFrames(6);
+    auto after = RunFrames(2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(states[0], Menu());
+    EXPECT_EQ(states[1], Play());
+    EXPECT_NE(FindLine(Lines(out), "Trying to switch to level 'level1.dae'"), -1) << out;
+    EXPECT_EQ(picture, "mission_complete_43.png");
+    // The picture waits through the held ENTER (frames 2 to 7) ...
+    for (CGameState* state : held) EXPECT_EQ(state, Splash());
+    // ... and only a new press leaves it: back through the play state to the menu.
+    EXPECT_EQ(after[0], Menu());
+    EXPECT_EQ(after[1], Menu());
+    EXPECT_TRUE(dynamic_cast<CMenuState*>(Menu())->IsStartSelected());
+    EXPECT_EQ(GetPictureQuad(game.get())->material.diffuseName, "menustart_43.jpg");
+    // The next start from the menu begins again with the first level.
+    EXPECT_EQ(Play()->nextLevelName, "level1.dae");
+    EXPECT_EQ(Play()->pendingAction, &CPlayState::LoadNextLevel);
+    EXPECT_FALSE(Play()->gameFinished);
+}
+
+TEST_F(GameStates, F9OnTheSplashFlipsOnlyItsOwnBlending) {
+    InstallOrthoShader();
+    // A red picture, a quarter opaque, over the white clear colour of an empty play state.
+    std::vector<unsigned char> rgba;
+    for (int i = 0; i < 16; ++i) rgba.insert(rgba.end(), {255, 0, 0, 64});
+    dir.Write("resources/textures/death_43.png", testsupport::EncodePng(4, 4, 4, rgba));
+    wl::InputScript script;
+    script.frames = 20;
+    script.Key(1, wl::KEY_F9).Key(3, wl::KEY_F9);
+    Start(script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Play()->ShowPicture("death");
+    ASSERT_EQ(game->GetCurrentState(), Splash());
+    auto* splash = dynamic_cast<CSplashscreenState*>(Splash());
+    std::vector<std::array<int, 3>> centre;
+    std::vector<bool> transparent;
+    for (int frame = 0; frame < 4; ++frame) {
+        Frame([&] {
+            unsigned char px[3];
+            glReadPixels(320, 240, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+            centre.push_back({px[0], px[1], px[2]});
+        });
+        transparent.push_back(splash->IsTransparent());
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(transparent, (std::vector<bool>{true, false, false, true}));
+    auto lines = Lines(out);
+    const int off = FindLine(lines, "Transparency disabled");
+    EXPECT_NE(off, -1) << out;
+    EXPECT_GT(FindLine(lines, "Transparency enabled", off), off) << out;
+    // Blended while the flag is set, opaque while it is not.
+    EXPECT_NEAR(centre[0][0], 255, 2);
+    EXPECT_NEAR(centre[0][1], 191, 3);
+    EXPECT_EQ(centre[1], (std::array<int, 3>{255, 0, 0}));
+    EXPECT_NEAR(centre[3][1], 191, 3);
+    // The play state's own setting is untouched, and blending is off again after the picture.
+    EXPECT_TRUE(Play()->transparency);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(game->GetCurrentState(), Splash());
+}
+
+}  // namespace
