@@ -9,7 +9,7 @@ screen=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
+"$(dirname "$0")/../support/with_xvfb.sh" "$screen" bash -c '
   bin=$1; out=$2; err=$3
   "$bin" >"$out" 2>"$err" &
   pid=$!
