@@ -122,12 +122,13 @@ btTriangleIndexVertexArray* WrapModelArrays(CMesh* mesh) {
 bool SpansVolume(const CMesh* mesh) {
     const uint32_t count = std::min(mesh->faceCount, mesh->indexCount / 3) * 3;
     auto point = [&](uint32_t i) { return VertexPosition(mesh, mesh->indices[i]); };
+    // The farthest point from the first, the farthest from that line, then anything off the
+    // plane of the three.
     const btVector3 a = point(0);
     btVector3 b = a;
-    btScalar extent = 0;
     for (uint32_t i = 0; i < count; ++i)
         if ((point(i) - a).length2() > (b - a).length2()) b = point(i);
-    extent = (b - a).length();
+    const btScalar extent = (b - a).length();
     const btScalar tolerance = std::max(btScalar(1e-6), extent * btScalar(1e-4));
     if (extent <= tolerance) return false;
     const btVector3 axis = (b - a) / extent;
@@ -144,6 +145,8 @@ bool SpansVolume(const CMesh* mesh) {
     return false;
 }
 
+// The model's convex hull, reduced by the library's hull builder; the temporary mesh shape and
+// arrays go again, the hull keeps its own copy of the points.
 btConvexHullShape* BuildHull(CMesh* mesh) {
     btTriangleIndexVertexArray* arrays = WrapModelArrays(mesh);
     btConvexTriangleMeshShape* convexMesh = new btConvexTriangleMeshShape(arrays, true);
