@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/Hud.h"
 #include "render/DrawPaths.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
@@ -589,6 +590,48 @@ TEST_F(DrawPaths, TwoDimensionalElementsUseTheirModelMatrixAndSkipWhenHidden) {
     Draw2DElement(*renderer, &element, &ortho);
     EXPECT_EQ(renderer->objectsRendered, 0u);
     glEnable(GL_DEPTH_TEST);
+}
+
+TEST_F(DrawPaths, HudDrawsItsVisibleElementsOverTheScene) {
+    CHud hud;
+    hud.Create(static_cast<unsigned>(gl.width), static_cast<unsigned>(gl.height));
+    // No pictures: every element keeps a null texture and is drawn in its plain colour.
+    for (unsigned i = 0; i < hud.GetElementCount(); ++i) renderer->UploadMesh(hud.GetElement(i)->GetMesh(0));
+    hud.Update(1.0f, 0.0f, 0.0f, 0.0);  // no umbrella: icon and bar hidden
+
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ResetCounters();
+    const Mat4 orthoMatrix;
+    hud.Draw(*renderer, &ortho, orthoMatrix, true);
+    EXPECT_EQ(renderer->objectsRendered, 4u);
+    EXPECT_EQ(renderer->trianglesRendered, 8u);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // Inside the life panel (centred a quarter from the left, 25 to 125 px up), and beside it.
+    EXPECT_EQ(Pixel(gl.width / 4, 60), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ(Pixel(gl.width / 4 - 110, 60), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(Pixel(gl.width / 4, 130), (std::array<int, 3>{0, 0, 0}));
+    // The umbrella icon's place stays empty while it is hidden ...
+    EXPECT_EQ(Pixel(40, gl.height - 50), (std::array<int, 3>{0, 0, 0}));
+    // ... and shows with umbrella time left.
+    hud.Update(1.0f, 0.0f, 5.0f, 0.0);
+    ResetCounters();
+    hud.Draw(*renderer, &ortho, orthoMatrix, false);
+    EXPECT_EQ(renderer->objectsRendered, 6u);
+    EXPECT_EQ(Pixel(40, gl.height - 50), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    // Buffers released (as at shutdown): each element is reported, none is counted.
+    hud.ReleaseGLBuffers();
+    ResetCounters();
+    testing::internal::CaptureStderr();
+    hud.Draw(*renderer, &ortho, orthoMatrix, true);
+    const auto errors = testsupport::Lines(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(errors.size(), 6u);
+    for (const std::string& line : errors) EXPECT_EQ(line, "ERROR: CANT DRAW A MODEL NOT LOADED INTO VRAM!");
+    EXPECT_EQ(renderer->objectsRendered, 0u);
+    glClearColor(1, 1, 1, 1);
 }
 
 }  // namespace

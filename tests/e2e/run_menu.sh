@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Plays the menu of the real game binary like a player: DOWN, UP, DOWN (each switches the
+# picture), then ENTER on the end entry, which must end the game with exit status 0. The end
+# picture's first use shows up as its one-time upload on standard error.
+# Usage: run_menu.sh PATH/TO/tavo WIDTHxHEIGHT SUFFIX   (run from the folder holding resources/ and shaders/)
+set -u
+bin=$1
+screen=$2
+suffix=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$(dirname "$0")/../support/with_xvfb.sh" "$screen" bash -c '
+  bin=$1; out=$2; err=$3
+  "$bin" >"$out" 2>"$err" &
+  pid=$!
+  for _ in $(seq 1 1200); do
+    grep -q "Starting game loop" "$out" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  sleep 1
+  for key in Down Up Down Return; do
+    xdotool keydown "$key"; sleep 0.4; xdotool keyup "$key"; sleep 0.4
+  done
+  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then echo "game did not end on ENTER" >&2; kill "$pid"; exit 99; fi
+  wait "$pid"' _ "$bin" "$work/out" "$work/err"
+status=$?
+
+fail=0
+[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
+[ "$(tail -1 "$work/out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }
+for picture in "menustart$suffix.jpg" "menuend$suffix.jpg"; do
+  grep -q -F "WARNING: Late VRAM loading of Diff texture '$picture'!" "$work/err" \
+    || { echo "FAIL: $picture was never drawn"; fail=1; }
+done
+if grep -q "^ERROR:" "$work/err"; then echo "FAIL: errors on standard error:"; grep "^ERROR:" "$work/err" | sort | uniq -c; fail=1; fi
+if [ "$fail" -ne 0 ]; then
+  echo "--- stdout"; tail -20 "$work/out"; echo "--- stderr"; head -40 "$work/err"
+  exit 1
+fi
+echo "tavo at $screen: menu pictures switched and ENTER on the end entry quit with status 0"

@@ -1,0 +1,121 @@
+// The menu of the shipped game, as a screenshot: built twice, for a 16:9 and a 4:3 screen, it
+// checks that the start picture of the screen's aspect fills the window, and the end picture
+// after DOWN. TAVO_EXPECTED_SUFFIX is the aspect suffix the screen size calls for.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <IL/il.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "game/GameImpl.h"
+#include "game/InputManager.h"
+#include "game/Window.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // bottom row first, like the game's pictures
+};
+
+// Decodes a PNG the game wrote, as RGB with the bottom row first (the image library's origin
+// was set to the lower left by the texture manager).
+Image LoadScreenshot(const std::string& file) {
+    Image image;
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    if (ilLoadImage(file.c_str()) == IL_TRUE && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE) {
+        image.width = ilGetInteger(IL_IMAGE_WIDTH);
+        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        image.rgb.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3);
+        ilCopyPixels(0, 0, 0, static_cast<ILuint>(image.width), static_cast<ILuint>(image.height), 1, IL_RGB,
+                     IL_UNSIGNED_BYTE, image.rgb.data());
+    }
+    ilDeleteImages(1, &id);
+    return image;
+}
+
+// Mean difference per channel between the screenshot and a picture stretched over the whole
+// screen, over a 32 x 18 grid of sample points.
+double MeanDifference(const Image& shot, const CTexture& picture) {
+    double sum = 0.0;
+    int samples = 0;
+    for (int gy = 0; gy < 18; ++gy)
+        for (int gx = 0; gx < 32; ++gx) {
+            const int x = (2 * gx + 1) * shot.width / 64, y = (2 * gy + 1) * shot.height / 36;
+            const int px = x * picture.width / shot.width, py = y * picture.height / shot.height;
+            const unsigned char* a = &shot.rgb[(static_cast<size_t>(y) * static_cast<size_t>(shot.width) + static_cast<size_t>(x)) * 3];
+            const unsigned char* b = &picture.pixels[(static_cast<size_t>(py) * static_cast<size_t>(picture.width) + static_cast<size_t>(px)) * 3];
+            for (int c = 0; c < 3; ++c) sum += std::abs(int(a[c]) - int(b[c]));
+            samples += 3;
+        }
+    return sum / samples;
+}
+
+TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
+    const fs::path source = TAVO_SOURCE_DIR;
+    testsupport::ScopedWorkDir dir;
+    // The shipped content, read in place; screenshots land in the temporary folder.
+    fs::create_directory_symlink(source / "shaders", dir.Path() / "shaders");
+    fs::create_directory_symlink(source / "resources", dir.Path() / "resources");
+
+    wl::InputScript script;
+    script.frames = 10;
+    script.Key(3, wl::KEY_DOWN);
+    wl::UseInputScript(&script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    CGameImpl game;
+    const int result = game.Initialize();
+    std::vector<std::string> shots;
+    for (int frame = 0; frame < 5 && result == 0; ++frame) {
+        game.GetCurrentState()->Update(0.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game.GetCurrentState()->Render();
+        // The frame as drawn, before it is shown: what the screenshot key saves.
+        if (frame == 1 || frame == 4) shots.push_back(SaveScreenshot());
+        wl::SwapBuffers();
+        game.GetInputManager()->Update();
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(result, 0) << out << err;
+    ASSERT_EQ(game.GetWindow()->GetAspectSuffix(), TAVO_EXPECTED_SUFFIX);
+    for (const std::string& line : testsupport::Lines(err)) EXPECT_NE(line.rfind("ERROR:", 0), 0u) << line;
+    ASSERT_EQ(shots.size(), 2u);
+
+    const std::string other = std::string(TAVO_EXPECTED_SUFFIX) == "_169" ? "_43" : "_169";
+    CTextureManager* textures = game.GetTextureManager();
+    const CTexture* start = textures->GetTexture(std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg");
+    const CTexture* end = textures->GetTexture(std::string("menuend") + TAVO_EXPECTED_SUFFIX + ".jpg");
+    const CTexture* otherStart = textures->GetTexture("menustart" + other + ".jpg");
+    ASSERT_TRUE(start && end && otherStart);
+    ASSERT_EQ(start->format, static_cast<uint32_t>(GL_RGB));
+
+    const Image before = LoadScreenshot(shots[0]);
+    const Image after = LoadScreenshot(shots[1]);
+    ASSERT_EQ(before.width, start->width) << "the picture is made for this screen size";
+    ASSERT_EQ(before.height, start->height);
+    // Start selected: the start picture of this aspect, pixel for pixel (up to rounding; it
+    // measures 0 here, while the end picture differs by about 4 and the other aspect by 18) ...
+    EXPECT_LT(MeanDifference(before, *start), 1.0);
+    // ... and clearly not the end picture, nor the start picture of the other aspect.
+    EXPECT_GT(MeanDifference(before, *end), 2.0);
+    EXPECT_GT(MeanDifference(before, *otherStart), 2.0);
+    // After DOWN: the end picture.
+    EXPECT_LT(MeanDifference(after, *end), 1.0);
+    EXPECT_GT(MeanDifference(after, *start), 2.0);
+}
+
+}  // namespace
