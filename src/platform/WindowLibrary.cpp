@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "platform/InputScript.h"
 
@@ -116,7 +118,13 @@ bool Init() {
         std::stable_sort(g_lib.scripted->script.events.begin(), g_lib.scripted->script.events.end(),
                          [](const InputEvent& a, const InputEvent& b) { return a.frame < b.frame; });
     }
+    // The X server of these machines (Xvfb 21.1) now and then drops a new connection during
+    // its set-up when another client has just gone; the display is fine a moment later.
     bool ok = glfwInit() == GLFW_TRUE;
+    for (int retry = 0; !ok && retry < 4; ++retry) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        ok = glfwInit() == GLFW_TRUE;
+    }
     if (ok && !g_lib.scripted) glfwSetTime(0.0);
     return ok;
 }
