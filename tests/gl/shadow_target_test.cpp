@@ -1,0 +1,140 @@
+// The sun's shadow target against real GL: the depth texture in compare mode and its framebuffer.
+#include <gtest/gtest.h>
+
+#include "render/ShaderProgram.h"
+#include "render/ShadowTarget.h"
+#include "support/TestSupport.h"
+
+using testsupport::ScopedGLContext;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+// Deletes its GL objects at the end of a test, as the play state does at shutdown.
+struct ShadowTarget {
+    ~ShadowTarget() {
+        DeleteShadowTarget(shadowMap, shadowFramebuffer);
+        EXPECT_EQ(shadowMap.glId, 0u);
+        EXPECT_EQ(shadowFramebuffer, 0u);
+    }
+    CTexture shadowMap;
+    GLuint shadowFramebuffer = 0;
+};
+
+// A full-viewport triangle pair at a given depth, drawn from client memory.
+const float kQuad[] = {-1, -1, 1, -1, 1, 1, -1, -1, 1, 1, -1, 1};
+
+class ShadowTargetGL : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(gl.ok); }
+    // A program from inline sources, written into the test's shaders folder.
+    CShaderProgram* MakeProgram(const std::string& name, const std::string& vert, const std::string& frag) {
+        dir.Write("shaders/" + name + ".vert", vert);
+        dir.Write("shaders/" + name + ".frag", frag);
+        programs.push_back(std::make_unique<CShaderProgram>(name));
+        testing::internal::CaptureStdout();
+        programs.back()->Load();
+        testing::internal::GetCapturedStdout();
+        return programs.back().get();
+    }
+    void DrawQuad(CShaderProgram* program) {
+        GLuint vao = 0, vbo = 0;
+        glGenVertexArrays(1, &vao);
+        glBindVertexArray(vao);
+        glGenBuffers(1, &vbo);
+        glBindBuffer(GL_ARRAY_BUFFER, vbo);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(kQuad), kQuad, GL_STATIC_DRAW);
+        GLint at = glGetAttribLocation(program->program, "in_Vertex");
+        glEnableVertexAttribArray(static_cast<GLuint>(at));
+        glVertexAttribPointer(static_cast<GLuint>(at), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        glDeleteBuffers(1, &vbo);
+        glDeleteVertexArrays(1, &vao);
+    }
+
+    ScopedWorkDir dir;
+    ScopedGLContext gl;
+    std::vector<std::unique_ptr<CShaderProgram>> programs;
+};
+
+TEST_F(ShadowTargetGL, FullSizeDepthTextureInCompareModeOnUnitThree) {
+    ShadowTarget target;
+    CreateShadowTarget(target.shadowMap, target.shadowFramebuffer);
+    EXPECT_EQ(target.shadowMap.width, 4096);
+    EXPECT_EQ(target.shadowMap.height, 4096);
+    EXPECT_EQ(target.shadowMap.pixels, nullptr);
+    ASSERT_NE(target.shadowMap.glId, 0u);
+    GLint value = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE3);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), target.shadowMap.glId);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &value);
+    EXPECT_EQ(value, 4096);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_DEPTH_SIZE, &value);
+    EXPECT_GE(value, 24);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, &value);
+    EXPECT_EQ(value, GL_COMPARE_REF_TO_TEXTURE);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, &value);
+    EXPECT_EQ(value, GL_LEQUAL);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+    EXPECT_EQ(value, GL_LINEAR);
+    // Back on the window's framebuffer, and the shadow framebuffer is usable without colour.
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
+    EXPECT_EQ(value, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.shadowFramebuffer);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glGetIntegerv(GL_DRAW_BUFFER, &value);
+    EXPECT_EQ(value, GL_NONE);
+    glGetIntegerv(GL_READ_BUFFER, &value);
+    EXPECT_EQ(value, GL_NONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(ShadowTargetGL, DepthDrawnIntoItComparesLessOrEqual) {
+    // Depth 0.5 (z = 0 in clip space) over the left half of the map, nothing (1.0) on the right.
+    CShaderProgram* depth = MakeProgram("depthonly", "#version 330\nin vec2 in_Vertex;\n"
+                                        "void main() { gl_Position = vec4(in_Vertex.x * 0.5 - 0.5, in_Vertex.y, 0.0, 1.0); }\n",
+                                        "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n");
+    // Shows the comparison of reference depth 0.4 (red) and 0.6 (green) at the map's point under
+    // each pixel.
+    CShaderProgram* show = MakeProgram(
+        "showshadow", "#version 330\nin vec2 in_Vertex;\nout vec2 v_Map;\n"
+                      "void main() { v_Map = in_Vertex * 0.5 + 0.5; gl_Position = vec4(in_Vertex, 0.0, 1.0); }\n",
+        "#version 330\nin vec2 v_Map;\nuniform sampler2DShadow uni_ShadowMap;\nout vec4 frag_Color;\n"
+        "void main() { frag_Color = vec4(texture(uni_ShadowMap, vec3(v_Map, 0.4)), texture(uni_ShadowMap, vec3(v_Map, 0.6)), 0.0, 1.0); }\n");
+    ASSERT_TRUE(depth->loaded && show->loaded);
+
+    ShadowTarget target;
+    CreateShadowTarget(target.shadowMap, target.shadowFramebuffer, 64);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.shadowFramebuffer);
+    glViewport(0, 0, 64, 64);
+    glEnable(GL_DEPTH_TEST);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    ASSERT_TRUE(depth->Use());
+    DrawQuad(depth);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, gl.width, gl.height);
+    glDisable(GL_DEPTH_TEST);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(show->Use());
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_2D, target.shadowMap.glId);
+    glUniform1i(glGetUniformLocation(show->program, "uni_ShadowMap"), 3);
+    DrawQuad(show);
+    glActiveTexture(GL_TEXTURE0);
+
+    unsigned char left[3] = {0, 0, 0}, right[3] = {0, 0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(gl.width / 4, gl.height / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, left);
+    glReadPixels(gl.width * 3 / 4, gl.height / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, right);
+    // Left: 0.4 <= 0.5 passes (lit), 0.6 does not (in shadow). Right: both pass the cleared 1.0.
+    EXPECT_EQ(left[0], 255);
+    EXPECT_EQ(left[1], 0);
+    EXPECT_EQ(right[0], 255);
+    EXPECT_EQ(right[1], 255);
+    glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace
