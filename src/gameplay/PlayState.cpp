@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "game/Game.h"
+#include "game/Hud.h"
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
 #include "game/Window.h"
@@ -60,6 +61,8 @@ void CPlayState::Update(double frameTime) {
         ShowPicture("death");
         std::cout << "You were reduced to a puddle of mud..." << std::endl;
     }
+
+    if (CHud* hud = game->GetHud()) hud->Update(player->life, sun, player->umbrellaTime, frameTime);
 
     UpdateCameraControls(frameTime);
 }

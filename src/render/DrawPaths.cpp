@@ -285,7 +285,8 @@ void DrawSceneObjectTree(CRenderer& renderer, CSceneObject* object, CShaderProgr
     }
     renderer.objectsRendered += 1;
     for (size_t i = 0; i < object->children.size(); ++i)
-        DrawSceneObjectTree(renderer, object->GetChild(static_cast<uint32_t>(i)), program, world, false);
+        if (CSceneObject* child = object->GetChild(static_cast<uint32_t>(i)))
+            DrawSceneObjectTree(renderer, child, program, world, false);
 }
 
 void Draw2DElement(CRenderer& renderer, CSceneObject* element, CShaderProgram* program) {
