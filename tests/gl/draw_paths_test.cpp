@@ -592,6 +592,91 @@ TEST_F(DrawPaths, TwoDimensionalElementsUseTheirModelMatrixAndSkipWhenHidden) {
     glEnable(GL_DEPTH_TEST);
 }
 
+// The projector uniforms only need to be active: a negligible share of them reaches the colour.
+const char* kProjectorVert =
+    "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMatrix;\nuniform mat4 uni_ModelViewMatrix;\n"
+    "uniform vec4 uni_ModelProjectorMatrix1[3];\nuniform vec4 uni_ModelProjectorMatrix2[3];\n"
+    "uniform vec4 uni_ModelProjectorMatrix3[3];\nuniform vec4 uni_ModelProjectorMatrix4[3];\n"
+    "uniform mat4 uni_ModelProjectorMatrix[3];\nout vec4 v_P;\n"
+    "void main() {\n  v_P = vec4(0.0);\n  for (int i = 0; i < 3; ++i) {\n"
+    "    mat4 p = mat4(uni_ModelProjectorMatrix1[i], uni_ModelProjectorMatrix2[i], uni_ModelProjectorMatrix3[i],"
+    " uni_ModelProjectorMatrix4[i]);\n"
+    "    v_P += p * vec4(in_Vertex, 1.0) + uni_ModelProjectorMatrix[i] * vec4(in_Vertex, 1.0);\n  }\n"
+    "  gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0);\n}\n";
+const char* kProjectorFrag =
+    "#version 330\nin vec4 v_P;\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0) + v_P * 1e-9; }\n";
+
+TEST_F(DrawPaths, ProjectorMatricesFollowTheObjectsList) {
+    dir.Write("shaders/projector.vert", kProjectorVert);
+    dir.Write("shaders/projector.frag", kProjectorFrag);
+    CShaderProgram projector("projector");
+    testing::internal::CaptureStdout();
+    projector.Load();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(projector.loaded);
+    Use(projector);
+
+    renderer->projectorCount = 2;
+    renderer->projectorMatrices[0] = Translation(1, 2, 3);
+    renderer->projectorMatrices[1] = LookAt(Vec3(4, 5, 6), Vec3(0, 0, 0), Vec3(0, 1, 0));
+    auto lit = CubeAt(0.25f, 0, 0);
+    lit->rotation = Vec3(10, 20, 30);
+    lit->projectorPowerUps = {7};
+    const Mat4 model = lit->GetModelMatrix();
+
+    auto readVec4 = [&](const std::string& name) {
+        std::array<float, 4> v = {-9, -9, -9, -9};
+        glGetUniformfv(projector.program, glGetUniformLocation(projector.program, name.c_str()), v.data());
+        return v;
+    };
+    auto readMat4 = [&](const std::string& name) {
+        Mat4 m;
+        glGetUniformfv(projector.program, glGetUniformLocation(projector.program, name.c_str()), m.m);
+        return m;
+    };
+    // Marks what the draw must overwrite, or must leave alone.
+    const float marker[4] = {-5, -5, -5, -5};
+    auto markAll = [&] {
+        for (int k = 1; k <= 4; ++k)
+            for (int i = 0; i < 3; ++i)
+                glUniform4fv(glGetUniformLocation(projector.program,
+                                                  ("uni_ModelProjectorMatrix" + std::to_string(k) + "[" +
+                                                   std::to_string(i) + "]").c_str()),
+                             1, marker);
+    };
+
+    markAll();
+    DrawSceneObject(*renderer, lit.get(), &projector);
+    ASSERT_EQ(renderer->objectsRendered, 1u);
+    for (int i = 0; i < 2; ++i) {
+        // Projector i times the model matrix; array k holds its column k.
+        const Mat4 expected = Multiply(model, renderer->projectorMatrices[i]);
+        for (int k = 0; k < 4; ++k) {
+            const auto column = readVec4("uni_ModelProjectorMatrix" + std::to_string(k + 1) + "[" + std::to_string(i) + "]");
+            for (int r = 0; r < 4; ++r)
+                EXPECT_NEAR(column[size_t(r)], expected.m[k * 4 + r], 1e-5f) << "projector " << i << " column " << k;
+        }
+    }
+    // Only projectorCount entries are sent.
+    EXPECT_EQ(readVec4("uni_ModelProjectorMatrix1[2]")[0], -5.0f);
+
+    // An object that no projector lights leaves the arrays alone.
+    auto unlit = CubeAt(0, 0, 0);
+    markAll();
+    DrawSceneObject(*renderer, unlit.get(), &projector);
+    EXPECT_EQ(readVec4("uni_ModelProjectorMatrix3[0]")[2], -5.0f);
+
+    // A model tree sends whole matrices, projector times the world matrix, whatever its list.
+    const Mat4 parent = Translation(0, 0.5f, 0);
+    DrawSceneObjectTree(*renderer, unlit.get(), &projector, parent, true);
+    const Mat4 world = Multiply(unlit->GetModelMatrix(), parent);
+    for (int i = 0; i < 2; ++i) {
+        const Mat4 expected = Multiply(world, renderer->projectorMatrices[i]);
+        const Mat4 sent = readMat4("uni_ModelProjectorMatrix[" + std::to_string(i) + "]");
+        for (int e = 0; e < 16; ++e) EXPECT_NEAR(sent.m[e], expected.m[e], 1e-5f) << "projector " << i << " element " << e;
+    }
+}
+
 TEST_F(DrawPaths, HudDrawsItsVisibleElementsOverTheScene) {
     CHud hud;
     hud.Create(static_cast<unsigned>(gl.width), static_cast<unsigned>(gl.height));
