@@ -20,7 +20,9 @@
 #include <string>
 
 #include "game/GameState.h"
+#include "gameplay/PlayerControl.h"
 #include "gameplay/Powerup.h"
+#include "gameplay/SunTest.h"
 #include "render/Matrix.h"
 #include "render/Texture.h"
 #include "scene/AnchoredSceneCamera.h"
@@ -38,13 +40,6 @@ class CSceneTrigger;
 struct CSunLight {
     Vec3 direction{0.0f, -1.0f, 0.0f};  // the way the light travels, normalised
     Vec3 color{1.0f, 1.0f, 1.0f};
-};
-
-// The eight rays of the last sun test, kept for the physics debug view.
-struct CSunRays {
-    Vec3 start[8];
-    Vec3 end[8];
-    bool blocked[8] = {false, false, false, false, false, false, false, false};
 };
 
 class CPlayState : public CGameState {
@@ -114,6 +109,9 @@ public:
     std::string nextLevelName;
     CPhysicsWorld* physicsWorld = nullptr;  // owned; rebuilt with each level
     double footstepTimer = 0.0;             // seconds since the last footstep
+    // This update's keys, button and mouse, read once by the movement step and used again by the
+    // camera step (a tap shorter than a frame reads as pressed only once).
+    PlayerInput controlInput;
 
     // The last sun test, for the debug view.
     CSunRays sunRays;

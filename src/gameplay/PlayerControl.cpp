@@ -1,12 +1,272 @@
-// Placeholder: walking, jumping, the push box, the limb swing and the camera controls are
-// filled by the next commit of the player-control work; nothing tests these bodies yet.
+#include "gameplay/PlayerControl.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+
+#include "game/Game.h"
+#include "game/InputManager.h"
+#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
+#include "physics/PhysCharacter.h"
+#include "physics/PhysicsWorld.h"
+#include "platform/WindowLibrary.h"
+#include "scene/AnchoredSceneCamera.h"
+#include "scene/PlayerObject.h"
 
-void CPlayState::UpdatePlayerMovement(double) {}
+namespace {
 
-void CPlayState::AnimateLimbs(double) {}
+bool Held(int key) { return wl::GetKey(key) == wl::PRESS; }
+
+// Heading of a direction on the ground plane, in radians (0 along +z, growing towards +x).
+double Heading(float x, float z) { return std::atan2(static_cast<double>(x), static_cast<double>(z)); }
+
+// Turns a limb about its own x axis and keeps its angle in step with its transform.
+void Swing(CSceneObject& limb, float degrees) {
+    limb.swingAngle += degrees;
+    limb.transform = Rotate(limb.transform, degrees, kAxisX);
+}
+
+// One update of a limb's swing: with `towardsMinus` set it swings down to -45 degrees, then
+// the flag flips and it swings back up to +45; reaching a limit costs the update its movement.
+void SwingLimb(CSceneObject& limb, bool& towardsMinus, float step) {
+    if (towardsMinus) {
+        if (limb.swingAngle > -kLimbSwingLimit) Swing(limb, -step);
+        else towardsMinus = false;
+    } else {
+        if (limb.swingAngle < kLimbSwingLimit) Swing(limb, step);
+        else towardsMinus = true;
+    }
+}
+
+}  // namespace
+
+PlayerInput ReadPlayerInput(const CInputManager* input) {
+    PlayerInput in;
+    in.forward = Held('W');
+    in.back = Held('S');
+    in.left = Held('A');
+    in.right = Held('D');
+    in.shift = Held(wl::KEY_LSHIFT);
+    in.jump = Held(wl::KEY_SPACE);
+    in.push = wl::GetMouseButton(wl::MOUSE_BUTTON_LEFT) == wl::PRESS;
+    in.reset = Held(wl::KEY_BACKSPACE);
+    in.resetCamera = Held(wl::KEY_ENTER);
+    in.zoomIn = Held(wl::KEY_KP_ADD);
+    in.zoomOut = Held(wl::KEY_KP_SUBTRACT);
+    if (input) {
+        in.mouseDX = input->mouseDeltaX;
+        in.mouseDY = input->mouseDeltaY;
+        in.wheel = input->wheelDelta;
+    }
+    return in;
+}
+
+Vec3 WalkDirection(const Mat4& cameraModel, const PlayerInput& input) {
+    const Vec3 forward = Normalize(Vec3(-cameraModel[8], 0.0f, -cameraModel[10]));
+    const Vec3 right = Normalize(Vec3(cameraModel[0], 0.0f, cameraModel[2]));
+    Vec3 dir;
+    if (input.forward) dir = dir + forward;
+    if (input.back) dir = dir - forward;
+    if (input.left) dir = dir - right;
+    if (input.right) dir = dir + right;
+    return dir;
+}
+
+void TurnAboutVertical(CSceneObject& object, float degrees) {
+    // World rotation applied to the basis only: R_y * basis, translation untouched.
+    const Mat4 turn = Rotate(Mat4(), degrees, kAxisY);
+    const Vec3 position(object.transform[12], object.transform[13], object.transform[14]);
+    object.transform = Multiply(object.transform, turn);
+    object.transform[12] = position.x;
+    object.transform[13] = position.y;
+    object.transform[14] = position.z;
+}
+
+void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInput& input) {
+    const double cameraHeading = Heading(cameraModel[8], cameraModel[10]);
+    const double playerHeading = Heading(player.transform[8], player.transform[10]);
+    TurnAboutVertical(player, static_cast<float>((cameraHeading - playerHeading) * 180.0 / 3.14159265358979323846));
+
+    // The figure looks along its local -z. Sideways keys turn it a quarter; with forward or back
+    // held as well, an eighth from the front. Backwards it keeps facing forward, so the back
+    // diagonals face the mirrored front diagonals.
+    float extra = 0.0f;
+    if (input.left) extra += (input.forward ? -45.0f : input.back ? -135.0f : 0.0f) + 90.0f;
+    if (input.right) extra += (input.forward ? 45.0f : input.back ? 135.0f : 0.0f) - 90.0f;
+    if (extra != 0.0f) player.transform = Rotate(player.transform, extra, kAxisY);
+}
+
+PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& input, double dt) {
+    PlayerMoveResult result;
+    CPlayerObject* player = context.player;
+    if (!player) return result;
+    CPhysCharacter* character = context.character;
+
+    if (context.activeCamera && context.activeCamera == context.playerCamera) {
+        const Mat4 cameraModel = context.playerCamera->GetModelMatrix();
+        const Vec3 dir = WalkDirection(cameraModel, input);
+        double& footstepTimer = *context.footstepTimer;
+        if (Length(dir) > 0.0f) {
+            FacePlayer(*player, cameraModel, input);
+            const float factor = input.shift ? kRunFactor : 1.0f;
+            result.walkVelocity = Normalize(dir) * (kWalkSpeed * factor);
+            player->walkState = 0;
+            // The first step sounds at once; the timer keeps counting in the air, so landing
+            // after a long jump gives a step straight away.
+            if (character && character->OnGround() &&
+                (footstepTimer == 0.0 || footstepTimer > kFootstepInterval / factor)) {
+                footstepTimer = 0.0;
+                result.footstep = true;
+            }
+            footstepTimer += dt;
+        } else {
+            player->walkState = 2;
+            footstepTimer = 0.0;
+        }
+        // Also with no key held, so the figure stops at once instead of gliding on.
+        if (character) character->SetWalkVelocity(result.walkVelocity);
+    }
+
+    if (input.jump && character && character->CanJump()) {
+        character->Jump();
+        result.jumped = true;
+    }
+
+    bool& pushBoxActive = *context.pushBoxActive;
+    if (input.push && !pushBoxActive) {
+        std::cout << "Activating push box!" << std::endl;
+        if (context.physicsWorld) context.physicsWorld->ActivateBody(player);
+    } else if (!input.push && pushBoxActive) {
+        std::cout << "Deactivating push box!" << std::endl;
+        if (context.physicsWorld) context.physicsWorld->DeactivateBody(player);
+    }
+    pushBoxActive = input.push;
+
+    // Only the figure moves: the character's ghost follows at its next sub-step and keeps its
+    // vertical speed, so a jump in progress goes on from the start.
+    if (input.reset && context.levelStart) {
+        player->transform = Mat4();
+        player->transform[12] = context.levelStart->x;
+        player->transform[13] = context.levelStart->y;
+        player->transform[14] = context.levelStart->z;
+    }
+    return result;
+}
+
+void AnimatePlayer(PlayerControlContext& context, double dt) {
+    CPlayerObject* player = context.player;
+    if (!player) return;
+    CSceneObject* limbs[4] = {player->rightHand, player->leftHand, player->rightLeg, player->leftLeg};
+    if (player->walkState == 0) {
+        const float step = static_cast<float>(dt * kLimbSwingSpeed);
+        for (int i = 0; i < 4; ++i) {
+            if (!limbs[i] || !context.limbSwing[i]) continue;
+            // The right leg swings against the others: its set flag means "forward".
+            bool& flag = *context.limbSwing[i];
+            if (i == 2) {
+                bool towardsMinus = !flag;
+                SwingLimb(*limbs[i], towardsMinus, step);
+                flag = !towardsMinus;
+            } else {
+                SwingLimb(*limbs[i], flag, step);
+            }
+        }
+    } else {
+        for (CSceneObject* limb : limbs) {
+            if (!limb || limb->swingAngle == 0.0f) continue;
+            limb->transform = Rotate(limb->transform, -limb->swingAngle, kAxisX);
+            limb->swingAngle = 0.0f;
+        }
+    }
+    if (player->umbrella && player->umbrella->visible)
+        player->umbrella->transform =
+            Rotate(player->umbrella->transform, static_cast<float>(kUmbrellaSpinSpeed * dt), kAxisZ);
+}
+
+void ControlCameras(PlayerControlContext& context, const PlayerInput& input, double dt) {
+    const float speed = static_cast<float>(kCameraSpeed * dt * (input.shift ? kCameraFastFactor : 1.0));
+    CSceneCamera* active = context.activeCamera;
+    CSceneCamera* freeCamera = context.freeCamera;
+    CAnchoredSceneCamera* playerCamera = context.playerCamera;
+    const bool flying = active && active == freeCamera;
+
+    if (flying) {
+        // Moves in the camera's own frame: -z ahead, +x to the right.
+        Vec3 move;
+        if (input.forward) move.z -= speed;
+        if (input.back) move.z += speed;
+        if (input.left) move.x -= speed;
+        if (input.right) move.x += speed;
+        Mat4& t = freeCamera->transform;
+        for (int r = 0; r < 3; ++r) t[12 + r] += t[r] * move.x + t[4 + r] * move.y + t[8 + r] * move.z;
+    }
+
+    if (input.resetCamera && active) {
+        active->transform = Mat4();
+        // The free camera's pitch lives in its transform, so it is level again.
+        active->swingAngle = 0.0f;
+    }
+
+    if (playerCamera) {
+        if (input.zoomIn) playerCamera->SetDistance(playerCamera->distance - speed);
+        if (input.zoomOut) playerCamera->SetDistance(playerCamera->distance + speed);
+        if (context.player) playerCamera->SetSizeFactor(context.player->life);
+        if (input.wheel != 0)
+            playerCamera->SetDistance(playerCamera->distance -
+                                      static_cast<float>(input.wheel) * speed * static_cast<float>(kWheelZoomFactor));
+    }
+
+    const float dx = static_cast<float>(input.mouseDX), dy = static_cast<float>(input.mouseDY);
+    if (flying) {
+        if (dx != 0.0f) TurnAboutVertical(*freeCamera, -dx * kFreeCameraTurn);
+        if (dy != 0.0f) {
+            freeCamera->swingAngle += -dy * kFreeCameraTurn;
+            freeCamera->transform = Rotate(freeCamera->transform, -dy * kFreeCameraTurn, kAxisX);
+        }
+    } else if (playerCamera && (dx != 0.0f || dy != 0.0f)) {
+        playerCamera->Turn(-dx * kPlayerCameraTurn, -dy * kPlayerCameraTurn);
+    }
+
+    if (active) active->Update();
+}
+
+namespace {
+
+PlayerControlContext ContextOf(CPlayState& play) {
+    PlayerControlContext context;
+    context.player = play.player;
+    context.character = play.character;
+    context.physicsWorld = play.physicsWorld;
+    context.activeCamera = play.activeCamera;
+    context.playerCamera = play.playerCamera.get();
+    context.freeCamera = play.freeCamera.get();
+    context.levelStart = play.level ? &play.level->startPosition : nullptr;
+    context.pushBoxActive = &play.pushBoxActive;
+    context.footstepTimer = &play.footstepTimer;
+    for (int i = 0; i < 4; ++i) context.limbSwing[i] = &play.limbSwingDirections[i];
+    return context;
+}
+
+}  // namespace
+
+void CPlayState::UpdatePlayerMovement(double frameTime) {
+    controlInput = ReadPlayerInput(game->GetInputManager());
+    PlayerControlContext context = ContextOf(*this);
+    const PlayerMoveResult result = MovePlayer(context, controlInput, frameTime);
+    if (CSoundManager* sound = game->GetSoundManager()) {
+        if (result.footstep) sound->PlayFootstepSound();
+        if (result.jumped) sound->PlayJumpSound();
+    }
+}
+
+void CPlayState::AnimateLimbs(double frameTime) {
+    PlayerControlContext context = ContextOf(*this);
+    AnimatePlayer(context, frameTime);
+}
 
 void CPlayState::UpdateCameraControls(double frameTime) {
     UpdateSunDirectionKeys(frameTime);
-    if (activeCamera) activeCamera->Update();
+    PlayerControlContext context = ContextOf(*this);
+    ControlCameras(context, controlInput, frameTime);
 }

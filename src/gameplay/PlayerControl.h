@@ -1,0 +1,92 @@
+#pragma once
+// The player's hands on the game, once per play-state update: walking relative to the player
+// camera with the figure turned to face its way, running, jumping, footsteps, the push box on
+// the left mouse button, the reset to the level start, the swinging limbs and the spinning
+// umbrella, and the player- and free-camera controls.
+//
+// The steps act on the play-state parts named in a `PlayerControlContext`, so they run the same
+// in the game and in tests that build only a physics world, a player and cameras.
+
+#include "render/Matrix.h"
+
+class CAnchoredSceneCamera;
+class CInputManager;
+class CPhysCharacter;
+class CPhysicsWorld;
+class CPlayerObject;
+class CSceneCamera;
+class CSceneObject;
+
+// What the player holds this update: keys and the left button as held states from the window
+// library, mouse and wheel movement of the last frame from the input manager.
+struct PlayerInput {
+    bool forward = false, back = false, left = false, right = false;  // W, S, A, D
+    bool shift = false;        // left shift: run, and fast free camera and zoom
+    bool jump = false;         // space
+    bool push = false;         // left mouse button
+    bool reset = false;        // backspace: back to the level start
+    bool resetCamera = false;  // enter
+    bool zoomIn = false, zoomOut = false;  // keypad + and -
+    int mouseDX = 0, mouseDY = 0, wheel = 0;
+};
+
+// `input` may be null (no mouse or wheel movement then).
+PlayerInput ReadPlayerInput(const CInputManager* input);
+
+// The play-state parts the control steps read and change. Nothing here is owned.
+struct PlayerControlContext {
+    CPlayerObject* player = nullptr;
+    CPhysCharacter* character = nullptr;     // null while no level is loaded
+    CPhysicsWorld* physicsWorld = nullptr;   // null while no level is loaded
+    CSceneCamera* activeCamera = nullptr;    // `playerCamera` or `freeCamera`
+    CAnchoredSceneCamera* playerCamera = nullptr;
+    CSceneCamera* freeCamera = nullptr;
+    const Vec3* levelStart = nullptr;        // null while no level is loaded
+    bool* pushBoxActive = nullptr;
+    double* footstepTimer = nullptr;
+    // Swing direction of right hand, left hand, right leg, left leg (set: the first swing).
+    bool* limbSwing[4] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+// What the movement step did. The caller plays the footstep and jump sounds for it, which
+// keeps this code free of the sound system.
+struct PlayerMoveResult {
+    Vec3 walkVelocity;      // sent to the character (zero when standing)
+    bool footstep = false;  // a footstep sound is due
+    bool jumped = false;    // the character started a jump
+};
+
+constexpr float kWalkSpeed = 8.0f;
+constexpr float kRunFactor = 1.5f;
+constexpr double kFootstepInterval = 0.5;  // walking; running divides it by kRunFactor
+constexpr float kLimbSwingLimit = 45.0f;
+constexpr double kLimbSwingSpeed = 180.0;  // degrees per second
+constexpr double kUmbrellaSpinSpeed = -50.0;  // degrees per second about the umbrella's z
+constexpr double kCameraSpeed = 5.0;       // free camera and zoom, units per second
+constexpr double kCameraFastFactor = 20.0; // with left shift
+constexpr double kWheelZoomFactor = 20.0;  // one wheel step moves as far as this many seconds of zoom
+constexpr float kPlayerCameraTurn = 0.5f;  // degrees per unit of mouse motion
+constexpr float kFreeCameraTurn = 0.6f;
+
+// The walking direction on the ground plane for the held keys, relative to the camera whose
+// model matrix is given (its -z is forward, its x right). Not normalised; zero when the keys
+// cancel.
+Vec3 WalkDirection(const Mat4& cameraModel, const PlayerInput& input);
+
+// Turns the figure so that it faces the way it walks: its local z axis takes the camera's
+// heading, then the diagonal and sideways keys add their quarter and eighth turns.
+void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInput& input);
+
+// Walking, running, footsteps, jumping, the push box and the reset key.
+PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& input, double dt);
+
+// Limbs swing while walking and snap back when standing; a visible umbrella spins.
+void AnimatePlayer(PlayerControlContext& context, double dt);
+
+// Free-camera flight, the camera reset, zoom, the size factor, mouse turning, and the active
+// camera's update. (The sun keys, read in the same step, belong to the sun test.)
+void ControlCameras(PlayerControlContext& context, const PlayerInput& input, double dt);
+
+// Turns an object about the world's vertical axis through its own position (the translation
+// stays, the basis turns).
+void TurnAboutVertical(CSceneObject& object, float degrees);

@@ -1,0 +1,459 @@
+// Player control on the real physics library, driven by scripted input with a fixed frame time:
+// walking relative to the camera and the figure's turn, cancelling keys, footsteps walking,
+// running and in the air, the push box, the reset key, the limbs and the umbrella, and the
+// player- and free-camera controls with the sun keys.
+#include <gtest/gtest.h>
+
+#include <BulletCollision/BroadphaseCollision/btBroadphaseProxy.h>
+#include <BulletCollision/CollisionDispatch/btCollisionObject.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/InputManager.h"
+#include "gameplay/PlayerControl.h"
+#include "gameplay/SunTest.h"
+#include "physics/PhysCharacter.h"
+#include "physics/PhysicsTestKit.h"
+#include "physics/SceneObjectPhysData.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "scene/AnchoredSceneCamera.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// A power of two, so that timer sums are exact: 32 frames are exactly half a second.
+constexpr double kFrameTime = 1.0 / 64.0;
+// Frames without input first, so that the figure stands on the floor.
+constexpr int kSettleFrames = 30;
+
+Vec3 Position(const CSceneObject& object) { return {object.transform[12], object.transform[13], object.transform[14]}; }
+Vec3 Flat(const Vec3& v) { return Normalize(Vec3(v.x, 0.0f, v.z)); }
+// The way the figure looks: its local -z.
+Vec3 Facing(const CSceneObject& object) { return Flat(Vec3(-object.transform[8], -object.transform[9], -object.transform[10])); }
+
+void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-3f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+void ExpectMatrixNear(const Mat4& actual, const Mat4& expected, float tolerance = 1e-4f) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
+}
+
+struct FrameRecord {
+    PlayerMoveResult move;
+    bool onGround = false;
+};
+
+// A floor, the player with its push box and character, both cameras and a light, driven frame
+// by frame the way the play state drives them: movement, animation, physics, cameras, swap.
+class PlayerControl : public ::testing::Test {
+protected:
+    void Start(const wl::InputScript& events) {
+        script = events;
+        script.frameTime = kFrameTime;
+        script.frames = 100000;
+        wl::UseInputScript(&script);
+        gl = std::make_unique<testsupport::ScopedGLContext>();
+        ASSERT_TRUE(gl->ok);
+        input = std::make_unique<CInputManager>();
+
+        testing::internal::CaptureStdout();
+        scene = std::make_unique<PhysicsScene>();
+        scene->AddFloor(200.0f);
+        player = scene->Keep(new CPlayerObject);
+        player->transform[12] = start.x;
+        player->transform[13] = start.y;
+        player->transform[14] = start.z;
+        for (int i = 0; i < 4; ++i) limbs[i] = new CSceneObject;
+        player->rightHand = limbs[0];
+        player->leftHand = limbs[1];
+        player->rightLeg = limbs[2];
+        player->leftLeg = limbs[3];
+        player->umbrella = new CSceneObject;
+        for (CSceneObject* child : limbs) player->AddChild(child);
+        player->AddChild(player->umbrella);
+        scene->world.AddKinematicObject(player);
+        scene->world.DeactivateBody(player);
+        character.reset(scene->world.CreateCharacter(player));
+        testing::internal::GetCapturedStdout();
+
+        playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
+        freeCamera = std::make_unique<CSceneCamera>();
+        context.player = player;
+        context.character = character.get();
+        context.physicsWorld = &scene->world;
+        context.playerCamera = playerCamera.get();
+        context.freeCamera = freeCamera.get();
+        context.activeCamera = playerCamera.get();
+        context.levelStart = &start;
+        context.pushBoxActive = &pushBoxActive;
+        context.footstepTimer = &footstepTimer;
+        for (int i = 0; i < 4; ++i) context.limbSwing[i] = &limbSwing[i];
+        playerCamera->Update();
+    }
+
+    FrameRecord Frame() {
+        FrameRecord record;
+        const PlayerInput in = ReadPlayerInput(input.get());
+        record.move = MovePlayer(context, in, kFrameTime);
+        AnimatePlayer(context, kFrameTime);
+        scene->world.Step(kFrameTime);
+        ControlCameras(context, in, kFrameTime);
+        record.onGround = character->OnGround();
+        wl::SwapBuffers();
+        input->Update();
+        ++frame;
+        return record;
+    }
+    std::vector<FrameRecord> Frames(int count) {
+        std::vector<FrameRecord> records;
+        for (int i = 0; i < count; ++i) records.push_back(Frame());
+        return records;
+    }
+    // Frame numbers (counted from 0 in `records`) with a footstep.
+    static std::vector<int> Footsteps(const std::vector<FrameRecord>& records) {
+        std::vector<int> frames;
+        for (size_t i = 0; i < records.size(); ++i)
+            if (records[i].move.footstep) frames.push_back(static_cast<int>(i));
+        return frames;
+    }
+    int PushBoxMask() const {
+        auto* data = dynamic_cast<CSceneObjectPhysData*>(player->physData);
+        return data ? data->collisionObject->getBroadphaseHandle()->m_collisionFilterMask : -1;
+    }
+
+    void TearDown() override {
+        character.reset();
+        scene.reset();
+        gl.reset();
+    }
+
+    wl::InputScript script;
+    std::unique_ptr<testsupport::ScopedGLContext> gl;
+    std::unique_ptr<CInputManager> input;
+    std::unique_ptr<PhysicsScene> scene;
+    std::unique_ptr<CPhysCharacter> character;
+    std::unique_ptr<CAnchoredSceneCamera> playerCamera;
+    std::unique_ptr<CSceneCamera> freeCamera;
+    CPlayerObject* player = nullptr;
+    CSceneObject* limbs[4] = {};
+    Vec3 start{2.0f, 0.0f, 1.0f};
+    Vec3 light{0.0f, -1.0f, 0.0f};
+    bool pushBoxActive = false;
+    double footstepTimer = 0.0;
+    bool limbSwing[4] = {true, true, true, true};
+    PlayerControlContext context;
+    int frame = 0;
+};
+
+// Holds `keys` from frame `from` for `count` frames.
+void Hold(wl::InputScript& script, std::initializer_list<int> keys, int from, int count) {
+    for (int key : keys) {
+        script.Add(wl::InputEvent::KeyDown, from, key);
+        script.Add(wl::InputEvent::KeyUp, from + count, key);
+    }
+}
+
+TEST_F(PlayerControl, ForwardAndLeftFaceFortyFiveDegreesLeftOfTheCameraAndWalkDiagonally) {
+    wl::InputScript s;
+    Hold(s, {'W', 'A'}, kSettleFrames, 64);
+    Start(s);
+    playerCamera->yaw = 30.0f;
+    playerCamera->Update();
+    Frames(kSettleFrames);
+    const Vec3 before = Position(*player);
+    const Mat4 camera = playerCamera->GetModelMatrix();
+    const Vec3 forward = Flat(Vec3(-camera[8], 0.0f, -camera[10]));
+    const Vec3 right = Flat(Vec3(camera[0], 0.0f, camera[2]));
+    ExpectVecNear(forward, {-0.5f, 0.0f, -std::sqrt(0.75f)});
+    const Vec3 diagonal = Normalize(forward - right);
+
+    auto walk = Frames(64);
+    EXPECT_EQ(player->walkState, 0);
+    ExpectVecNear(Facing(*player), diagonal);
+    ExpectVecNear(walk.back().move.walkVelocity, diagonal * 8.0f);
+    // The figure turned about the vertical only: its up stays up.
+    EXPECT_NEAR(player->transform[5], 1.0f, 1e-4f);
+    const Vec3 moved = Position(*player) - before;
+    ExpectVecNear(Flat(moved), diagonal, 0.02f);
+    EXPECT_GT(Length(Vec3(moved.x, 0.0f, moved.z)), 7.0f);
+    EXPECT_LT(Length(Vec3(moved.x, 0.0f, moved.z)), 8.2f);
+
+    // Keys released: standing, velocity zero, facing kept.
+    auto rest = Frames(2);
+    EXPECT_EQ(player->walkState, 2);
+    ExpectVecNear(rest.back().move.walkVelocity, {0.0f, 0.0f, 0.0f}, 0.0f);
+    ExpectVecNear(Facing(*player), diagonal);
+}
+
+TEST_F(PlayerControl, OppositeKeysCancelAndBackwardsKeepsFacingForward) {
+    wl::InputScript s;
+    Hold(s, {'W', 'S'}, kSettleFrames, 32);
+    Hold(s, {'A', 'D'}, kSettleFrames + 32, 16);
+    Hold(s, {'W', 'A', 'D'}, kSettleFrames + 48, 32);
+    Hold(s, {'S'}, kSettleFrames + 80, 32);
+    Hold(s, {'S', 'D'}, kSettleFrames + 112, 8);
+    Start(s);
+    player->transform = Rotate(player->transform, 70.0f, kAxisY);  // looks somewhere else at first
+    Frames(kSettleFrames);
+    const Vec3 facingBefore = Facing(*player);
+    Vec3 before = Position(*player);
+
+    // W and S: no walking, no turning, no footsteps.
+    auto cancelled = Frames(32);
+    EXPECT_EQ(player->walkState, 2);
+    EXPECT_LT(Length(Position(*player) - before), 0.01f);
+    ExpectVecNear(Facing(*player), facingBefore);
+    for (const auto& r : cancelled) {
+        EXPECT_FALSE(r.move.footstep);
+        ExpectVecNear(r.move.walkVelocity, {0.0f, 0.0f, 0.0f}, 0.0f);
+    }
+
+    // A and D alone: the same.
+    before = Position(*player);
+    for (const auto& r : Frames(16)) EXPECT_FALSE(r.move.footstep);
+    EXPECT_EQ(player->walkState, 2);
+    EXPECT_LT(Length(Position(*player) - before), 0.01f);
+    ExpectVecNear(Facing(*player), facingBefore);
+
+    // W with A and D: straight ahead (-z for the default camera), the two turns cancel.
+    before = Position(*player);
+    Frames(32);
+    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f});
+    ExpectVecNear(Flat(Position(*player) - before), {0.0f, 0.0f, -1.0f}, 0.01f);
+
+    // S alone walks backwards and still faces forward.
+    before = Position(*player);
+    Frames(32);
+    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f});
+    ExpectVecNear(Flat(Position(*player) - before), {0.0f, 0.0f, 1.0f}, 0.01f);
+
+    // S with D faces the mirrored front diagonal: forward-left.
+    Frames(8);
+    ExpectVecNear(Facing(*player), Normalize(Vec3(-1.0f, 0.0f, -1.0f)));
+}
+
+TEST_F(PlayerControl, FootstepsEveryHalfSecondWalkingAThirdRunningAndNoneInTheAir) {
+    wl::InputScript s;
+    Hold(s, {'W'}, kSettleFrames, 100);
+    Hold(s, {'W', wl::KEY_LSHIFT}, kSettleFrames + 110, 70);
+    s.Add(wl::InputEvent::KeyDown, kSettleFrames + 200, wl::KEY_SPACE);
+    s.Add(wl::InputEvent::KeyUp, kSettleFrames + 201, wl::KEY_SPACE);
+    Hold(s, {'W'}, kSettleFrames + 201, 150);
+    Start(s);
+    Frames(kSettleFrames);
+    ASSERT_TRUE(character->OnGround());
+
+    // Walking: the first step at once, then at the first update after more than half a second.
+    auto walking = Frames(100);
+    EXPECT_EQ(Footsteps(walking), (std::vector<int>{0, 33, 66, 99}));
+    // Standing resets the timer, so the next walk starts with a step too.
+    Frames(10);
+    EXPECT_EQ(footstepTimer, 0.0);
+    auto running = Frames(70);
+    EXPECT_EQ(Footsteps(running), (std::vector<int>{0, 22, 44, 66}));
+    ExpectVecNear(running.back().move.walkVelocity, {0.0f, 0.0f, -12.0f});
+    Frames(20);
+
+    // A jump, then walking: nothing while in the air; the timer ran on, so landing steps at once.
+    auto jump = Frames(1);
+    EXPECT_TRUE(jump[0].move.jumped);
+    auto air = Frames(150);
+    int firstOnGround = -1;
+    for (size_t i = 0; i < air.size(); ++i) {
+        if (air[i].onGround && firstOnGround < 0) firstOnGround = static_cast<int>(i);
+        if (firstOnGround < 0) {
+            EXPECT_FALSE(air[i].move.footstep) << "frame " << i << " in the air";
+        }
+    }
+    ASSERT_GT(firstOnGround, 32) << "a jump lasts about a second";
+    const auto steps = Footsteps(air);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_LE(steps.front(), firstOnGround + 1);
+    EXPECT_GT(steps.front(), 32);
+}
+
+TEST_F(PlayerControl, PushBoxMessagesOncePerPressAndReleaseAndItsContactFollows) {
+    wl::InputScript s;
+    s.Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_LEFT).Add(wl::InputEvent::ButtonUp, 25, wl::MOUSE_BUTTON_LEFT);
+    s.Add(wl::InputEvent::ButtonDown, 30, wl::MOUSE_BUTTON_LEFT).Add(wl::InputEvent::ButtonUp, 32, wl::MOUSE_BUTTON_LEFT);
+    Start(s);
+    EXPECT_EQ(PushBoxMask(), 8);
+    testing::internal::CaptureStdout();
+    Frames(5);
+    const std::string idle = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(idle, "");
+    testing::internal::CaptureStdout();
+    Frames(10);
+    std::string held = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(held, "Activating push box!\n");
+    EXPECT_TRUE(pushBoxActive);
+    EXPECT_EQ(PushBoxMask(), 12);
+    testing::internal::CaptureStdout();
+    Frames(15);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Deactivating push box!\n");
+    EXPECT_FALSE(pushBoxActive);
+    EXPECT_EQ(PushBoxMask(), 8);
+    testing::internal::CaptureStdout();
+    Frames(10);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Activating push box!\nDeactivating push box!\n");
+}
+
+TEST_F(PlayerControl, BackspacePutsTheFigureBackOnTheStartFacingAhead) {
+    wl::InputScript s;
+    Hold(s, {'D'}, kSettleFrames, 40);
+    s.Key(kSettleFrames + 45, wl::KEY_BACKSPACE);
+    Start(s);
+    player->life = 0.6f;
+    Frames(kSettleFrames + 45);
+    EXPECT_GT(Length(Position(*player) - start), 3.0f);
+    Frames(1);
+    // Upright and facing ahead again, on the start (the figure has begun to settle onto the floor).
+    for (int i = 0; i < 11; ++i) EXPECT_NEAR(player->transform[i], Mat4()[i], 1e-5f) << "element " << i;
+    ExpectVecNear(Position(*player), start, 0.1f);
+    EXPECT_NEAR(player->transform[12], start.x, 1e-3f);
+    EXPECT_NEAR(player->transform[14], start.z, 1e-3f);
+    EXPECT_EQ(player->life, 0.6f);  // life is not touched
+    // No level loaded: the key does nothing.
+    context.levelStart = nullptr;
+    player->transform[12] = 9.0f;
+    PlayerInput reset;
+    reset.reset = true;
+    MovePlayer(context, reset, kFrameTime);
+    EXPECT_EQ(player->transform[12], 9.0f);
+}
+
+TEST_F(PlayerControl, LimbsSwingWhileWalkingAndRestWhenStanding) {
+    wl::InputScript s;
+    Hold(s, {'W'}, 0, 200);
+    Start(s);
+    const float step = 180.0f / 64.0f;
+    Frames(1);
+    EXPECT_FLOAT_EQ(player->rightHand->swingAngle, -step);
+    EXPECT_FLOAT_EQ(player->leftHand->swingAngle, -step);
+    EXPECT_FLOAT_EQ(player->leftLeg->swingAngle, -step);
+    EXPECT_FLOAT_EQ(player->rightLeg->swingAngle, step);
+    ExpectMatrixNear(player->rightHand->transform, Rotate(Mat4(), -step, kAxisX));
+    ExpectMatrixNear(player->rightLeg->transform, Rotate(Mat4(), step, kAxisX));
+
+    float lowest = 0.0f, highest = 0.0f;
+    for (int i = 1; i < 200; ++i) {
+        Frame();
+        lowest = std::min(lowest, player->leftHand->swingAngle);
+        highest = std::max(highest, player->leftHand->swingAngle);
+        EXPECT_FLOAT_EQ(player->rightLeg->swingAngle, -player->leftLeg->swingAngle);
+        EXPECT_FLOAT_EQ(player->rightHand->swingAngle, player->leftHand->swingAngle);
+    }
+    // Out to -45, back past 0 to +45: the swing turns at its limits.
+    EXPECT_LE(lowest, -45.0f);
+    EXPECT_GE(lowest, -45.0f - step);
+    EXPECT_GE(highest, 45.0f);
+    EXPECT_LE(highest, 45.0f + step);
+    ExpectMatrixNear(player->leftHand->transform, Rotate(Mat4(), player->leftHand->swingAngle, kAxisX));
+
+    Frames(1);  // standing: every limb snaps back
+    for (CSceneObject* limb : limbs) {
+        EXPECT_EQ(limb->swingAngle, 0.0f);
+        ExpectMatrixNear(limb->transform, Mat4());
+    }
+}
+
+TEST_F(PlayerControl, AVisibleUmbrellaSpinsAndAHiddenOneStays) {
+    Start(wl::InputScript());
+    Frames(64);
+    ExpectMatrixNear(player->umbrella->transform, Rotate(Mat4(), -50.0f, kAxisZ));
+    player->umbrella->visible = false;
+    Frames(10);
+    ExpectMatrixNear(player->umbrella->transform, Rotate(Mat4(), -50.0f, kAxisZ));
+}
+
+TEST_F(PlayerControl, PlayerCameraZoomsTurnsAndFollowsTheFiguresSize) {
+    wl::InputScript s;
+    Hold(s, {wl::KEY_KP_ADD}, 0, 64);
+    Hold(s, {wl::KEY_KP_SUBTRACT, wl::KEY_LSHIFT}, 70, 64);
+    s.Add(wl::InputEvent::WheelBy, 140, 2);
+    s.Add(wl::InputEvent::CursorTo, 150, 20, 10);
+    Start(s);
+    Frames(64);
+    EXPECT_NEAR(playerCamera->distance, 5.0f, 1e-4f);
+    Frames(70);
+    EXPECT_EQ(playerCamera->distance, 100.0f);  // fast zoom, stopped at the far bound
+    Frames(8);
+    // Two wheel steps: 2 x 20 x (5 units per second x one frame).
+    EXPECT_NEAR(playerCamera->distance, 100.0f - 2.0f * 20.0f * 5.0f / 64.0f, 1e-3f);
+    Frames(10);
+    // Mouse 20 right and 10 down: yaw against the motion, pitch down from 45.
+    EXPECT_FLOAT_EQ(playerCamera->yaw, -10.0f);
+    EXPECT_FLOAT_EQ(playerCamera->pitch, 40.0f);
+    player->life = 0.1f;
+    Frames(1);
+    EXPECT_EQ(playerCamera->sizeFactor, 0.2f);
+    player->life = 0.7f;
+    Frames(1);
+    EXPECT_EQ(playerCamera->sizeFactor, 0.7f);
+    // The camera's Update ran: it stands where its fields say.
+    const Vec3 target = Position(*player) + Vec3(0.0f, 3.0f * 0.7f, 0.0f);
+    EXPECT_NEAR(Length(Position(*playerCamera) - target), playerCamera->distance * 0.7f, 1e-2f);
+}
+
+TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {
+    wl::InputScript s;
+    Hold(s, {'W'}, 0, 64);
+    Hold(s, {'D', wl::KEY_LSHIFT}, 64, 32);
+    s.Add(wl::InputEvent::CursorTo, 100, 50, 0);
+    s.Add(wl::InputEvent::CursorTo, 102, 50, -25);
+    s.Key(110, wl::KEY_ENTER);
+    Start(s);
+    context.activeCamera = freeCamera.get();
+    const Vec3 playerBefore = Position(*player);
+    Frames(64);
+    ExpectVecNear(Position(*freeCamera), {0.0f, 0.0f, -5.0f});
+    // The figure does not walk with the keys meant for the camera.
+    const Vec3 drift = Position(*player) - playerBefore;
+    EXPECT_LT(Length(Vec3(drift.x, 0.0f, drift.z)), 0.01f);
+    EXPECT_EQ(player->walkState, 2);
+    Frames(32);
+    ExpectVecNear(Position(*freeCamera), {50.0f, 0.0f, -5.0f}, 1e-2f);
+    Frames(8);
+    // 50 to the right turns it 30 degrees to the right about the vertical, 25 up tilts it 15 up.
+    EXPECT_FLOAT_EQ(freeCamera->swingAngle, 15.0f);
+    const Vec3 look(-freeCamera->transform[8], -freeCamera->transform[9], -freeCamera->transform[10]);
+    ExpectVecNear(Flat(look), {std::sin(0.5236f), 0.0f, -std::cos(0.5236f)});
+    EXPECT_NEAR(look.y, std::sin(15.0f * 0.0174533f), 1e-4f);
+    ExpectVecNear(Position(*freeCamera), {50.0f, 0.0f, -5.0f}, 1e-2f);
+    // The view follows the transform.
+    ExpectMatrixNear(freeCamera->viewMatrix, Inverse(freeCamera->transform));
+    Frames(8);
+    ExpectMatrixNear(freeCamera->transform, Mat4());
+    EXPECT_EQ(freeCamera->swingAngle, 0.0f);
+}
+
+TEST_F(PlayerControl, KeypadEightForOneSecondTurnsTheSunHalfWayRound) {
+    wl::InputScript s;
+    Hold(s, {wl::KEY_KP_8}, 0, 60);
+    s.Key(70, wl::KEY_KP_5);
+    Start(s);
+    const float r = std::sqrt(0.5f);
+    light = Vec3(r, -r, 0.0f);
+    for (int i = 0; i < 60; ++i) {
+        // At 60 frames per second, 3 degrees a frame.
+        light = TurnSunDirection(light, ReadSunKeys(), 1.0 / 60.0);
+        wl::SwapBuffers();
+        input->Update();
+    }
+    ExpectVecNear(light, {-r, -r, 0.0f}, 1e-4f);
+    for (int i = 60; i <= 70; ++i) {
+        light = TurnSunDirection(light, ReadSunKeys(), 1.0 / 60.0);
+        wl::SwapBuffers();
+    }
+    ExpectVecNear(light, {0.0f, -1.0f, 0.0f}, 0.0f);
+}
+
+}  // namespace
