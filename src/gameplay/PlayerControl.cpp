@@ -6,7 +6,6 @@
 
 #include "game/Game.h"
 #include "game/InputManager.h"
-#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysicsWorld.h"
@@ -253,11 +252,7 @@ PlayerControlContext ContextOf(CPlayState& play) {
 void CPlayState::UpdatePlayerMovement(double frameTime) {
     controlInput = ReadPlayerInput(game->GetInputManager());
     PlayerControlContext context = ContextOf(*this);
-    const PlayerMoveResult result = MovePlayer(context, controlInput, frameTime);
-    if (CSoundManager* sound = game->GetSoundManager()) {
-        if (result.footstep) sound->PlayFootstepSound();
-        if (result.jumped) sound->PlayJumpSound();
-    }
+    MovePlayer(context, controlInput, frameTime);
 }
 
 void CPlayState::AnimateLimbs(double frameTime) {
