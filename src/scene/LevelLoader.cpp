@@ -175,9 +175,8 @@ private:
 std::unique_ptr<CLevel> ReadLevelFile(const std::string& path, const std::string& fileName, std::string& error) {
     Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, kLevelRemovedComponents);
-    const aiScene* scene = ImportCollada(importer, path, kLevelImportFlags);
+    const aiScene* scene = ImportCollada(importer, path, kLevelImportFlags, &error);
     if (!scene || !scene->mRootNode) {
-        error = importer.GetErrorString();
         if (error.empty()) error = "the file holds no scene";
         return nullptr;
     }

@@ -5,14 +5,72 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <vector>
 
 #include "scene/SceneGeoObject.h"
 
-const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags) {
+namespace {
+
+// Deepest element nesting of an XML text; a rough scan that knows tags, quoted attribute
+// values, comments, CDATA and processing instructions, which is all it needs to tell absurd
+// nesting from real files. Stops counting once past `limit`.
+int XmlNesting(const std::string& text, int limit) {
+    int depth = 0, deepest = 0;
+    size_t at = 0;
+    while ((at = text.find('<', at)) != std::string::npos) {
+        if (text.compare(at, 4, "<!--") == 0) {
+            at = text.find("-->", at);
+        } else if (text.compare(at, 9, "<![CDATA[") == 0) {
+            at = text.find("]]>", at);
+        } else if (text.compare(at, 2, "<?") == 0 || text.compare(at, 2, "<!") == 0) {
+            at = text.find('>', at);
+        } else if (text.compare(at, 2, "</") == 0) {
+            --depth;
+            at = text.find('>', at);
+        } else {
+            char quote = 0;
+            size_t end = at + 1;
+            for (; end < text.size(); ++end) {
+                const char c = text[end];
+                if (quote) {
+                    if (c == quote) quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '>') {
+                    break;
+                }
+            }
+            if (end >= text.size()) break;
+            if (text[end - 1] != '/') deepest = std::max(deepest, ++depth);
+            if (deepest > limit) break;
+            at = end;
+        }
+        if (at == std::string::npos) break;
+        ++at;
+    }
+    return deepest;
+}
+
+}  // namespace
+
+const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags,
+                             std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (file) {
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (XmlNesting(text, kMaxColladaNesting) > kMaxColladaNesting) {
+            if (error) *error = "elements nested deeper than " + std::to_string(kMaxColladaNesting) + " levels";
+            return nullptr;
+        }
+    }
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
-    return importer.ReadFile(path, flags);
+    const aiScene* scene = importer.ReadFile(path, flags);
+    if (!scene && error) *error = importer.GetErrorString();
+    return scene;
 }
 
 std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene* scene) {

@@ -20,8 +20,13 @@ class CSceneObject;
 
 // Reads a Collada file with the given post-processing flags. Nodes are named as the designer
 // wrote them (the `name` attribute, which may hold '.'), not after their XML ids. Returns null
-// on failure; the importer's error string says why. The scene lives as long as the importer.
-const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags);
+// on failure, with the reason in `error` (when given). Files whose elements nest deeper than
+// kMaxColladaNesting are refused before the importer sees them: its parser recurses once per
+// level and overflows the stack a few thousand levels down. The scene lives as long as the
+// importer.
+const int kMaxColladaNesting = 4096;
+const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags,
+                             std::string* error = nullptr);
 
 // One scene object for one imported node, with the node's own (parent-relative) transform:
 // a CSceneGeoObject carrying a fresh mesh for every mesh of the node (a mesh shared by two

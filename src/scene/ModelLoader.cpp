@@ -58,10 +58,11 @@ bool CModelLoader::Import(const std::string& fileName, unsigned int flags, CScen
 
     // The importer owns the imported scene; everything needed is copied out before it goes.
     Assimp::Importer importer;
-    const aiScene* scene = ImportCollada(importer, path, flags);
+    std::string error;
+    const aiScene* scene = ImportCollada(importer, path, flags, &error);
     if (!scene || !scene->mRootNode) {
-        std::cerr << "ERROR: Could not load model " << path << ", error was: " << importer.GetErrorString()
-                  << std::endl;
+        if (error.empty()) error = "the file holds no scene";
+        std::cerr << "ERROR: Could not load model " << path << ", error was: " << error << std::endl;
         return false;
     }
 

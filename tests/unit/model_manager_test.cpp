@@ -440,6 +440,22 @@ TEST_F(ModelFiles, VeryDeepNodeTreeIsCutWithAWarning) {
     for (const Vec3& corner : player->localCorners) EXPECT_EQ(corner.y, 0.0f);
 }
 
+TEST_F(ModelFiles, AbsurdlyDeepFileIsRefusedBeforeTheImporterOverflowsItsStack) {
+    // The importer's parser recurses per level and dies a few thousand levels down.
+    ColladaDocument doc;
+    doc.meshes.push_back(CubeMesh("cube", "", true, true));
+    doc.roots.push_back(testsupport::NodeChain(7000, "cube"));
+    Write("abyss.dae", doc);
+    CSceneObject* model = reinterpret_cast<CSceneObject*>(1);
+    Output o = Capture([&] { model = manager.GetModel("abyss.dae"); });
+    EXPECT_EQ(model, nullptr);
+    EXPECT_NE(o.err.find("ERROR: Could not load model resources/models/abyss.dae, error was: elements nested deeper "
+                         "than 4096 levels"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.err.find("ERROR: Model abyss.dae does not exist!"), std::string::npos);
+}
+
 TEST_F(ModelFiles, MeshesWithoutTrianglesAreLeftOut) {
     ColladaDocument doc;
     ColladaMesh lines;
