@@ -1,35 +1,14 @@
 #include "physics/PhysDebugDrawer.h"
 
-#include <GL/glew.h>
-
 #include <iostream>
 
-#include "render/Renderer.h"
-#include "render/ShaderProgram.h"
-
-namespace {
-// One world-space segment through the renderer's streaming line buffer, with the view that the
-// frame has set and the program that is current.
-void DrawSegment(CRenderer* renderer, CShaderProgram* shader, const btVector3& from, const btVector3& to,
-                 const btVector3& fromColor, const btVector3& toColor) {
-    if (!renderer->lineVao || !renderer->lineVbo || !shader || !shader->program) return;
-    const float segment[12] = {from.x(),      from.y(),      from.z(),      to.x(),      to.y(),      to.z(),
-                               fromColor.x(), fromColor.y(), fromColor.z(), toColor.x(), toColor.y(), toColor.z()};
-    glBindVertexArray(renderer->lineVao);
-    glBindBuffer(GL_ARRAY_BUFFER, renderer->lineVbo);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(segment), segment);
-    const GLint modelView = glGetUniformLocation(shader->program, "uni_ModelViewMatrix");
-    if (modelView >= 0) glUniformMatrix4fv(modelView, 1, GL_FALSE, renderer->viewMatrix.m);
-    glDrawArrays(GL_LINES, 0, 2);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindVertexArray(0);
-}
-}  // namespace
+#include "physics/BulletConvert.h"
+#include "render/DrawPaths.h"
 
 void CPhysDebugDrawer::drawLine(const btVector3& from, const btVector3& to, const btVector3& fromColor,
                                 const btVector3& toColor) {
     ++linesDrawn;
-    if (renderer) DrawSegment(renderer, shader, from, to, fromColor, toColor);
+    if (renderer) DrawLine(*renderer, FromBt(from), FromBt(to), FromBt(fromColor), FromBt(toColor), shader);
 }
 
 void CPhysDebugDrawer::drawLine(const btVector3& from, const btVector3& to, const btVector3& color) {

@@ -1,6 +1,7 @@
 #pragma once
-// Lets the physics library draw its view of the world (shapes, bounding boxes, contact points)
-// as coloured line segments through the game's renderer. Text goes to standard output.
+// Lets the physics library draw its view of the world (bounding boxes, contact points, and
+// shapes where the mode asks for them) as coloured segments through the renderer's DrawLine,
+// with the projection and view the frame has set. Text goes to standard output.
 
 #include <LinearMath/btIDebugDraw.h>
 
