@@ -1,5 +1,42 @@
-// Placeholder: the play-state debug keys are filled by the next commit of the frame work;
-// nothing tests this body yet.
-#include "gameplay/PlayState.h"
+// The play state's debug keys, handled first thing in every play-state update. Each acts once
+// per press and reports itself on standard output.
+#include <iostream>
 
-void CPlayState::HandlePlayStateKeys(CInputManager*) {}
+#include "game/InputManager.h"
+#include "gameplay/PlayState.h"
+#include "platform/WindowLibrary.h"
+
+namespace {
+
+// Flips a setting and prints its name followed by "enabled" or "disabled".
+void Toggle(bool& setting, const char* name) {
+    setting = !setting;
+    std::cout << name << (setting ? "enabled" : "disabled") << std::endl;
+}
+
+}  // namespace
+
+void CPlayState::HandlePlayStateKeys(CInputManager* input) {
+    if (input->KeyHit(wl::KEY_END)) {
+        if (activeCamera == freeCamera.get()) {
+            activeCamera = playerCamera.get();
+            std::cout << "Now controlling the player camera" << std::endl;
+        } else {
+            activeCamera = freeCamera.get();
+            std::cout << "Now controlling the free camera" << std::endl;
+        }
+    }
+    if (input->KeyHit(wl::KEY_INSERT)) Toggle(gizmoDrawing, "Gizmo Drawing ");
+    if (input->KeyHit(wl::KEY_F7)) Toggle(physicsPass, "Physics pass ");
+    if (input->KeyHit(wl::KEY_F10)) Toggle(physicsDebugging, "Physics Debugging ");
+    if (input->KeyHit(wl::KEY_F9)) Toggle(transparency, "Transparency ");
+    if (input->KeyHit(wl::KEY_F8)) Toggle(frustumCulling, "Frustum culling ");
+    if (input->KeyHit(wl::KEY_PAGEUP)) Toggle(backfaceCulling, "Backface Culling ");
+    if (input->KeyHit('P')) {
+        // Not a toggle: the next update steps the physics once if the physics pass is off.
+        singlePhysicsStep = true;
+        std::cout << "PhsyStep" << std::endl;
+    }
+    if (input->KeyHit('L')) Toggle(lightDamage, "Light damage ");
+    if (input->KeyHit('T')) Toggle(projectiveTexturing, "Projective Texturing ");
+}
