@@ -11,6 +11,7 @@
 #include "game/MenuState.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
+#include "game/SoundManager.h"
 #include "game/Window.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
@@ -49,6 +50,8 @@ CGameImpl::~CGameImpl() {
     window.reset();
     textureManager.reset();
     inputManager.reset();
+    // Shuts the sound system down.
+    soundManager.reset();
     hud.reset();
 }
 
@@ -59,6 +62,8 @@ int CGameImpl::Initialize() {
     textureManager = std::make_unique<CTextureManager>();
     inputManager = std::make_unique<CInputManager>();
     modelManager = std::make_unique<CModelManager>();
+    // Brings the sound system up at once.
+    soundManager = std::make_unique<CSoundManager>();
     hud = std::make_unique<CHud>();
 
     int result = window->Open();
@@ -140,6 +145,7 @@ void CGameImpl::Run() {
         // Fetched again: a state change made during Update renders the new state now.
         currentState->Render();
         wl::SwapBuffers();
+        soundManager->Update();
 
         const bool escHit = inputManager->KeyHit(wl::KEY_ESC);
         running = running && wl::GetWindowParam(wl::OPENED) && !escHit;

@@ -29,7 +29,7 @@ public:
     CTextureManager* GetTextureManager() override { return textureManager.get(); }
     CInputManager* GetInputManager() override { return inputManager.get(); }
     CWindow* GetWindow() override { return window.get(); }
-    CSoundManager* GetSoundManager() override { return nullptr; }
+    CSoundManager* GetSoundManager() override { return soundManager.get(); }
     CHud* GetHud() override { return hud.get(); }
     CShaderProgram* GetTextureShaderPhong() override { return textureShaderPhong.get(); }
     CShaderProgram* GetTextureShaderPhongProj() override { return textureShaderPhongProj.get(); }
@@ -72,6 +72,7 @@ private:
     std::unique_ptr<CTextureManager> textureManager;
     std::unique_ptr<CInputManager> inputManager;
     std::unique_ptr<CModelManager> modelManager;
+    std::unique_ptr<CSoundManager> soundManager;
     std::unique_ptr<CHud> hud;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
     std::unique_ptr<CGameState> states[3];

@@ -3,6 +3,7 @@
 #include "game/Game.h"
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
+#include "game/SoundManager.h"
 #include "game/Window.h"
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
@@ -27,6 +28,9 @@ void CMenuState::ShowSelection() {
 }
 
 void CMenuState::Enter() {
+    CSoundManager* sound = game->GetSoundManager();
+    sound->StopMusic();
+    sound->StartMusic("mainmenu.mp3");
     startSelected = true;
     ShowSelection();
 }
@@ -35,6 +39,7 @@ void CMenuState::Update(double) {
     CInputManager* input = game->GetInputManager();
     if (input->KeyHit(wl::KEY_ENTER)) {
         if (startSelected) {
+            game->GetSoundManager()->StopMusic();
             auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
             if (play) play->LoadLevel("level1.dae");
         } else {

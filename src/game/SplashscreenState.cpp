@@ -7,13 +7,23 @@
 #include "game/Game.h"
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
+#include "game/SoundManager.h"
 #include "platform/WindowLibrary.h"
+#include "scene/Mesh.h"
 
 CSplashscreenState::CSplashscreenState(CGame* game_) : CGameState(game_) { Init(); }
 
 void CSplashscreenState::Init() { transparency = true; }
 
-void CSplashscreenState::Enter() {}
+void CSplashscreenState::Enter() {
+    CSoundManager* sound = game->GetSoundManager();
+    sound->StopMusic();
+    // The play state chose the picture: a death gets its sound once, a finished stage or the
+    // whole mission gets music.
+    const CMesh* quad = GetPictureQuad(game);
+    if (quad && quad->material.diffuseName.rfind("death", 0) == 0) sound->PlaySound("death.wav");
+    else sound->StartMusic("levelcomplete.mp3");
+}
 
 void CSplashscreenState::Update(double) {
     CInputManager* input = game->GetInputManager();

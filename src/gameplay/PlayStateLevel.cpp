@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "game/Game.h"
+#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "scene/PlayerObject.h"
 #include "scene/SceneTrigger.h"
@@ -61,6 +62,7 @@ void LoadLevelByNumber(CGameState* state, int number) {
     const std::string fileName = "level" + std::to_string(number) + ".dae";
     if (!std::ifstream(kLevelFolder + fileName).good()) return;
     CGame* game = state->GetGame();
+    game->GetSoundManager()->StopMusic();
     auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(fileName);
 }

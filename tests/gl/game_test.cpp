@@ -87,7 +87,10 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     script.frames = 3;
     Start(script);
     auto lines = Lines(startOut);
-    int window = FindLine(lines, "Window initialized");
+    // The sound manager comes up before the window opens.
+    int sound = FindLine(lines, "Initializing Sound");
+    int soundReady = FindLine(lines, "OpenAL Soft initialized", sound);
+    int window = FindLine(lines, "Window initialized", soundReady);
     int hud = FindLine(lines, "HUD initialized", window);
     int renderer = FindLine(lines, "Renderer initialized", hud);
     int shaders = FindLine(lines, "Loading shader 'textureshaderphong'", renderer);
@@ -97,7 +100,8 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     int star = FindLine(lines, "LOADING texture 'star.png'", sky);
     int init = FindLine(lines, "Game init in ", star);
     int menu = FindLine(lines, "Changing to menu...", init);
-    EXPECT_TRUE(window == 0 && hud > 0 && renderer > hud && shaders > renderer && lastShader > shaders &&
+    EXPECT_TRUE(sound == 0 && soundReady > sound && window > soundReady && hud > window && renderer > hud &&
+                shaders > renderer && lastShader > shaders &&
                 textures > lastShader && sky > textures && star > sky && init > star && menu == init + 1)
         << startOut;
     // No content in this folder: every item is reported on standard error, and start-up went on.
@@ -106,6 +110,10 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     EXPECT_NE(startErr.find("WARNING: CubeMap 'sky.jpg' not preloaded!"), std::string::npos);
     EXPECT_NE(dynamic_cast<CMenuState*>(game->GetCurrentState()), nullptr);
     EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());
+    // The menu starts its music (missing here, so the stream is reported once).
+    EXPECT_NE(FindLine(lines, "LOADING sound (streamed): mainmenu.mp3", menu), -1) << startOut;
+    EXPECT_NE(startErr.find("ERROR: FMOD returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"),
+              std::string::npos);
 }
 
 TEST_F(ScriptedGame, KeyHitOncePerPressSharedByCallersAndTapsCount) {
@@ -353,7 +361,12 @@ TEST(GameWithoutDisplay, WindowFailureStopsStartUpAndTearsDownSafely) {
     std::string out = testing::internal::GetCapturedStdout();
     if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(out, "Window system threw an error.\n");
+    // Only the sound start-up, which comes before the window, has anything to say.
+    auto lines = Lines(out);
+    ASSERT_GE(lines.size(), 3u) << out;
+    EXPECT_EQ(lines.front(), "Initializing Sound");
+    EXPECT_EQ(lines[lines.size() - 2], "OpenAL Soft initialized");
+    EXPECT_EQ(lines.back(), "Window system threw an error.");
 }
 
 }  // namespace
