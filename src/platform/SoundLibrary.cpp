@@ -150,7 +150,8 @@ struct Sound::Data {
     ALuint buffer = 0;  // an effect's samples
 
     SNDFILE* file = nullptr;  // a stream's decoder, open while the sound exists
-    ALuint chunks[kStreamChunks] = {};
+    std::vector<ALuint> chunks;
+    int chunkFrames = 0;
     std::vector<float> chunk;
     int voice = -1;           // the channel the stream plays on, or -1
     int loopsLeft = 0;
@@ -177,6 +178,8 @@ struct System::Impl {
     SpeakerMode speakerMode = SPEAKERMODE_STEREO;
     unsigned dspBufferLength = 0;
     int mixRate = 0;
+    int streamChunkFrames = kDefaultStreamChunkFrames;
+    int streamChunks = kDefaultStreamChunks;
 
     bool probed = false;
     std::vector<std::string> driverNames;
@@ -311,9 +314,9 @@ struct System::Impl {
     // loop count allows. Returns the frames decoded; 0 when the stream has nothing more.
     int FillChunk(Sound::Data& stream, ALuint buffer) {
         int frames = 0;
-        while (frames < kStreamChunkFrames && !stream.ended) {
+        while (frames < stream.chunkFrames && !stream.ended) {
             const sf_count_t got = sf_readf_float(stream.file, stream.chunk.data() + frames * stream.channels,
-                                                  kStreamChunkFrames - frames);
+                                                  stream.chunkFrames - frames);
             if (got > 0) {
                 frames += static_cast<int>(got);
                 stream.passFrames += got;
@@ -426,10 +429,10 @@ struct System::Impl {
             if (voices[static_cast<size_t>(i)].sound == sound) StopVoice(i);
         if (context) {
             if (data.buffer) alDeleteBuffers(1, &data.buffer);
-            if (data.stream) alDeleteBuffers(kStreamChunks, data.chunks);
+            if (!data.chunks.empty()) alDeleteBuffers(static_cast<ALsizei>(data.chunks.size()), data.chunks.data());
         }
         data.buffer = 0;
-        std::fill(std::begin(data.chunks), std::end(data.chunks), 0u);
+        data.chunks.clear();
         data.system = nullptr;
         sounds.erase(sound);
     }
@@ -472,10 +475,12 @@ struct System::Impl {
                 std::cerr << "WARNING: Music file '" << path
                           << "' is shorter than its header says; it plays what it holds" << std::endl;
             data->file = file;
-            data->chunk.resize(static_cast<size_t>(kStreamChunkFrames) * static_cast<size_t>(info.channels));
+            data->chunkFrames = streamChunkFrames;
+            data->chunk.resize(static_cast<size_t>(streamChunkFrames) * static_cast<size_t>(info.channels));
             if (context) {
                 MakeCurrent();
-                alGenBuffers(kStreamChunks, data->chunks);
+                data->chunks.resize(static_cast<size_t>(streamChunks));
+                alGenBuffers(streamChunks, data->chunks.data());
             }
         } else {
             std::vector<float> samples;
@@ -698,6 +703,13 @@ Result System::SetDSPBufferSize(unsigned length, int count) {
     if (impl->initialized) return ERR_INITIALIZED;
     if (length == 0 || count <= 0) return ERR_INVALID_PARAM;
     impl->dspBufferLength = length;
+    return OK;
+}
+
+Result System::SetStreamBufferSize(int chunkFrames, int chunks) {
+    if (chunkFrames < 256 || chunks < 2 || chunks > kMaxStreamChunks) return ERR_INVALID_PARAM;
+    impl->streamChunkFrames = chunkFrames;
+    impl->streamChunks = chunks;
     return OK;
 }
 

@@ -87,11 +87,14 @@ enum Resampler : int { DSP_RESAMPLER_NOINTERP = 0, DSP_RESAMPLER_LINEAR, DSP_RES
 // Channel id for PlaySound: any free channel.
 constexpr int CHANNEL_FREE = -1;
 
-// A stream keeps this many chunks of decoded frames queued ahead of what is heard; Update
-// refills the chunks that have been played. The game calls Update every frame, so the queue
-// covers frames of up to about 0.7 s at 44.1 kHz without a gap.
-constexpr int kStreamChunkFrames = 8192;
-constexpr int kStreamChunks = 4;
+// A stream keeps chunks of decoded frames queued ahead of what is heard, and Update refills the
+// chunks that have been played. A frame that takes longer than the whole queue lasts leaves a gap
+// (the music then goes on where it was); the default queue, 8 chunks of 16384 frames, lasts
+// about 3 s at 44.1 kHz, longer than the game's slowest frames (the first frames that upload
+// pictures). Each refill decodes one chunk, a few milliseconds of work.
+constexpr int kDefaultStreamChunkFrames = 16384;
+constexpr int kDefaultStreamChunks = 8;
+constexpr int kMaxStreamChunks = 16;
 
 class System;
 
@@ -171,6 +174,9 @@ public:
     Result SetSpeakerMode(SpeakerMode mode);
     // Before Init: the mixing period (length samples); the count is OpenAL Soft's to choose.
     Result SetDSPBufferSize(unsigned length, int count);
+    // The queue of the streams created from now on: `chunks` (2 .. kMaxStreamChunks) of
+    // `chunkFrames` (at least 256) frames.
+    Result SetStreamBufferSize(int chunkFrames, int chunks);
     // Before Init: the mixing rate; the other values are OpenAL Soft's to choose.
     Result SetSoftwareFormat(int rate, SoundFormat format, int outputChannels, int maxInputChannels,
                              Resampler resampler);

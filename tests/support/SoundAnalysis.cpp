@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace soundcheck {
 
@@ -51,6 +52,9 @@ bool Write(const std::string& path, const std::vector<float>& interleaved, int c
     if (EndsWith(path, ".mp3")) info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     else if (EndsWith(path, ".ogg")) info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     else info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) return false;
     const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / static_cast<size_t>(channels));

@@ -19,7 +19,7 @@ struct Recording {
 // False (and an empty recording) when the file cannot be decoded.
 bool Load(const std::string& path, Recording* recording);
 
-// Writes interleaved samples as 16-bit WAV (".wav"), MP3 (".mp3") or Ogg Vorbis (".ogg").
+// Writes interleaved samples (making the folder if needed) as 16-bit WAV (".wav"), MP3 (".mp3") or Ogg Vorbis (".ogg").
 bool Write(const std::string& path, const std::vector<float>& interleaved, int channels, int rate = 44100);
 
 // A sine tone, one channel.
