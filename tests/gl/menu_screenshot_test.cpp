@@ -84,7 +84,15 @@ TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         game.GetCurrentState()->Render();
         // The frame as drawn, before it is shown: what the screenshot key saves.
-        if (frame == 1 || frame == 4) shots.push_back(SaveScreenshot());
+        if (frame == 1 || frame == 4) {
+            // Screenshots are named by the second: two in one second share a name, so each is
+            // moved aside before the next.
+            const std::string shot = SaveScreenshot();
+            const std::string kept = "frame" + std::to_string(frame) + ".png";
+            std::error_code error;
+            fs::rename(shot, kept, error);
+            shots.push_back(error ? shot : kept);
+        }
         wl::SwapBuffers();
         game.GetInputManager()->Update();
     }
