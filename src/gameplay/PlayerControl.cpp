@@ -6,6 +6,7 @@
 
 #include "game/Game.h"
 #include "game/InputManager.h"
+#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysicsWorld.h"
@@ -252,7 +253,11 @@ PlayerControlContext ContextOf(CPlayState& play) {
 void CPlayState::UpdatePlayerMovement(double frameTime) {
     controlInput = ReadPlayerInput(game->GetInputManager());
     PlayerControlContext context = ContextOf(*this);
-    MovePlayer(context, controlInput, frameTime);
+    const PlayerMoveResult result = MovePlayer(context, controlInput, frameTime);
+    if (CSoundManager* sound = game->GetSoundManager()) {
+        if (result.footstep) sound->PlayFootstepSound();
+        if (result.jumped) sound->PlayJumpSound();
+    }
 }
 
 void CPlayState::AnimateLimbs(double frameTime) {
