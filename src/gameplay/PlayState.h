@@ -24,6 +24,7 @@
 #include "gameplay/Powerup.h"
 #include "gameplay/SunTest.h"
 #include "render/Matrix.h"
+#include "render/Sprite.h"
 #include "render/Texture.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/Level.h"
@@ -101,6 +102,7 @@ public:
     CSceneCamera* activeCamera = nullptr;  // playerCamera or freeCamera
     CPlayerObject* player = nullptr;       // owned by the model manager
     CSunLight light;
+    std::unique_ptr<CSprite> sunSprite;  // "sun.png" at the world origin, drawn towards the sun
     std::unique_ptr<CSkyBox> skyBox;
     CPhysCharacter* character = nullptr;  // owned; made with each physics world
     std::map<int, std::unique_ptr<CPowerup>> powerups;  // by number

@@ -1,0 +1,287 @@
+// One frame of play on real GL with the shipped shaders: shadows from the sun, invisible
+// colliders, the view from the sun, the projected-marker programs and the GL state left behind.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "game/GameImpl.h"
+#include "game/InputManager.h"
+#include "game/Window.h"
+#include "gameplay/PlayState.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "render/LightView.h"
+#include "render/Renderer.h"
+#include "scene/Level.h"
+#include "scene/Mesh.h"
+#include "support/TestSupport.h"
+
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+const std::filesystem::path kRepoShaders = std::filesystem::current_path() / "shaders";
+
+// An axis-aligned box (or, with no height, a ground square facing up) with outward normals;
+// the level frees its meshes.
+CMesh* MakeBox(float halfX, float halfY, float halfZ, float grey) {
+    auto* mesh = new CMesh();
+    struct Face {
+        float n[3], u[3], v[3];
+    };
+    const Face faces[6] = {{{0, 1, 0}, {0, 0, -1}, {1, 0, 0}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+                           {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}}, {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+                           {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}}};
+    const int faceCount = halfY > 0.0f ? 6 : 1;
+    mesh->vertices = new Vertex[static_cast<size_t>(faceCount) * 4]();
+    mesh->indices = new uint32_t[static_cast<size_t>(faceCount) * 6];
+    const float half[3] = {halfX, halfY, halfZ};
+    for (int f = 0; f < faceCount; ++f) {
+        const Face& face = faces[f];
+        const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+        for (int c = 0; c < 4; ++c) {
+            Vertex& vertex = mesh->vertices[f * 4 + c];
+            for (int k = 0; k < 3; ++k) {
+                vertex.position[k] =
+                    (face.n[k] + face.u[k] * corners[c][0] + face.v[k] * corners[c][1]) * half[k];
+                vertex.normal[k] = face.n[k];
+            }
+        }
+        const uint32_t base = static_cast<uint32_t>(f * 4);
+        const uint32_t order[6] = {0, 2, 1, 0, 3, 2};  // counter-clockwise seen from outside
+        for (int i = 0; i < 6; ++i) mesh->indices[f * 6 + i] = base + order[i];
+    }
+    mesh->vertexCount = static_cast<uint32_t>(faceCount * 4);
+    mesh->indexCount = static_cast<uint32_t>(faceCount * 6);
+    mesh->faceCount = static_cast<uint32_t>(faceCount * 2);
+    for (float& c : mesh->material.diffuse) c = grey;
+    for (float& c : mesh->material.ambient) c = grey;
+    for (float& c : mesh->material.specular) c = 0.0f;
+    return mesh;
+}
+
+struct Pixel {
+    int r = 0, g = 0, b = 0;
+    int Sum() const { return r + g + b; }
+};
+
+class PlayFrame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy(kRepoShaders, dir.Path() / "shaders");
+        script.frames = 100;
+    }
+    void Start() {
+        wl::UseInputScript(&script);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int result = game->Initialize();
+        play = std::make_unique<CPlayState>(game.get());
+        std::string err = testing::internal::GetCapturedStderr();
+        std::string out = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(result, 0) << out << err;
+        game->SetState(play.get());
+        renderer = game->GetRenderer();
+        wl::GetWindowSize(&width, &height);
+
+        // A 40 x 40 ground at y = 0 and a 2-unit box standing 3 to 5 units above it.
+        play->level = std::make_unique<CLevel>("frame_test.dae");
+        ground = AddStatic(MakeBox(20, 0, 20, 0.8f), Vec3(0, 0, 0));
+        occluder = AddStatic(MakeBox(1, 1, 1, 0.5f), Vec3(0, 4, 0));
+        // The free camera looks down at the middle of the ground from the south.
+        camera = play->freeCamera.get();
+        camera->SetViewMatrix(LookAt(Vec3(0, 20, 20), Vec3(0, 0, 0), Vec3(0, 1, 0)));
+        camera->transform = Inverse(camera->viewMatrix);
+        play->activeCamera = camera;
+    }
+    CSceneGeoObject* AddStatic(CMesh* mesh, const Vec3& position, int clipMode = 0) {
+        renderer->UploadMesh(mesh);
+        Mat4 transform;
+        transform.m[12] = position.x;
+        transform.m[13] = position.y;
+        transform.m[14] = position.z;
+        auto object = std::make_unique<CSceneGeoObject>(std::vector<CMesh*>{mesh}, transform, "box", Vec3());
+        object->clipMode = clipMode;
+        object->ComputeBounds();
+        object->UpdateWorldCorners();
+        play->level->staticObjects.push_back(std::move(object));
+        return play->level->staticObjects.back().get();
+    }
+    // Draws one frame as the main loop does and returns the errors it printed.
+    std::string Frame() {
+        testing::internal::CaptureStderr();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        play->Render();
+        glFinish();
+        return testing::internal::GetCapturedStderr();
+    }
+    // The pixel where a world point appears through the free camera.
+    Pixel At(const Vec3& world) {
+        const Mat4 clip = Multiply(camera->viewMatrix, game->GetWindow()->perspectiveMatrix);
+        const float* m = clip.m;
+        const float x = m[0] * world.x + m[4] * world.y + m[8] * world.z + m[12];
+        const float y = m[1] * world.x + m[5] * world.y + m[9] * world.z + m[13];
+        const float w = m[3] * world.x + m[7] * world.y + m[11] * world.z + m[15];
+        const int px = static_cast<int>((x / w * 0.5f + 0.5f) * static_cast<float>(width));
+        const int py = static_cast<int>((y / w * 0.5f + 0.5f) * static_cast<float>(height));
+        unsigned char rgb[3] = {0, 0, 0};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        return {rgb[0], rgb[1], rgb[2]};
+    }
+    std::vector<unsigned char> Screen() {
+        std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+    void TearDown() override {
+        play.reset();
+        game.reset();
+    }
+
+    ScopedWorkDir dir;
+    wl::InputScript script;
+    std::unique_ptr<CGameImpl> game = std::make_unique<CGameImpl>();
+    std::unique_ptr<CPlayState> play;
+    CRenderer* renderer = nullptr;
+    CSceneCamera* camera = nullptr;
+    CSceneGeoObject* ground = nullptr;
+    CSceneGeoObject* occluder = nullptr;
+    int width = 0, height = 0;
+};
+
+TEST_F(PlayFrame, AnOccluderShadowsTheGroundAlongTheSun) {
+    Start();
+    // A slanting sun throws the box's shadow 4 units east of it.
+    play->light.direction = Normalize(Vec3(1, -1, 0));
+    Frame();
+    const Pixel shaded = At({4, 0, 0});
+    const Pixel sunny = At({-4, 0, 0});
+    const Pixel sunnyFar = At({4, 0, -6});
+    EXPECT_GT(sunny.Sum(), shaded.Sum() + 90) << "sun " << sunny.Sum() << " shade " << shaded.Sum();
+    EXPECT_GT(sunnyFar.Sum(), shaded.Sum() + 90);
+    EXPECT_NEAR(sunny.Sum(), sunnyFar.Sum(), 20);
+}
+
+TEST_F(PlayFrame, SunStraightDownShadowsTheGroundRightBelow) {
+    Start();
+    // Every level without a sun marker has this sun: the light view must still work.
+    play->light.direction = Vec3(0, -1, 0);
+    Frame();
+    const Pixel below = At({0, 0, 0});
+    const Pixel aside = At({-6, 0, 3});
+    EXPECT_GT(aside.Sum(), below.Sum() + 90) << "aside " << aside.Sum() << " below " << below.Sum();
+    // Turned a hair off vertical, the shadow stays where it was.
+    play->light.direction = Normalize(Vec3(1e-4f, -1, 0));
+    Frame();
+    EXPECT_NEAR(At({0, 0, 0}).Sum(), below.Sum(), 12);
+}
+
+TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
+    Start();
+    play->light.direction = Normalize(Vec3(1, -1, 0));
+    Frame();
+    const std::vector<unsigned char> without = Screen();
+    const uint32_t objects = renderer->objectsRendered;
+    // A CLIP wall in front of the camera and over the sunny ground.
+    AddStatic(MakeBox(6, 3, 1, 0.1f), Vec3(0, 3, 10), 2);
+    AddStatic(MakeBox(2, 1, 2, 0.1f), Vec3(-8, 4, 0), 2);
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects);
+    EXPECT_TRUE(Screen() == without) << "a CLIP object changed the picture";
+    // The same wall as drawn scenery does both.
+    play->level->staticObjects.back()->clipMode = 0;
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects + 1);
+    EXPECT_FALSE(Screen() == without);
+}
+
+TEST_F(PlayFrame, HoldingBShowsTheSceneFromTheSun) {
+    script.Add(wl::InputEvent::KeyDown, 2, 'B').Add(wl::InputEvent::KeyUp, 3, 'B');
+    Start();
+    play->light.direction = Vec3(0, -1, 0);
+    Frame();
+    EXPECT_EQ(renderer->currentCamera, camera);
+    const std::vector<unsigned char> normal = Screen();
+    wl::SwapBuffers();
+    wl::SwapBuffers();  // B is down from here
+    Frame();
+    EXPECT_EQ(renderer->currentCamera, play->lightCamera.get());
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(renderer->viewMatrix.m[i], play->lightCamera->viewMatrix.m[i]);
+    EXPECT_FALSE(Screen() == normal);
+    // Straight down, 200 units across: the lit top of the 2-unit box in the middle of the
+    // picture (darker than the lighter ground), the ground around it, and nothing beyond 20 units.
+    auto sum = [this](int x, int y) {
+        unsigned char rgb[3] = {0, 0, 0};
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        return rgb[0] + rgb[1] + rgb[2];
+    };
+    const float unitsPerPixelX = 200.0f / static_cast<float>(width);
+    const int boxTop = sum(width / 2, height / 2);
+    const int groundNear = sum(width / 2 + static_cast<int>(5.0f / unitsPerPixelX), height / 2);
+    const int beyond = sum(width / 2 + static_cast<int>(30.0f / unitsPerPixelX), height / 2);
+    EXPECT_GT(boxTop, 150);
+    EXPECT_GT(groundNear, boxTop + 60);
+    EXPECT_NE(beyond, groundNear);
+    wl::SwapBuffers();  // released
+    Frame();
+    EXPECT_EQ(renderer->currentCamera, camera);
+}
+
+TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn) {
+    // Both marker programs fail to load: using one would print its "Cannot use shader" line.
+    dir.Write("shaders/textureshaderphongproj.frag", "broken");
+    dir.Write("shaders/bumpshaderphongproj.frag", "broken");
+    Start();
+    play->level->normalMappedObjects.push_back(std::make_unique<CSceneGeoObject>());
+    play->projectiveTexturing = false;
+    std::string err = Frame();
+    EXPECT_EQ(err.find("proj"), std::string::npos) << err;
+    // The plain lit program drew the ground.
+    EXPECT_GT(At({-4, 0, 0}).Sum(), 90);
+    play->projectiveTexturing = true;
+    err = Frame();
+    EXPECT_NE(err.find("Cannot use shader 'textureshaderphongproj' in it's current state!"), std::string::npos) << err;
+    EXPECT_NE(err.find("Cannot use shader 'bumpshaderphongproj' in it's current state!"), std::string::npos) << err;
+}
+
+TEST_F(PlayFrame, LeavesTheGLStateTheNextFrameExpects) {
+    Start();
+    for (bool culling : {true, false}) {
+        play->backfaceCulling = culling;
+        play->gizmoDrawing = true;
+        play->physicsDebugging = true;
+        Frame();
+        GLint value = -1;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
+        EXPECT_EQ(value, 0);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLboolean depthWrites = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+        EXPECT_EQ(depthWrites, GL_TRUE);
+        EXPECT_EQ(glIsEnabled(GL_CULL_FACE) == GL_TRUE, culling);
+        glGetIntegerv(GL_CULL_FACE_MODE, &value);
+        EXPECT_EQ(value, GL_BACK);
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+        EXPECT_EQ(value, GL_TEXTURE0);
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], width);
+        EXPECT_EQ(viewport[3], height);
+    }
+    // The sun's view is the light camera's, and stays with the renderer for the frame.
+    const Mat4 view = LightViewMatrix(play->light.direction);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(renderer->lightViewMatrix.m[i], view.m[i]);
+        EXPECT_EQ(play->lightCamera->viewMatrix.m[i], view.m[i]);
+    }
+    EXPECT_EQ(renderer->lightCamera, play->lightCamera.get());
+}
+
+}  // namespace
