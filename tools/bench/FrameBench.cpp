@@ -3,7 +3,7 @@
 // Each frame is waited for (glFinish after the swap), so every sample is one whole frame.
 //
 // Usage (from the repository root, on a display of the size to measure):
-//   frame-bench [--frames N] [--level levelN.dae]
+//   frame-bench [--frames N] [--level levelN.dae] [--screenshot FILE.png]
 // Prints "frame WxH: median X ms, p99 Y ms, mean Z ms (N frames, level, objects, triangles)".
 #include <GL/glew.h>
 
@@ -20,6 +20,7 @@
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
+#include "render/Texture.h"
 #include "scene/LevelLoader.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
@@ -49,10 +50,12 @@ double Percentile(std::vector<double> values, double p) {
 int main(int argc, char** argv) {
     int frames = 60;
     std::string levelName = "level1.dae";
+    std::string screenshot;  // a file to copy the last frame's picture to
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--frames") frames = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--level") levelName = argv[i + 1];
+        else if (option == "--screenshot") screenshot = argv[i + 1];
     }
 
     // The game's own start-up, with its chatter kept out of the report.
@@ -65,9 +68,9 @@ int main(int argc, char** argv) {
     std::string error;
     std::unique_ptr<CLevel> level =
         result == 0 ? ReadLevelFile("resources/levels/" + levelName, levelName, error) : nullptr;
-    std::cout.rdbuf(out);
-    std::cerr.rdbuf(err);
     if (result != 0 || !level) {
+        std::cout.rdbuf(out);
+        std::cerr.rdbuf(err);
         std::cerr << "frame-bench: cannot start (" << result << ") or read the level: " << error << "\n"
                   << startLog.str();
         return 1;
@@ -89,19 +92,23 @@ int main(int argc, char** argv) {
     play->playerCamera->anchor = player;
     play->activeCamera = play->playerCamera.get();
     game->SetState(play.get());
+    std::cout.rdbuf(out);
 
     int width = 0, height = 0;
     wl::GetWindowSize(&width, &height);
     CRenderer* renderer = game->GetRenderer();
     std::vector<double> samples;
-    std::ostringstream frameLog;  // the frame's own messages (missing content) stay out of the report
-    std::cerr.rdbuf(frameLog.rdbuf());
+    // The frames' own messages (content reported missing) stay out of the report too.
     const int warmUp = 3;
     for (int frame = 0; frame < warmUp + frames; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         if (player) play->playerCamera->Update();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         play->Render();
+        if (frame == warmUp + frames - 1 && !screenshot.empty()) {
+            const std::string saved = SaveScreenshot();
+            if (!saved.empty()) std::rename(saved.c_str(), screenshot.c_str());
+        }
         wl::SwapBuffers();
         glFinish();
         const auto end = std::chrono::steady_clock::now();
