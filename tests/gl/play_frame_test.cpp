@@ -285,3 +285,50 @@ TEST_F(PlayFrame, LeavesTheGLStateTheNextFrameExpects) {
 }
 
 }  // namespace
+
+namespace {
+
+// A marker program that shows what the frame told it: red = projector count / 10, green = the
+// projective flag, for the object under each pixel.
+const char* kShowProjectorsVert =
+    "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMatrix;\nuniform mat4 uni_ModelViewMatrix;\n"
+    "void main() { gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0); }\n";
+const char* kShowProjectorsFrag =
+    "#version 330\nuniform int uni_ProjectorCount;\nuniform int uni_HasProjectiveTexture;\n"
+    "uniform vec4 uni_TextureMatrix1[10];\nout vec4 frag_Color;\n"
+    "void main() { frag_Color = vec4(float(uni_ProjectorCount) / 10.0, float(uni_HasProjectiveTexture),"
+    " uni_TextureMatrix1[0].x + uni_TextureMatrix1[1].x, 1.0); }\n";
+
+TEST_F(PlayFrame, ObjectsGetTheProjectorsOfThePowerUpsStillWaitingForPickUp) {
+    dir.Write("shaders/textureshaderphongproj.vert", kShowProjectorsVert);
+    dir.Write("shaders/textureshaderphongproj.frag", kShowProjectorsFrag);
+    Start();
+    // The ground names power-ups 1 and 2 ("PU_12"); the box names none.
+    ground->projectorPowerUps = {1, 2};
+    for (int number : {1, 2}) {
+        auto powerup = std::make_unique<CPowerup>();
+        powerup->number = number;
+        powerup->projector = std::make_unique<CSceneCamera>();
+        powerup->projectorMatrix.m[0] = 0.25f;  // column 1, first row: told apart in the blue channel
+        play->powerups[number] = std::move(powerup);
+    }
+    Frame();
+    Pixel onGround = At({-6, 0, -4});
+    EXPECT_NEAR(onGround.r, 51, 2);   // two projectors
+    EXPECT_EQ(onGround.g, 255);       // flag on
+    EXPECT_NEAR(onGround.b, 128, 2);  // both texture matrices sent
+    Pixel onBox = At({0, 5, 0});
+    EXPECT_EQ(onBox.g, 0);            // the box has no projectors
+    // Power-up 2 picked up and waiting to come back: one projector is left.
+    play->powerups[2]->respawnTimer = 5.0f;
+    Frame();
+    onGround = At({-6, 0, -4});
+    EXPECT_NEAR(onGround.r, 25, 2);
+    EXPECT_NEAR(onGround.b, 64, 2);
+    // A number without a power-up is skipped.
+    ground->projectorPowerUps = {7, 1};
+    Frame();
+    EXPECT_NEAR(At({-6, 0, -4}).r, 25, 2);
+}
+
+}  // namespace
