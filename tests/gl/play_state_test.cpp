@@ -554,3 +554,33 @@ TEST_F(PlayStateTest, ShippedLevelsLoadAndThePlayerStandsOnTheStart) {
     }
     EXPECT_EQ(levels, 5);
 }
+
+// A level without start, sun or end trigger, with a node far outside the world, one whose
+// transform is not a number and a texture nobody supplies: each is reported, the rest plays.
+TEST_F(PlayStateTest, LevelWithBadPartsStillPlays) {
+    ColladaDocument doc;
+    ColladaMaterial floor;
+    floor.id = "floor";
+    floor.diffuseTexture = "textures\\no_such_texture.jpg";
+    doc.materials = {floor};
+    doc.meshes = {CubeMesh("cube", "floor", true, true)};
+    doc.roots = {Box("ground", 0, -0.5f, 0, 60, 1, 60), Box("far", 1e30f, 0, 0, 1, 1, 1), Box("broken", 7, 0, 0, 1, 1, 1)};
+    std::string text = doc.Write();
+    const size_t node = text.find("<node id=\"broken\"");
+    ASSERT_NE(node, std::string::npos);
+    const std::string matrixTag = "<matrix sid=\"transform\">";
+    text.replace(text.find(matrixTag, node) + matrixTag.size(), 1, "nan");
+    WriteLevel("odd.dae", text);
+
+    const Output output = Start("odd.dae");
+    ASSERT_NE(play->level, nullptr) << output.err;
+    EXPECT_TRUE(Contains(output.err, "'broken' has a transform that is not finite")) << output.err;
+    EXPECT_TRUE(Contains(output.err, "no_such_texture.jpg")) << output.err;
+    EXPECT_TRUE(Contains(output.err, "'far'")) << output.err;  // outside the physics world
+    EXPECT_FLOAT_EQ(play->level->startPosition.x, 0.0f);
+    EXPECT_NEAR(play->light.direction.y, -1.0f, 1e-6f);
+    EXPECT_TRUE(play->level->triggers.empty());
+    Run(60);
+    EXPECT_EQ(game->GetCurrentState(), play);
+    EXPECT_NEAR(play->player->transform[13], 0.0f, 0.3f);  // standing on the floor at the origin
+}
