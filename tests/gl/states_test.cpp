@@ -163,7 +163,8 @@ TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExist) {
     const int trying = FindLine(lines, "Trying to switch to level 'level4.dae'");
     EXPECT_NE(trying, -1) << out;
     EXPECT_EQ(FindLine(lines, "LOADING Level file resources/levels/level4.dae", trying), trying + 1) << out;
-    EXPECT_EQ(game->GetCurrentState(), Play());
+    // That file is no level, and there is no level to go on with: back to a usable menu.
+    EXPECT_EQ(game->GetCurrentState(), Menu());
 }
 
 TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
@@ -187,7 +188,9 @@ TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
     const std::string out = testing::internal::GetCapturedStdout();
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(states[0], Menu());
-    EXPECT_EQ(states[1], Play());
+    // The menu hands over to the play state, which cannot load a level here (no models, no
+    // level file) and, having none to go on with, returns to the menu.
+    EXPECT_EQ(states[1], Menu());
     EXPECT_NE(FindLine(Lines(out), "Trying to switch to level 'level1.dae'"), -1) << out;
     EXPECT_EQ(picture, "mission_complete_43.png");
     // The picture waits through the held ENTER (frames 2 to 7) ...
