@@ -319,6 +319,71 @@ TEST_F(PlayStateTest, FileNameWithoutADigitKeepsTheMusic) {
 
 // Rules ---------------------------------------------------------------------------------------
 
+TEST_F(PlayStateTest, FullSunKillsAFullLifePlayerInTwentySeconds) {
+    WriteLevel("sun.dae", Level({}));
+    Start("sun.dae");
+    ASSERT_NE(play->level, nullptr);
+    int frames = 0;
+    Output output = Capture([&] {
+        while (game->GetCurrentState() == play && frames < 1300) {
+            play->Update(kFrame);
+            ++frames;
+        }
+    });
+    EXPECT_NEAR(frames, 1200, 1);
+    EXPECT_EQ(Count(output.out, "You were reduced to a puddle of mud...\n"), 1);
+    EXPECT_LE(play->player->life, 0.0f);
+    EXPECT_FLOAT_EQ(play->player->scale.x, 0.001f);
+    EXPECT_EQ(play->pendingAction, &CPlayState::ReloadLevel);
+    EXPECT_EQ(play->player->sunExposure, 1.0f);
+    // Coming back from the picture reloads the level with full life.
+    output = Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'sun.dae'"));
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_EQ(play->pendingAction, nullptr);
+}
+
+
+TEST_F(PlayStateTest, ShadeHalvesOrStopsTheDamage) {
+    // A roof over the half of the floor with x < 0, high above the figure; the sun shines down.
+    WriteLevel("half.dae", Level({Box("roof", -15, 12, 0, 30, 1, 30)}));
+    Start("half.dae");
+    ASSERT_NE(play->level, nullptr);
+    Run(60);  // settle on the floor
+    const float before = play->player->life;
+    Run(600);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 0.5f);
+    EXPECT_NEAR(before - play->player->life, 10.0 * 0.5 * 0.05, 1e-3);
+
+    WriteLevel("shade.dae", Level({Box("roof", 0, 12, 0, 30, 1, 30)}));
+    Capture([&] { play->LoadLevel("shade.dae"); });
+    Run(600);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 0.0f);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+}
+
+
+TEST_F(PlayStateTest, UmbrellaGivesTwentyTwoSecondsOfShadeAndItsMusic) {
+    WriteLevel("level1.dae", Level({Marker("POWERUP_UMBRELLA_1", 0, 1.15f, 0)}));
+    Start("level1.dae");
+    ASSERT_NE(play->level, nullptr);
+    Output output = Run(2);
+    EXPECT_TRUE(Contains(output.out, "Umbrella time!")) << output.out;
+    EXPECT_TRUE(play->umbrellaMusicPlaying);
+    ASSERT_NE(play->player->umbrella, nullptr);
+    EXPECT_TRUE(play->player->umbrella->visible);
+    // 22 seconds in full sun without damage, then the level's music again and the sun bites.
+    const int frames = FramesUntil([&] { return play->player->umbrellaTime <= 0.0f; }, 2000);
+    EXPECT_NEAR(frames, 22 * 60 - 2, 2);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_FALSE(play->umbrellaMusicPlaying);
+    EXPECT_FALSE(play->player->umbrella->visible);
+    Run(60);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 1.0f);
+    EXPECT_LT(play->player->life, 1.0f);
+}
+
+
 TEST_F(PlayStateTest, MilkRestoresExactlyFullLifeAndPlaysItsSound) {
     WriteLevel("milk.dae", Level({Marker("POWERUP_MILK_1", 0, 1.15f, 0)}));
     Start("milk.dae");
