@@ -7,6 +7,7 @@
 #include "game/Hud.h"
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
+#include "game/SoundManager.h"
 #include "game/Window.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
@@ -34,6 +35,7 @@ CPlayState::~CPlayState() {
 }
 
 void CPlayState::Enter() {
+    if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     if (pendingAction) pendingAction(this);
 }
 
@@ -50,7 +52,9 @@ void CPlayState::Update(double frameTime) {
     // 4: physics; triggers and power-ups react inside, and may already have shown a picture.
     StepPhysics(frameTime);
 
-    // 5: the milk picked up during the step (its sound comes with the sound manager).
+    CSoundManager* sound = game->GetSoundManager();
+    // 5: the milk picked up during the step.
+    if (player->milkPicked && sound) sound->PlaySound("milk.wav");
 
     // 6: sun.
     const float sun = ComputeSunValue();
@@ -77,9 +81,11 @@ void CPlayState::Update(double frameTime) {
     if (umbrellaOn) {
         if (!umbrellaMusicPlaying) {
             umbrellaMusicPlaying = true;
+            if (sound) sound->StartMusic("invincible.mp3");
         }
     } else if (umbrellaMusicPlaying) {
         umbrellaMusicPlaying = false;
+        if (sound) sound->ResumeLevelMusic();
     }
     if (player->umbrella) player->umbrella->visible = umbrellaOn;
 

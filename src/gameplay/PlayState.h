@@ -120,7 +120,6 @@ public:
     // This update's keys, button and mouse, read once by the movement step and used again by the
     // camera step (a tap shorter than a frame reads as pressed only once).
     PlayerInput controlInput;
-    int levelMusic = 0;                     // the level's music number (until the sound manager plays it)
 
     // The last sun test, for the debug view.
     CSunRays sunRays;

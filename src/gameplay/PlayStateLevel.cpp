@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "game/Game.h"
+#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
@@ -139,7 +140,8 @@ void CPlayState::StartLevelMusic(const std::string& fileName) {
                   << std::endl;
         return;
     }
-    levelMusic = fileName[dot - 1] - '0';
+    if (CSoundManager* sound = game->GetSoundManager())
+        sound->PlayLevelMusic(static_cast<int16_t>(fileName[dot - 1] - '0'));
 }
 
 void CPlayState::CreateCollisionObjects() {
@@ -230,6 +232,7 @@ void LoadLevelByNumber(CGameState* state, int number) {
     const std::string fileName = "level" + std::to_string(number) + ".dae";
     if (!std::ifstream(kLevelFolder + fileName).good()) return;
     CGame* game = state->GetGame();
+    if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(fileName);
 }

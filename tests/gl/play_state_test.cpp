@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/GameImpl.h"
+#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/InputScript.h"
@@ -227,7 +228,7 @@ TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
     const auto& trigger = play->level->triggers[0];
     EXPECT_EQ(trigger->callbacks[CCallbackTrigger::kOnEnter], &CPlayState::OnLevelEnd);
     EXPECT_EQ(trigger->userData, play);
-    EXPECT_EQ(play->levelMusic, 3);
+    EXPECT_EQ(game->GetSoundManager()->State().levelMusic, 3);
 }
 
 TEST_F(PlayStateTest, TriggerTypesGetTheirCallbacks) {
@@ -314,7 +315,7 @@ TEST_F(PlayStateTest, FileNameWithoutADigitKeepsTheMusic) {
     const Output output = Capture([&] { play->LoadLevel("bonus"); });
     EXPECT_TRUE(Contains(output.out, "Level changed in "));
     EXPECT_TRUE(Contains(output.err, "WARNING: Level file name 'bonus' has no digit before its extension"));
-    EXPECT_EQ(play->levelMusic, 2);
+    EXPECT_EQ(game->GetSoundManager()->State().levelMusic, 2);
 }
 
 // Rules ---------------------------------------------------------------------------------------
@@ -370,6 +371,7 @@ TEST_F(PlayStateTest, UmbrellaGivesTwentyTwoSecondsOfShadeAndItsMusic) {
     Output output = Run(2);
     EXPECT_TRUE(Contains(output.out, "Umbrella time!")) << output.out;
     EXPECT_TRUE(play->umbrellaMusicPlaying);
+    EXPECT_EQ(game->GetSoundManager()->State().streams.count("invincible.mp3"), 1u);
     ASSERT_NE(play->player->umbrella, nullptr);
     EXPECT_TRUE(play->player->umbrella->visible);
     // 22 seconds in full sun without damage, then the level's music again and the sun bites.
@@ -395,6 +397,7 @@ TEST_F(PlayStateTest, MilkRestoresExactlyFullLifeAndPlaysItsSound) {
     EXPECT_FLOAT_EQ(play->player->life, 1.0f);
     EXPECT_FLOAT_EQ(play->player->scale.x, 0.02f);
     EXPECT_FALSE(play->player->milkPicked);  // cleared by the update that played the sound
+    EXPECT_EQ(game->GetSoundManager()->State().sounds.count("milk.wav"), 1u);
     EXPECT_GT(play->powerups.at(1)->respawnTimer, 29.0f);
 }
 

@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -22,6 +23,7 @@
 #include "render/Renderer.h"
 #include "scene/Mesh.h"
 #include "scene/SceneTrigger.h"
+#include "support/ColladaWriter.h"
 #include "support/SoundAnalysis.h"
 #include "support/TestSupport.h"
 
@@ -254,6 +256,19 @@ TEST_F(GameStates, MenuMusicStopsForPlayAndPicturesPlayTheirSounds) {
     InstallOrthoShader();
     ASSERT_TRUE(soundcheck::Write((dir.Path() / "resources/sounds/mainmenu.mp3").string(), soundcheck::Tone(440, 1.0), 1));
     ASSERT_TRUE(soundcheck::Write((dir.Path() / "resources/sounds/death.wav").string(), soundcheck::Tone(300, 0.2), 1));
+    // A level that loads (the shipped models and a floor): a play state without one would
+    // return to the menu and its music at once.
+    const std::filesystem::path repo = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    std::filesystem::create_directory_symlink(repo / "resources" / "models", dir.Path() / "resources" / "models");
+    testsupport::ColladaDocument level;
+    level.meshes = {testsupport::CubeMesh("cube", "", true, false)};
+    testsupport::ColladaNode floor;
+    floor.id = floor.name = "floor";
+    floor.mesh = "cube";
+    floor.matrix[0] = floor.matrix[10] = 40.0f;
+    floor.matrix[7] = -0.5f;
+    level.roots = {floor};
+    dir.Write("resources/levels/level1.dae", level.Write());
     wl::InputScript script;
     script.frames = 30;
     script.Key(1, wl::KEY_ENTER).Key(5, wl::KEY_ENTER);
