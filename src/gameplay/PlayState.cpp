@@ -7,7 +7,12 @@
 #include "game/Hud.h"
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
+#include "game/SoundManager.h"
 #include "game/Window.h"
+#include "physics/PhysCharacter.h"
+#include "physics/PhysData.h"
+#include "physics/PhysicsWorld.h"
+#include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
 #include "scene/PlayerObject.h"
@@ -17,13 +22,20 @@ CPlayState::CPlayState(CGame* game_) : CGameState(game_) { Init(); }
 CPlayState::~CPlayState() {
     playerCamera.reset();
     freeCamera.reset();
+    character.reset();
+    sunSprite.reset();
     skyBox.reset();
     level.reset();
     powerups.clear();
+    // The player is not touched: the model manager, which owns it, is gone by now and took the
+    // push box out of this world with it.
+    if (physicsWorld) physicsWorld->Destroy();
+    physicsWorld.reset();
     ReleaseShadowTarget();
 }
 
 void CPlayState::Enter() {
+    if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     if (pendingAction) pendingAction(this);
 }
 
@@ -31,40 +43,74 @@ void CPlayState::Update(double frameTime) {
     // Nothing to play before a level has been loaded (a first level that failed to load).
     if (!level || !player) return;
 
+    // 1 to 3: debug keys, the player's input, animation.
     HandlePlayStateKeys(game->GetInputManager());
     UpdatePlayerMovement(frameTime);
     AnimateLimbs(frameTime);
     AnimatePowerups(static_cast<float>(frameTime));
 
+    // 4: physics; triggers and power-ups react inside, and may already have shown a picture.
+    StepPhysics(frameTime);
+
+    CSoundManager* sound = game->GetSoundManager();
+    // 5: the milk picked up during the step.
+    if (player->milkPicked && sound) sound->PlaySound("milk.wav");
+
+    // 6: sun.
     const float sun = ComputeSunValue();
     if (physicsDebugging) std::cout << "SunValue: " << sun << std::endl;
     player->sunExposure = sun;
 
-    // Damage in double precision: small frame times would otherwise lose most of it.
+    // 7: damage, in double precision so that short frames do not lose it.
     const float damage = static_cast<float>(static_cast<double>(sun) * frameTime * kSunDamagePerSecond);
     player->life = std::clamp(player->life - damage, 0.0f, 1.0f);
+
+    // 8: umbrella timer.
     player->umbrellaTime =
         std::clamp(static_cast<float>(static_cast<double>(player->umbrellaTime) - frameTime), 0.0f, kMaxUmbrellaTime);
 
-    // The figure melts from 0.02 at full life down to 0.001.
+    // 9: melting, from 0.02 at full life down to 0.001.
     const float s = kFullScale - (1.0f - player->life) * (kFullScale - kMeltedScale);
     player->scale = {s, s, s};
+
+    // 10.
     player->milkPicked = false;
 
+    // 11: umbrella music and the umbrella in the figure's hand.
     const bool umbrellaOn = player->umbrellaTime > 0.0f;
-    if (umbrellaOn && !umbrellaMusicPlaying) umbrellaMusicPlaying = true;
-    else if (!umbrellaOn && umbrellaMusicPlaying) umbrellaMusicPlaying = false;
+    if (umbrellaOn) {
+        if (!umbrellaMusicPlaying) {
+            umbrellaMusicPlaying = true;
+            if (sound) sound->StartMusic("invincible.mp3");
+        }
+    } else if (umbrellaMusicPlaying) {
+        umbrellaMusicPlaying = false;
+        if (sound) sound->ResumeLevelMusic();
+    }
     if (player->umbrella) player->umbrella->visible = umbrellaOn;
 
+    // 12: death.
     if (player->life <= 0.0f) {
         pendingAction = &CPlayState::ReloadLevel;
         ShowPicture("death");
         std::cout << "You were reduced to a puddle of mud..." << std::endl;
     }
 
+    // 13: head-up display.
     if (CHud* hud = game->GetHud()) hud->Update(player->life, sun, player->umbrellaTime, frameTime);
 
+    // 14: cameras and the sun keys.
     UpdateCameraControls(frameTime);
+}
+
+void CPlayState::StepPhysics(double frameTime) {
+    if (!physicsWorld) return;
+    if (physicsPass) {
+        physicsWorld->Step(frameTime);
+    } else if (singlePhysicsStep) {
+        physicsWorld->Step(frameTime);
+        singlePhysicsStep = false;
+    }
 }
 
 void CPlayState::AnimatePowerups(float frameTime) {

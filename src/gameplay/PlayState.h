@@ -36,6 +36,7 @@ class CPhysicsWorld;
 class CPhysCharacter;
 class CPlayerObject;
 class CSceneTrigger;
+struct CSprite;
 
 // The sun: a parallel light.
 struct CSunLight {
@@ -95,6 +96,11 @@ public:
     // Frees the shadow target while the GL context lives.
     void ReleaseShadowTarget();
 
+    // Level loading helpers.
+    void StartLevelMusic(const std::string& fileName);
+    void UploadObjectMeshes(CSceneGeoObject& object);
+    void StepPhysics(double frameTime);
+
     std::unique_ptr<CSceneCamera> freeCamera;
     std::unique_ptr<CSceneCamera> lightCamera;  // the sun's view, written by the frame
     std::unique_ptr<CSceneCamera> thirdCamera;
@@ -104,12 +110,12 @@ public:
     CSunLight light;
     std::unique_ptr<CSprite> sunSprite;  // "sun.png" at the world origin, drawn towards the sun
     std::unique_ptr<CSkyBox> skyBox;
-    CPhysCharacter* character = nullptr;  // owned; made with each physics world
+    std::unique_ptr<CPhysCharacter> character;  // made with each physics world, gone before it
     std::map<int, std::unique_ptr<CPowerup>> powerups;  // by number
     PendingAction pendingAction = nullptr;
     std::unique_ptr<CLevel> level;
     std::string nextLevelName;
-    CPhysicsWorld* physicsWorld = nullptr;  // owned; rebuilt with each level
+    std::unique_ptr<CPhysicsWorld> physicsWorld;  // rebuilt with each level
     double footstepTimer = 0.0;             // seconds since the last footstep
     // This update's keys, button and mouse, read once by the movement step and used again by the
     // camera step (a tap shorter than a frame reads as pressed only once).

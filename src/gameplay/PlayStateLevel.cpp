@@ -1,40 +1,210 @@
+// Level loading and the level-change callbacks of the play state.
+#include <cctype>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "game/Game.h"
 #include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
+#include "physics/PhysCharacter.h"
+#include "physics/PhysData.h"
+#include "physics/PhysicsWorld.h"
+#include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
+#include "render/Sprite.h"
+#include "render/TextureManager.h"
+#include "scene/LevelLoader.h"
+#include "scene/Mesh.h"
+#include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
 #include "scene/SceneTrigger.h"
 
 namespace {
 
 const char* const kLevelFolder = "resources/levels/";
+const char* const kPlayerModel = "schoko.dae";
+const char* const kMilkModel = "milk.dae";
+const char* const kUmbrellaModel = "umbrella.dae";
+// What the physics world draws in its debug view: wireframe, contact points, constraints and
+// their limits, normals and the frames of bodies.
+const int kPhysicsDebugMode = 0x28CE;
+
+void SetTranslation(Mat4& m, const Vec3& position) {
+    m[12] = position.x;
+    m[13] = position.y;
+    m[14] = position.z;
+    m[15] = 1.0f;
+}
+
+// The mass written into a movable object's name, 1 when there is none or it is not a number.
+float MassOf(const CSceneObject& object) {
+    const auto found = object.properties.find("mass");
+    if (found == object.properties.end()) return 1.0f;
+    std::istringstream text(found->second);
+    float mass = 1.0f;
+    if (!(text >> mass)) {
+        std::cerr << "WARNING: Object '" << object.name << "' has mass '" << found->second
+                  << "', which is not a number; using 1" << std::endl;
+        return 1.0f;
+    }
+    return mass;
+}
 
 }  // namespace
 
 void CPlayState::SetUpScene() {
+    CModelManager* models = game->GetModelManager();
+    player = models ? models->GetPlayer(kPlayerModel) : nullptr;
+
     freeCamera = std::make_unique<CSceneCamera>();
     // The camera looks at a point 3 units above the player's origin: about its chest.
     playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
     lightCamera = std::make_unique<CSceneCamera>();
     thirdCamera = std::make_unique<CSceneCamera>();
     activeCamera = playerCamera.get();
+    if (player) player->camera = playerCamera.get();
+
     light = CSunLight();
+    sunSprite = std::make_unique<CSprite>();
+    if (CTextureManager* textures = game->GetTextureManager()) sunSprite->texture = textures->GetTexture("sun.png");
+
     skyBox = std::make_unique<CSkyBox>();
+    if (models) {
+        skyBox->meshes = {models->GetSkyCube()};
+        skyBox->meshCount = 1;
+    }
+    if (CTextureManager* textures = game->GetTextureManager())
+        if (CCubeMap* sky = textures->GetCubeMap("sky.jpg")) skyBox->cubeMap = &sky->faces[0];
 }
 
-// Placeholder until the level reader lands with the next commit: reports the file as not
-// loadable, so the current level (if any) keeps running. Nothing tests this body yet.
-void CPlayState::LoadLevel(const std::string& fileName) {
+void CPlayState::LoadLevel(const std::string& requestedName) {
+    // A copy: a reload passes the current level's own name, which goes with that level.
+    const std::string fileName = requestedName;
     std::cout << "Trying to switch to level '" << fileName << "'" << std::endl;
+    const double started = wl::GetTime();
     const std::string path = kLevelFolder + fileName;
     std::cout << "LOADING Level file " << path << std::endl;
-    std::cerr << "ERROR: Could not load level scene " << path << ", error was: no level reader yet" << std::endl;
-    std::cerr << "ERROR: Could not load level, please check output!" << std::endl;
+
+    std::string error;
+    std::unique_ptr<CLevel> loaded;
+    if (!player) {
+        error = std::string("the player model \"") + kPlayerModel + "\" could not be loaded";
+    } else {
+        loaded = ReadLevelFile(path, fileName, error);
+    }
+    if (!loaded) {
+        std::cerr << "ERROR: Could not load level scene " << path << ", error was: " << error << std::endl;
+        std::cerr << "ERROR: Could not load level, please check output!" << std::endl;
+        // Without a level there is nothing to play: back to the menu rather than a blank screen.
+        if (!level) game->ChangeState(STATE_MENU);
+        return;
+    }
+
+    // The old level goes first: its bodies leave the world they are in before the world goes.
+    level.reset();
+    powerups.clear();
+    character.reset();
+    delete player->physData;
+    player->physData = nullptr;
+    if (physicsWorld) physicsWorld->Destroy();
+    physicsWorld.reset();
+
+    physicsWorld = std::make_unique<CPhysicsWorld>();
+    physicsWorld->Init();
+    physicsWorld->SetDebugDrawer(game->GetRenderer(), game->GetSimpleShader(), kPhysicsDebugMode);
+    character.reset(physicsWorld->CreateCharacter(player));
+    physicsWorld->AddKinematicObject(player);  // the push box
+    physicsWorld->DeactivateBody(player);
+
+    level = std::move(loaded);
+    CreateCollisionObjects();
+
+    SetTranslation(player->transform, level->startPosition);
+    player->life = 1.0f;
+    player->umbrellaTime = 0.0f;
+    if (freeCamera) SetTranslation(freeCamera->transform, level->startPosition);
+    light.direction = Normalize(level->sunDirection);
+
+    if (!gameFinished) StartLevelMusic(fileName);
+
+    std::cout << "Level changed in " << (wl::GetTime() - started) << " secs" << std::endl;
 }
 
-void CPlayState::CreateCollisionObjects() {}
+void CPlayState::StartLevelMusic(const std::string& fileName) {
+    // "level3.dae" plays music number 3: the digit just before the last '.'.
+    const std::string::size_type dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0 || !std::isdigit(static_cast<unsigned char>(fileName[dot - 1]))) {
+        std::cerr << "WARNING: Level file name '" << fileName
+                  << "' has no digit before its extension, so it has no music; the music stays as it is"
+                  << std::endl;
+        return;
+    }
+    if (CSoundManager* sound = game->GetSoundManager())
+        sound->PlayLevelMusic(static_cast<int16_t>(fileName[dot - 1] - '0'));
+}
+
+void CPlayState::CreateCollisionObjects() {
+    if (!level) return;
+    std::cout << "Creating collision meshes for static objects, this may take a while..." << std::endl;
+    for (const auto& object : level->staticObjects) {
+        if (object->clipMode != 2) UploadObjectMeshes(*object);
+        if (object->clipMode != 1) physicsWorld->AddStaticMesh(object.get());
+    }
+    for (const auto& object : level->normalMappedObjects) {
+        UploadObjectMeshes(*object);
+        physicsWorld->AddStaticMesh(object.get());
+    }
+    std::cout << "ColMesh creation finished" << std::endl;
+
+    for (const auto& object : level->dynamicObjects) {
+        UploadObjectMeshes(*object);
+        const auto convex = object->properties.find("convex");
+        physicsWorld->AddDynamicObject(object.get(), MassOf(*object),
+                                       convex != object->properties.end() && convex->second == "true");
+    }
+
+    for (const auto& trigger : level->triggers) {
+        physicsWorld->AddTrigger(trigger.get());
+        if (trigger->triggerType == "TRIGGEREND") {
+            trigger->callbacks[CCallbackTrigger::kOnEnter] = &CPlayState::OnLevelEnd;
+            trigger->userData = this;
+        } else if (trigger->triggerType == "TRIGGERKILL") {
+            trigger->callbacks[CCallbackTrigger::kOnEnter] = &CPlayState::OnKillZone;
+            trigger->userData = this;
+        }
+    }
+
+    CModelManager* models = game->GetModelManager();
+    for (const PowerUpSpawn& spawn : level->powerUps) {
+        const char* modelName = spawn.kind == POWERUP_KIND_MILK ? kMilkModel : kUmbrellaModel;
+        if (powerups.count(spawn.number)) {
+            // Numbers name power-ups (the pads' stars find theirs by number): one per number.
+            std::cerr << "WARNING: Power-up number " << spawn.number << " is used twice in level '"
+                      << level->fileName << "'; the later one is left out" << std::endl;
+            continue;
+        }
+        CSceneObject* model = models ? models->GetModel(modelName) : nullptr;
+        if (!model) {
+            std::cerr << "ERROR: Power-up " << spawn.number << " is left out: its model \"" << modelName
+                      << "\" could not be loaded" << std::endl;
+            continue;
+        }
+        std::unique_ptr<CPowerup> powerup = CreatePowerup(*model, spawn.kind, spawn.number, spawn.position, player);
+        CPowerup* added = powerup.get();
+        powerups[spawn.number] = std::move(powerup);
+        physicsWorld->AddPowerup(added);
+    }
+}
+
+void CPlayState::UploadObjectMeshes(CSceneGeoObject& object) {
+    CRenderer* renderer = game->GetRenderer();
+    for (CMesh* mesh : object.meshes) {
+        if (!mesh) continue;
+        if (renderer && !mesh->IsUploaded()) renderer->UploadMesh(mesh);
+        game->ResolveMaterialTextures(mesh->material);
+    }
+}
 
 void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
@@ -62,7 +232,7 @@ void LoadLevelByNumber(CGameState* state, int number) {
     const std::string fileName = "level" + std::to_string(number) + ".dae";
     if (!std::ifstream(kLevelFolder + fileName).good()) return;
     CGame* game = state->GetGame();
-    game->GetSoundManager()->StopMusic();
+    if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(fileName);
 }

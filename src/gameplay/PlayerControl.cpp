@@ -236,8 +236,8 @@ namespace {
 PlayerControlContext ContextOf(CPlayState& play) {
     PlayerControlContext context;
     context.player = play.player;
-    context.character = play.character;
-    context.physicsWorld = play.physicsWorld;
+    context.character = play.character.get();
+    context.physicsWorld = play.physicsWorld.get();
     context.activeCamera = play.activeCamera;
     context.playerCamera = play.playerCamera.get();
     context.freeCamera = play.freeCamera.get();

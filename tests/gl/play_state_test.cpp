@@ -1,0 +1,589 @@
+// The play state on a real game: levels the tests write are loaded into real physics, then
+// played with a fixed frame time. The shipped models, textures, shaders and sounds are used
+// (linked into the test's own folder); the levels are the tests' own.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "game/GameImpl.h"
+#include "game/SoundManager.h"
+#include "gameplay/PlayState.h"
+#include "physics/PhysicsWorld.h"
+#include "platform/InputScript.h"
+#include "platform/WindowLibrary.h"
+#include "scene/Mesh.h"
+#include "scene/ModelManager.h"
+#include "scene/PlayerObject.h"
+#include "support/ColladaWriter.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+using testsupport::ColladaDocument;
+using testsupport::ColladaMaterial;
+using testsupport::ColladaNode;
+using testsupport::CubeMesh;
+using testsupport::ScopedWorkDir;
+
+namespace {
+
+const double kFrame = 1.0 / 60.0;
+
+struct Output {
+    std::string out, err;
+};
+
+Output Capture(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    action();
+    Output o;
+    o.err = testing::internal::GetCapturedStderr();
+    o.out = testing::internal::GetCapturedStdout();
+    return o;
+}
+
+bool Contains(const std::string& text, const std::string& needle) { return text.find(needle) != std::string::npos; }
+
+int Count(const std::string& text, const std::string& needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+    return count;
+}
+
+// A node with a uniform scale and a translation.
+ColladaNode Box(const std::string& name, float x, float y, float z, float sx, float sy, float sz) {
+    ColladaNode node;
+    node.id = node.name = name;
+    node.mesh = "cube";
+    node.matrix[0] = sx;
+    node.matrix[5] = sy;
+    node.matrix[10] = sz;
+    node.matrix[3] = x;
+    node.matrix[7] = y;
+    node.matrix[11] = z;
+    return node;
+}
+
+ColladaNode Marker(const std::string& name, float x, float y, float z) {
+    ColladaNode node = Box(name, x, y, z, 1, 1, 1);
+    node.mesh.clear();
+    return node;
+}
+
+// Triggers notice the player where its body crosses their faces: the test triggers below are
+// 6-unit boxes around the start whose top face (y = 1) cuts through the figure.
+ColladaNode Volume(const std::string& name, float x, float y, float z) {
+    ColladaNode node = Box(name, x, y, z, 1, 1, 1);
+    node.mesh = "volume";
+    return node;
+}
+
+// A level: a 60 x 60 floor whose top is y = 0, the start just above it at the origin, and the
+// extra nodes given.
+std::string Level(std::vector<ColladaNode> extra) {
+    ColladaDocument doc;
+    ColladaMaterial floor;
+    floor.id = "floor";
+    floor.diffuseTexture = "floor07.jpg";
+    doc.materials = {floor};
+    // Trigger volumes have their size in their vertices, as the shipped levels have: the
+    // physics takes a volume's node transform as a placement, not a scale.
+    testsupport::ColladaMesh volume = CubeMesh("volume", "", true, false);
+    for (float& coordinate : volume.positions) coordinate *= 6.0f;
+    doc.meshes = {CubeMesh("cube", "floor", true, true), volume};
+    doc.roots = {Box("ground", 0, -0.5f, 0, 60, 1, 60), Marker("TAVO_START", 0, 0.2f, 0)};
+    for (ColladaNode& node : extra) doc.roots.push_back(std::move(node));
+    return doc.Write();
+}
+
+// The game started in a folder that holds the shipped content (linked) and the tests' levels.
+class PlayStateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const fs::path repo = previous;
+        fs::create_directories(dir.Path() / "resources" / "levels");
+        for (const char* folder : {"textures", "sounds"})
+            fs::create_directory_symlink(repo / "resources" / folder, dir.Path() / "resources" / folder);
+        // Model by model, so that a test can leave one out.
+        fs::create_directories(dir.Path() / "resources" / "models");
+        for (const auto& entry : fs::directory_iterator(repo / "resources" / "models"))
+            if (entry.path().filename() != missingModel)
+                fs::create_symlink(entry.path(), dir.Path() / "resources" / "models" / entry.path().filename());
+        fs::create_directory_symlink(repo / "shaders", dir.Path() / "shaders");
+        script.frames = 1;
+        wl::UseInputScript(&script);
+        Output start = Capture([&] { initResult = game->Initialize(); });
+        ASSERT_EQ(initResult, 0) << start.err;
+        startErr = start.err;
+        play = static_cast<CPlayState*>(game->GetState(STATE_PLAY));
+        ASSERT_NE(play, nullptr);
+        if (missingModel != "schoko.dae") {
+            ASSERT_NE(play->player, nullptr);
+        }
+    }
+    void TearDown() override { game.reset(); }
+
+    void WriteLevel(const std::string& name, const std::string& contents) {
+        dir.Write("resources/levels/" + name, contents);
+    }
+    // Changes to the play state and loads, as the menu does.
+    Output Start(const std::string& name) {
+        return Capture([&] {
+            game->ChangeState(STATE_PLAY);
+            play->LoadLevel(name);
+        });
+    }
+    // Updates the play state as the main loop would while it is current.
+    Output Run(int frames, double frameTime = kFrame) {
+        return Capture([&] {
+            for (int i = 0; i < frames && game->GetCurrentState() == play; ++i) play->Update(frameTime);
+        });
+    }
+    int FramesUntil(const std::function<bool()>& done, int limit) {
+        int frames = 0;
+        Capture([&] {
+            while (!done() && frames < limit && game->GetCurrentState() == play) {
+                play->Update(kFrame);
+                ++frames;
+            }
+        });
+        return frames;
+    }
+
+    fs::path previous = fs::current_path();
+    ScopedWorkDir dir;
+    wl::InputScript script;
+    std::unique_ptr<CGameImpl> game = std::make_unique<CGameImpl>();
+    CPlayState* play = nullptr;
+    int initResult = -1;
+    std::string missingModel;  // a shipped model left out of the test's folder
+    std::string startErr;
+};
+
+class WithoutMilkModel : public PlayStateTest {
+protected:
+    WithoutMilkModel() { missingModel = "milk.dae"; }
+};
+
+class WithoutPlayerModel : public PlayStateTest {
+protected:
+    WithoutPlayerModel() { missingModel = "schoko.dae"; }
+};
+
+}  // namespace
+
+// Loading ------------------------------------------------------------------------------------
+
+TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
+    ColladaNode sun = Marker("TAVO_SUN", 0, 10, 0);
+    const float turned[16] = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};  // looking down
+    std::copy(std::begin(turned), std::end(turned), std::begin(sun.matrix));
+    WriteLevel("level3.dae", Level({sun, Box("CLIP_rail", 5, 1, 0, 1, 2, 1), Box("NOCLIP_duck", -5, 0.5f, 0, 1, 1, 1),
+                                    Box("PHYS_mass_abc", 3, 0, 3, 1, 1, 1), Marker("POWERUP_MILK_1", 8, 1, 8),
+                                    Box("TRIGGEREND", 0, 2, -25, 10, 4, 3)}));
+    play->player->life = 0.25f;
+    play->player->umbrellaTime = 4.0f;
+    const Output output = Start("level3.dae");
+    ASSERT_NE(play->level, nullptr) << output.err;
+    EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'level3.dae'\nLOADING Level file resources/levels/level3.dae\n"))
+        << output.out;
+    const size_t creating = output.out.find("Creating collision meshes for static objects, this may take a while...");
+    const size_t finished = output.out.find("ColMesh creation finished");
+    const size_t changed = output.out.find("Level changed in ");
+    EXPECT_TRUE(creating < finished && finished < changed && changed != std::string::npos) << output.out;
+    EXPECT_TRUE(Contains(output.err, "WARNING: Object 'PHYS_mass_abc' has mass 'abc', which is not a number; using 1"))
+        << output.err;
+
+    // The player stands on the start with full life; the sun follows the level.
+    const Mat4& t = play->player->transform;
+    EXPECT_FLOAT_EQ(t[13], 0.2f);
+    EXPECT_FLOAT_EQ(t[15], 1.0f);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_FLOAT_EQ(play->player->umbrellaTime, 0.0f);
+    EXPECT_FLOAT_EQ(play->freeCamera->transform[13], 0.2f);
+    EXPECT_NEAR(play->light.direction.y, -1.0f, 1e-5f);
+
+    // What is drawn is on the GPU; the CLIP rail is not.
+    for (const auto& object : play->level->staticObjects)
+        EXPECT_EQ(object->meshes[0]->IsUploaded(), object->clipMode != 2) << object->name;
+    EXPECT_TRUE(play->level->dynamicObjects[0]->meshes[0]->IsUploaded());
+    EXPECT_FALSE(play->level->triggers[0]->meshes[0]->IsUploaded());
+
+    // Solid things got bodies, the NOCLIP duck did not; the player has its push box and character.
+    // (a static body's record lives with its mesh)
+    EXPECT_NE(play->level->staticObjects[0]->meshes[0]->physData, nullptr);  // ground
+    EXPECT_NE(play->level->staticObjects[1]->meshes[0]->physData, nullptr);  // CLIP rail
+    EXPECT_EQ(play->level->staticObjects[2]->meshes[0]->physData, nullptr);  // NOCLIP duck
+    EXPECT_NE(play->level->dynamicObjects[0]->physData, nullptr);
+    EXPECT_NE(play->player->physData, nullptr);
+    EXPECT_NE(play->character, nullptr);
+    ASSERT_EQ(play->powerups.count(1), 1u);
+    EXPECT_NE(play->powerups.at(1)->object->physData, nullptr);
+
+    // The end trigger calls back into the play state; the music is number 3.
+    const auto& trigger = play->level->triggers[0];
+    EXPECT_EQ(trigger->callbacks[CCallbackTrigger::kOnEnter], &CPlayState::OnLevelEnd);
+    EXPECT_EQ(trigger->userData, play);
+    EXPECT_EQ(game->GetSoundManager()->State().levelMusic, 3);
+}
+
+TEST_F(PlayStateTest, TriggerTypesGetTheirCallbacks) {
+    WriteLevel("t.dae", Level({Box("TRIGGERKILL_n_1", 0, -30, 0, 100, 4, 100), Box("TRIGGER_door", 20, 1, 0, 2, 2, 2),
+                               Box("TRIGGERZONE", -20, 1, 0, 2, 2, 2)}));
+    Start("t.dae");
+    ASSERT_NE(play->level, nullptr);
+    const auto& triggers = play->level->triggers;
+    ASSERT_EQ(triggers.size(), 3u);
+    EXPECT_EQ(triggers[0]->callbacks[CCallbackTrigger::kOnEnter], &CPlayState::OnKillZone);
+    for (int i = 1; i < 3; ++i)
+        for (TriggerCallback callback : triggers[static_cast<size_t>(i)]->callbacks) EXPECT_EQ(callback, nullptr);
+}
+
+TEST_F(PlayStateTest, BrokenLevelLeavesTheOldOneRunning) {
+    WriteLevel("good.dae", Level({Box("crate", 4, 0.5f, 0, 1, 1, 1)}));
+    dir.Write("resources/levels/broken.dae", Level({}).substr(0, 300));
+    dir.Write("resources/levels/empty.dae", "");
+    Start("good.dae");
+    ASSERT_NE(play->level, nullptr);
+    CLevel* before = play->level.get();
+    CPhysicsWorld* world = play->physicsWorld.get();
+    Run(10);
+    const float life = play->player->life;
+    for (const char* name : {"broken.dae", "empty.dae", "missing.dae"}) {
+        const Output output = Capture([&] { play->LoadLevel(name); });
+        EXPECT_TRUE(Contains(output.err, std::string("ERROR: Could not load level scene resources/levels/") + name +
+                                             ", error was: "))
+            << output.err;
+        EXPECT_TRUE(Contains(output.err, "ERROR: Could not load level, please check output!"));
+        EXPECT_FALSE(Contains(output.out, "Level changed in"));
+        EXPECT_EQ(play->level.get(), before);
+        EXPECT_EQ(play->physicsWorld.get(), world);
+        EXPECT_EQ(game->GetCurrentState(), play);
+    }
+    EXPECT_EQ(play->level->fileName, "good.dae");
+    EXPECT_FLOAT_EQ(play->player->life, life);
+    Run(10);  // still plays
+}
+
+TEST_F(PlayStateTest, BrokenFirstLevelReturnsToTheMenu) {
+    dir.Write("resources/levels/level1.dae", "not a level");
+    const Output output = Start("level1.dae");
+    EXPECT_TRUE(Contains(output.err, "ERROR: Could not load level, please check output!"));
+    EXPECT_EQ(play->level, nullptr);
+    EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
+}
+
+TEST_F(PlayStateTest, LoadingTheSameLevelAgainRebuildsEverything) {
+    WriteLevel("same.dae", Level({Box("PHYS_n_1", 4, 0, 0, 1, 1, 1), Marker("POWERUP_UMBRELLA_2", 6, 1, 6)}));
+    Start("same.dae");
+    ASSERT_NE(play->level, nullptr);
+    Run(30);
+    play->player->life = 0.5f;
+    const Output output = Capture([&] { play->LoadLevel("same.dae"); });
+    EXPECT_TRUE(Contains(output.out, "Level changed in "));
+    ASSERT_NE(play->level, nullptr);
+    EXPECT_EQ(play->level->staticObjects.size(), 1u);
+    EXPECT_EQ(play->level->dynamicObjects.size(), 1u);
+    EXPECT_EQ(play->powerups.size(), 1u);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_EQ(play->level->fileName, "same.dae");
+    Run(30);
+}
+
+TEST_F(PlayStateTest, RepeatedPowerUpNumbersKeepTheFirst) {
+    WriteLevel("twice.dae", Level({Marker("POWERUP_MILK_3", 5, 1, 0), Marker("POWERUP_UMBRELLA_3", -5, 1, 0),
+                                   Marker("POWERUP_MILK_4", 0, 1, 5)}));
+    const Output output = Start("twice.dae");
+    EXPECT_TRUE(Contains(output.err, "WARNING: Power-up number 3 is used twice in level 'twice.dae'; the later one is left out"))
+        << output.err;
+    ASSERT_EQ(play->powerups.size(), 2u);
+    EXPECT_EQ(play->powerups.at(3)->type, POWERUP_TYPE_MILK);
+    EXPECT_FLOAT_EQ(play->powerups.at(3)->object->transform[12] + 0.5f, 5.0f + 0.0f);
+    // A reload tears every power-up down cleanly.
+    Capture([&] { play->LoadLevel("twice.dae"); });
+    EXPECT_EQ(play->powerups.size(), 2u);
+}
+
+TEST_F(PlayStateTest, FileNameWithoutADigitKeepsTheMusic) {
+    WriteLevel("level2.dae", Level({}));
+    WriteLevel("bonus", Level({}));
+    Start("level2.dae");
+    const Output output = Capture([&] { play->LoadLevel("bonus"); });
+    EXPECT_TRUE(Contains(output.out, "Level changed in "));
+    EXPECT_TRUE(Contains(output.err, "WARNING: Level file name 'bonus' has no digit before its extension"));
+    EXPECT_EQ(game->GetSoundManager()->State().levelMusic, 2);
+}
+
+// Rules ---------------------------------------------------------------------------------------
+
+TEST_F(PlayStateTest, FullSunKillsAFullLifePlayerInTwentySeconds) {
+    WriteLevel("sun.dae", Level({}));
+    Start("sun.dae");
+    ASSERT_NE(play->level, nullptr);
+    int frames = 0;
+    Output output = Capture([&] {
+        while (game->GetCurrentState() == play && frames < 1300) {
+            play->Update(kFrame);
+            ++frames;
+        }
+    });
+    EXPECT_NEAR(frames, 1200, 1);
+    EXPECT_EQ(Count(output.out, "You were reduced to a puddle of mud...\n"), 1);
+    EXPECT_LE(play->player->life, 0.0f);
+    EXPECT_FLOAT_EQ(play->player->scale.x, 0.001f);
+    EXPECT_EQ(play->pendingAction, &CPlayState::ReloadLevel);
+    EXPECT_EQ(play->player->sunExposure, 1.0f);
+    // Coming back from the picture reloads the level with full life.
+    output = Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'sun.dae'"));
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_EQ(play->pendingAction, nullptr);
+}
+
+
+TEST_F(PlayStateTest, ShadeHalvesOrStopsTheDamage) {
+    // A roof over the half of the floor with x < 0, high above the figure; the sun shines down.
+    WriteLevel("half.dae", Level({Box("roof", -15, 12, 0, 30, 1, 30)}));
+    Start("half.dae");
+    ASSERT_NE(play->level, nullptr);
+    Run(60);  // settle on the floor
+    const float before = play->player->life;
+    Run(600);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 0.5f);
+    EXPECT_NEAR(before - play->player->life, 10.0 * 0.5 * 0.05, 1e-3);
+
+    WriteLevel("shade.dae", Level({Box("roof", 0, 12, 0, 30, 1, 30)}));
+    Capture([&] { play->LoadLevel("shade.dae"); });
+    Run(600);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 0.0f);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+}
+
+
+TEST_F(PlayStateTest, UmbrellaGivesTwentyTwoSecondsOfShadeAndItsMusic) {
+    WriteLevel("level1.dae", Level({Marker("POWERUP_UMBRELLA_1", 0, 1.15f, 0)}));
+    Start("level1.dae");
+    ASSERT_NE(play->level, nullptr);
+    Output output = Run(2);
+    EXPECT_TRUE(Contains(output.out, "Umbrella time!")) << output.out;
+    EXPECT_TRUE(play->umbrellaMusicPlaying);
+    EXPECT_EQ(game->GetSoundManager()->State().streams.count("invincible.mp3"), 1u);
+    ASSERT_NE(play->player->umbrella, nullptr);
+    EXPECT_TRUE(play->player->umbrella->visible);
+    // 22 seconds in full sun without damage, then the level's music again and the sun bites.
+    const int frames = FramesUntil([&] { return play->player->umbrellaTime <= 0.0f; }, 2000);
+    EXPECT_NEAR(frames, 22 * 60 - 2, 2);
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_FALSE(play->umbrellaMusicPlaying);
+    EXPECT_FALSE(play->player->umbrella->visible);
+    Run(60);
+    EXPECT_FLOAT_EQ(play->player->sunExposure, 1.0f);
+    EXPECT_LT(play->player->life, 1.0f);
+}
+
+
+TEST_F(PlayStateTest, MilkRestoresExactlyFullLifeAndPlaysItsSound) {
+    WriteLevel("milk.dae", Level({Marker("POWERUP_MILK_1", 0, 1.15f, 0)}));
+    Start("milk.dae");
+    ASSERT_NE(play->level, nullptr);
+    play->lightDamage = false;
+    play->player->life = 0.3f;
+    const Output output = Run(3);
+    EXPECT_TRUE(Contains(output.out, "Powerup hit! 0\n")) << output.out;
+    EXPECT_FLOAT_EQ(play->player->life, 1.0f);
+    EXPECT_FLOAT_EQ(play->player->scale.x, 0.02f);
+    EXPECT_FALSE(play->player->milkPicked);  // cleared by the update that played the sound
+    EXPECT_EQ(game->GetSoundManager()->State().sounds.count("milk.wav"), 1u);
+    EXPECT_GT(play->powerups.at(1)->respawnTimer, 29.0f);
+}
+
+TEST_F(PlayStateTest, KillTriggerShowsDeathWithoutTheMessageAndEnterReloads) {
+    WriteLevel("pit.dae", Level({Volume("TRIGGERKILL_n_1", 0, -2, 0)}));
+    Start("pit.dae");
+    ASSERT_NE(play->level, nullptr);
+    const Output output = Run(5);
+    EXPECT_NE(game->GetCurrentState(), play);
+    EXPECT_EQ(play->pendingAction, &CPlayState::ReloadLevel);
+    EXPECT_FALSE(Contains(output.out, "You were reduced to a puddle of mud..."));
+    const Output back = Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_TRUE(Contains(back.out, "Trying to switch to level 'pit.dae'"));
+    EXPECT_EQ(play->pendingAction, nullptr);
+}
+
+TEST_F(PlayStateTest, EndTriggerLoadsTheNextLevelAfterThePicture) {
+    WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, -2, 0)}));
+    WriteLevel("level2.dae", Level({Box("house", 10, 2, 10, 4, 4, 4)}));
+    Start("level1.dae");
+    ASSERT_NE(play->level, nullptr);
+    Run(5);
+    EXPECT_NE(game->GetCurrentState(), play);
+    EXPECT_EQ(play->nextLevelName, "level2.dae");
+    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    Capture([&] { game->ChangeState(STATE_PLAY); });
+    ASSERT_NE(play->level, nullptr);
+    EXPECT_EQ(play->level->fileName, "level2.dae");
+    EXPECT_TRUE(play->nextLevelName.empty());
+    EXPECT_EQ(play->pendingAction, nullptr);
+}
+
+TEST_F(PlayStateTest, NextLevelThatDoesNotExistKeepsTheLevelRunning) {
+    WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_nowhere.dae", 0, -2, 0)}));
+    Start("level1.dae");
+    Run(5);
+    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    const Output back = Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_TRUE(Contains(back.err, "ERROR: Could not load level scene resources/levels/nowhere.dae")) << back.err;
+    ASSERT_NE(play->level, nullptr);
+    EXPECT_EQ(play->level->fileName, "level1.dae");
+    EXPECT_EQ(game->GetCurrentState(), play);
+    Run(5);
+}
+
+TEST_F(PlayStateTest, LastLevelGoesToTheMenuAndTheNextStartIsLevelOne) {
+    WriteLevel("level1.dae", Level({}));
+    WriteLevel("level5.dae", Level({Volume("TRIGGEREND", 0, -2, 0)}));
+    Start("level5.dae");
+    Run(5);
+    EXPECT_TRUE(play->gameFinished);
+    EXPECT_EQ(play->nextLevelName, "level1.dae");
+    EXPECT_EQ(play->pendingAction, &CPlayState::BackToMenu);
+    Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
+    EXPECT_FALSE(play->gameFinished);
+    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    const Output output = Capture([&] { game->ChangeState(STATE_PLAY); });
+    EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'level1.dae'"));
+    EXPECT_EQ(play->level->fileName, "level1.dae");
+}
+
+TEST_F(WithoutMilkModel, PowerUpIsLeftOutWithAnError) {
+    WriteLevel("p.dae", Level({Marker("POWERUP_MILK_1", 3, 1, 0), Marker("POWERUP_UMBRELLA_2", -3, 1, 0)}));
+    const Output output = Start("p.dae");
+    ASSERT_NE(play->level, nullptr);
+    EXPECT_TRUE(Contains(output.err, "ERROR: Power-up 1 is left out: its model \"milk.dae\" could not be loaded"))
+        << output.err;
+    EXPECT_EQ(play->powerups.count(1), 0u);
+    EXPECT_EQ(play->powerups.count(2), 1u);
+    Run(30);
+}
+
+TEST_F(WithoutPlayerModel, NoLevelIsEnteredWithoutAPlayer) {
+    EXPECT_EQ(play->player, nullptr);
+    WriteLevel("level1.dae", Level({}));
+    const Output output = Start("level1.dae");
+    EXPECT_TRUE(Contains(output.err, "ERROR: Could not load level scene resources/levels/level1.dae, error was: the "
+                                     "player model \"schoko.dae\" could not be loaded"))
+        << output.err;
+    EXPECT_EQ(play->level, nullptr);
+    EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
+    Run(3);
+}
+
+TEST_F(PlayStateTest, ZeroFrameTimeChangesNothingAndLifeZeroIsDeath) {
+    WriteLevel("z.dae", Level({}));
+    Start("z.dae");
+    play->player->life = 0.5f;
+    play->player->umbrellaTime = 3.0f;
+    Run(1, 0.0);
+    EXPECT_FLOAT_EQ(play->player->life, 0.5f);
+    EXPECT_FLOAT_EQ(play->player->umbrellaTime, 3.0f);
+    play->player->umbrellaTime = 0.0f;
+    play->lightDamage = false;
+    play->player->life = 0.0001f;
+    Run(1);
+    EXPECT_EQ(game->GetCurrentState(), play);
+    play->player->life = 0.0f;
+    const Output output = Run(1);
+    EXPECT_TRUE(Contains(output.out, "You were reduced to a puddle of mud..."));
+    EXPECT_NE(game->GetCurrentState(), play);
+}
+
+// Through the real main loop, keys and all: the menu starts level 1, a kill volume at the start
+// shows the death picture, ENTER on the picture plays the level again.
+TEST_F(PlayStateTest, MenuToLevelToDeathPictureAndBackThroughTheMainLoop) {
+    WriteLevel("level1.dae", Level({Volume("TRIGGERKILL_n_1", 0, -2, 0)}));
+    game.reset();  // a fresh game that reads the script below
+    wl::InputScript loop;
+    loop.frames = 40;
+    loop.Key(2, wl::KEY_ENTER).Key(20, wl::KEY_ENTER);
+    wl::UseInputScript(&loop);
+    game = std::make_unique<CGameImpl>();
+    Output output = Capture([&] {
+        ASSERT_EQ(game->Initialize(), 0);
+        game->Run();
+    });
+    const auto lines = testsupport::Lines(output.out);
+    const int first = testsupport::FindLine(lines, "Trying to switch to level 'level1.dae'");
+    const int changed = testsupport::FindLine(lines, "Level changed in ", first);
+    const int again = testsupport::FindLine(lines, "Trying to switch to level 'level1.dae'", changed);
+    EXPECT_TRUE(first >= 0 && changed > first && again > changed) << output.out << output.err;
+    EXPECT_EQ(Count(output.out, "You were reduced to a puddle of mud..."), 0);
+    EXPECT_EQ(output.err.find("ERROR"), std::string::npos) << output.err;
+}
+
+// The shipped levels in the game itself: each loads with all its power-ups and triggers, the
+// player stands on the start (neither falls through the floor nor dies there), and each end
+// trigger names the next level, which loads too, up to the last level.
+TEST_F(PlayStateTest, ShippedLevelsLoadAndThePlayerStandsOnTheStart) {
+    fs::remove_all(dir.Path() / "resources" / "levels");
+    fs::create_directory_symlink(previous / "resources" / "levels", dir.Path() / "resources" / "levels");
+    std::string name = "level1.dae";
+    int levels = 0;
+    while (!name.empty() && levels < 9) {
+        const Output output = Start(name);
+        ASSERT_NE(play->level, nullptr) << name << output.err;
+        ASSERT_EQ(play->level->fileName, name) << output.err;
+        ++levels;
+        EXPECT_EQ(play->powerups.size(), play->level->powerUps.size()) << name;
+        const float startY = play->level->startPosition.y;
+        play->lightDamage = false;
+        Run(120);
+        EXPECT_EQ(game->GetCurrentState(), play) << name << ": the start is not safe";
+        EXPECT_NEAR(play->player->transform[13], startY, 0.5f) << name << ": the player did not stay on the floor";
+        std::string next;
+        int ends = 0;
+        for (const auto& trigger : play->level->triggers) {
+            if (trigger->triggerType != "TRIGGEREND") continue;
+            ++ends;
+            const auto found = trigger->properties.find("nextlevel");
+            if (found != trigger->properties.end()) next = found->second;
+        }
+        EXPECT_GE(ends, 1) << name;
+        name = next;
+    }
+    EXPECT_EQ(levels, 5);
+}
+
+// A level without start, sun or end trigger, with a node far outside the world, one whose
+// transform is not a number and a texture nobody supplies: each is reported, the rest plays.
+TEST_F(PlayStateTest, LevelWithBadPartsStillPlays) {
+    ColladaDocument doc;
+    ColladaMaterial floor;
+    floor.id = "floor";
+    floor.diffuseTexture = "textures\\no_such_texture.jpg";
+    doc.materials = {floor};
+    doc.meshes = {CubeMesh("cube", "floor", true, true)};
+    doc.roots = {Box("ground", 0, -0.5f, 0, 60, 1, 60), Box("far", 1e30f, 0, 0, 1, 1, 1), Box("broken", 7, 0, 0, 1, 1, 1)};
+    std::string text = doc.Write();
+    const size_t node = text.find("<node id=\"broken\"");
+    ASSERT_NE(node, std::string::npos);
+    const std::string matrixTag = "<matrix sid=\"transform\">";
+    text.replace(text.find(matrixTag, node) + matrixTag.size(), 1, "nan");
+    WriteLevel("odd.dae", text);
+
+    const Output output = Start("odd.dae");
+    ASSERT_NE(play->level, nullptr) << output.err;
+    EXPECT_TRUE(Contains(output.err, "'broken' has a transform that is not finite")) << output.err;
+    EXPECT_TRUE(Contains(output.err, "no_such_texture.jpg")) << output.err;
+    EXPECT_TRUE(Contains(output.err, "'far'")) << output.err;  // outside the physics world
+    EXPECT_FLOAT_EQ(play->level->startPosition.x, 0.0f);
+    EXPECT_NEAR(play->light.direction.y, -1.0f, 1e-6f);
+    EXPECT_TRUE(play->level->triggers.empty());
+    Run(60);
+    EXPECT_EQ(game->GetCurrentState(), play);
+    EXPECT_NEAR(play->player->transform[13], 0.0f, 0.3f);  // standing on the floor at the origin
+}
