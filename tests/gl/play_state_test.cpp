@@ -10,6 +10,7 @@
 #include <string>
 
 #include "game/GameImpl.h"
+#include "game/InputManager.h"
 #include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
@@ -586,4 +587,52 @@ TEST_F(PlayStateTest, LevelWithBadPartsStillPlays) {
     Run(60);
     EXPECT_EQ(game->GetCurrentState(), play);
     EXPECT_NEAR(play->player->transform[13], 0.0f, 0.3f);  // standing on the floor at the origin
+}
+
+// Player control through the play state --------------------------------------------------------
+
+namespace {
+
+// W and the left mouse button held for a second once the figure stands; the loop swaps buffers
+// so that the scripted input arrives as it does in the game.
+class WalkingPlayer : public PlayStateTest {
+protected:
+    WalkingPlayer() {
+        script.Add(wl::InputEvent::KeyDown, 30, 'W').Add(wl::InputEvent::KeyUp, 90, 'W');
+        script.Add(wl::InputEvent::ButtonDown, 30, wl::MOUSE_BUTTON_LEFT)
+            .Add(wl::InputEvent::ButtonUp, 90, wl::MOUSE_BUTTON_LEFT);
+    }
+};
+
+}  // namespace
+
+TEST_F(WalkingPlayer, KeysWalkTheFigureAwayFromTheCameraWithStepsAndThePushBox) {
+    WriteLevel("level1.dae", Level({}));
+    Start("level1.dae");
+    ASSERT_NE(play->level, nullptr);
+    auto frame = [&] {
+        play->Update(kFrame);
+        wl::SwapBuffers();
+        game->GetInputManager()->Update();
+    };
+    Capture([&] {
+        for (int i = 0; i < 30; ++i) frame();
+    });
+    const Vec3 before(play->player->transform[12], 0.0f, play->player->transform[14]);
+    int footsteps = 0;
+    const Output output = Capture([&] {
+        for (int i = 0; i < 70; ++i) {
+            const int16_t lastStep = game->GetSoundManager()->State().lastFootstep;
+            frame();
+            if (game->GetSoundManager()->State().lastFootstep != lastStep) ++footsteps;
+        }
+    });
+    const Vec3 after(play->player->transform[12], 0.0f, play->player->transform[14]);
+    // One second at 8 units per second along the camera's forward (-z for the starting camera).
+    EXPECT_NEAR(after.z - before.z, -8.0f, 0.6f);
+    EXPECT_NEAR(after.x - before.x, 0.0f, 0.05f);
+    EXPECT_EQ(play->player->walkState, 2);
+    EXPECT_EQ(footsteps, 2);  // at once and after half a second
+    EXPECT_EQ(Count(output.out, "Activating push box!"), 1) << output.out;
+    EXPECT_EQ(Count(output.out, "Deactivating push box!"), 1) << output.out;
 }
