@@ -183,8 +183,10 @@ void CSoundManager::Update() {
     if (state->system) state->system->Update();
 }
 
+// The result names are our sound layer's own codes; the line names the layer, not a library
+// that is not there.
 void CSoundManager::CheckResult(int result, const std::string& context) {
     const char* name = snd::ResultName(result);
-    std::cerr << "ERROR: FMOD returned error: '" << (name ? name : "UNKNOWN ERROR VALUE!") << "' while: " << context
+    std::cerr << "ERROR: Sound layer returned error: '" << (name ? name : "UNKNOWN ERROR VALUE!") << "' while: " << context
               << std::endl;
 }

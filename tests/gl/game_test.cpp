@@ -112,7 +112,7 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());
     // The menu starts its music (missing here, so the stream is reported once).
     EXPECT_NE(FindLine(lines, "LOADING sound (streamed): mainmenu.mp3", menu), -1) << startOut;
-    EXPECT_NE(startErr.find("ERROR: FMOD returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"),
+    EXPECT_NE(startErr.find("ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"),
               std::string::npos);
 }
 

@@ -347,9 +347,9 @@ TEST_F(NoDevice, MissingFilesAreReportedOnceAndNotOpenedAgain) {
 
     EXPECT_EQ(CountLines(out, "LOADING sound: jump.mp3"), 1) << out;
     EXPECT_EQ(CountLines(out, "LOADING sound (streamed): music9.mp3"), 1) << out;
-    EXPECT_EQ(CountLines(err, "ERROR: FMOD returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createSound"), 1) << err;
+    EXPECT_EQ(CountLines(err, "ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createSound"), 1) << err;
     EXPECT_EQ(CountLines(err, "while: playSound"), 4) << err;
-    EXPECT_EQ(CountLines(err, "ERROR: FMOD returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"), 1) << err;
+    EXPECT_EQ(CountLines(err, "ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"), 1) << err;
     EXPECT_EQ(CountLines(err, "while: startMusic"), 2) << err;
     EXPECT_EQ(ErrorLines(err).size(), 8u) << err;
     EXPECT_EQ(manager->State().sounds.count("jump.mp3"), 1u);
@@ -383,7 +383,7 @@ TEST_F(NoDevice, BrokenSoundFilesAreReportedAndTheGameGoesOn) {
         EXPECT_EQ(CountLines(err, std::string("ERROR: Sound file 'resources/sounds/") + name + "' cannot be decoded"), 1)
             << err;
     }
-    EXPECT_EQ(CountLines(err, "ERROR: FMOD returned error: 'FMOD_ERR_FORMAT' while: createSound"), 3) << err;
+    EXPECT_EQ(CountLines(err, "ERROR: Sound layer returned error: 'FMOD_ERR_FORMAT' while: createSound"), 3) << err;
     // Twice for each of the three that did not open, and never for the half file, which plays.
     EXPECT_EQ(CountLines(err, "while: playSound"), 6) << err;
     EXPECT_EQ(CountLines(err, "WARNING: Sound file 'resources/sounds/half.wav' is shorter than its header says"), 1)
@@ -462,7 +462,7 @@ TEST(ResultNames, CheckResultWritesTheNameOfTheValue) {
     for (const auto& [value, name] : cases) {
         testing::internal::CaptureStderr();
         CSoundManager::CheckResult(value, "test");
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: FMOD returned error: '" + name + "' while: test\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Sound layer returned error: '" + name + "' while: test\n");
     }
     EXPECT_STREQ(snd::ResultName(snd::ERR_FILE_NOTFOUND), "FMOD_ERR_FILE_NOTFOUND");
     EXPECT_STREQ(snd::ResultName(snd::ERR_UNINITIALIZED), "FMOD_ERR_UNINITIALIZED");
