@@ -66,7 +66,7 @@ int CGameImpl::Initialize() {
     soundManager = std::make_unique<CSoundManager>();
     hud = std::make_unique<CHud>();
 
-    int result = window->Open();
+    int result = window->Open(startOptions.windowWidth, startOptions.windowHeight);
     if (result != 0) {
         std::cout << "Window system threw an error." << std::endl;
         return result;

@@ -6,6 +6,7 @@
 
 #include "game/Game.h"
 #include "game/GameState.h"
+#include "game/StartOptions.h"
 #include "scene/ModelManager.h"
 
 class CSceneObject;
@@ -21,6 +22,9 @@ public:
     // 0 on success, else the error value of the step that failed (-1 window, the GL
     // extension loader's code, or 4919 without OpenGL 3.3).
     int Initialize();
+    // What the command line asked for (a window size, a level to start in); set before
+    // Initialize. Without it the game opens full screen at the menu.
+    void SetStartOptions(const StartOptions& options) { startOptions = options; }
     // The main loop; returns when the running flag is cleared.
     void Run();
 
@@ -61,6 +65,7 @@ public:
     bool IsWireframe() const { return wireframe; }
 
 private:
+    StartOptions startOptions;
     // Built-in GPU objects, the three game models and the built-in meshes that start-up puts
     // on the GPU.
     void PreloadModels();

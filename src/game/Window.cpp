@@ -19,15 +19,23 @@ std::string AspectSuffixFor(int width, int height) {
     return aspect == 4.0f / 3.0f ? "_43" : "_169";
 }
 
-int CWindow::Open() {
+int CWindow::Open(int windowedWidth, int windowedHeight) {
     wl::Init();  // a failure shows up as a failing OpenWindow
     wl::OpenWindowHint(wl::FSAA_SAMPLES, 4);
     wl::VidMode desktop;
     wl::GetDesktopMode(&desktop);
-    if (!wl::OpenWindow(desktop.width, desktop.height, 0, 0, 0, 0, 24, 8, wl::FULLSCREEN)) return -1;
-    fullscreen = true;
-    aspectSuffix = AspectSuffixFor(desktop.width, desktop.height);
-    wl::SetWindowPos(desktop.width / 2 - 400, desktop.height / 2 - 300);
+    const bool windowed = windowedWidth > 0 && windowedHeight > 0;
+    const int width = windowed ? windowedWidth : desktop.width;
+    const int height = windowed ? windowedHeight : desktop.height;
+    if (!wl::OpenWindow(width, height, 0, 0, 0, 0, 24, 8, windowed ? wl::WINDOW : wl::FULLSCREEN)) return -1;
+    fullscreen = !windowed;
+    // The pictures follow the window's shape, which is the desktop's only when full screen.
+    aspectSuffix = AspectSuffixFor(width, height);
+    if (windowed) {
+        wl::SetWindowPos((desktop.width - width) / 2, (desktop.height - height) / 2);
+    } else {
+        wl::SetWindowPos(desktop.width / 2 - 400, desktop.height / 2 - 300);  // ignored full screen
+    }
     wl::SetWindowTitle("Tavo");
     wl::SetWindowSizeCallback(&CWindow::OnWindowResize);
     wl::SetMouseButtonCallback(&CWindow::OnMouseButton);

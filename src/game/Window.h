@@ -14,8 +14,9 @@ public:
     // Terminates the window library, which closes the window and its GL context.
     ~CWindow();
 
-    // 0 on success, -1 when the window cannot be opened.
-    int Open();
+    // 0 on success, -1 when the window cannot be opened. A width and height of 0 open the
+    // full-screen window at the desktop's size; anything else opens a window of that size.
+    int Open(int windowedWidth = 0, int windowedHeight = 0);
     std::string GetAspectSuffix() const { return aspectSuffix; }
     void UpdateMatrices();
 

@@ -1,0 +1,80 @@
+#include "game/StartOptions.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char* const kVersion = "0.1.0";
+
+// Sizes below this make no playable window; above it no screen exists.
+const long kSmallestSide = 64;
+const long kLargestSide = 16384;
+
+bool ParseSide(const std::string& text, int& side) {
+    if (text.empty() || text.size() > 5) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value < kSmallestSide || value > kLargestSide) return false;
+    side = static_cast<int>(value);
+    return true;
+}
+
+// "WIDTHxHEIGHT", both decimal.
+bool ParseWindowSize(const std::string& text, int& width, int& height) {
+    const std::string::size_type x = text.find('x');
+    if (x == std::string::npos) return false;
+    return ParseSide(text.substr(0, x), width) && ParseSide(text.substr(x + 1), height);
+}
+
+}  // namespace
+
+StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOptions& options, std::string& error) {
+    options = StartOptions();
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") return StartCommand::Help;
+        if (arg == "--version") return StartCommand::Version;
+        if (arg == "--windowed" || arg == "--level") {
+            if (i + 1 >= args.size()) {
+                error = "option '" + arg + "' needs a value";
+                return StartCommand::Invalid;
+            }
+            const std::string& value = args[++i];
+            if (arg == "--windowed") {
+                if (!ParseWindowSize(value, options.windowWidth, options.windowHeight)) {
+                    error = "'" + value + "' is not a window size such as 1280x720 (each side " +
+                            std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide) + ")";
+                    return StartCommand::Invalid;
+                }
+            } else {
+                if (value.empty()) {
+                    error = "option '--level' needs a level file";
+                    return StartCommand::Invalid;
+                }
+                options.levelPath = value;
+            }
+            continue;
+        }
+        error = "unknown argument '" + arg + "'";
+        return StartCommand::Invalid;
+    }
+    return StartCommand::Play;
+}
+
+std::string StartUsageLine() {
+    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE]";
+}
+
+std::string StartHelpText() {
+    return StartUsageLine() + "\n"
+           "Run from the folder that holds resources/ and shaders/.\n"
+           "  --help                  show this text and exit\n"
+           "  --version               show the version and exit\n"
+           "  --windowed WIDTHxHEIGHT play in a window of that size instead of full screen\n"
+           "  --level FILE            skip the menu and start in the level FILE (any path);\n"
+           "                          ESC quits and the level's end leads on as in the game\n";
+}
+
+std::string StartVersionLine() { return std::string("tavo ") + kVersion; }

@@ -1,0 +1,30 @@
+#pragma once
+// The command line of `tavo`. Without arguments the game starts full screen at the menu, as it
+// always has; the options are for players who want a window and for level designers who want
+// to start straight in the level they are working on.
+
+#include <string>
+#include <vector>
+
+struct StartOptions {
+    int windowWidth = 0;    // 0: full screen at the desktop's size
+    int windowHeight = 0;
+    std::string levelPath;  // empty: start at the menu
+};
+
+enum class StartCommand {
+    Play,     // run the game with the options
+    Help,     // print the help text, exit 0
+    Version,  // print the version, exit 0
+    Invalid,  // print `error` and the usage line on standard error, exit 2
+};
+
+// `args` are the arguments after the program name.
+StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOptions& options, std::string& error);
+
+// One line: how the program is called.
+std::string StartUsageLine();
+// The help text: the usage line and one line per option.
+std::string StartHelpText();
+// "tavo " and the game's version.
+std::string StartVersionLine();

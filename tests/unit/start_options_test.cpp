@@ -1,0 +1,66 @@
+// The command line of `tavo`: what each option gives and what is refused.
+#include <gtest/gtest.h>
+
+#include "game/StartOptions.h"
+
+namespace {
+
+StartCommand Parse(std::vector<std::string> args, StartOptions& options, std::string& error) {
+    return ParseStartOptions(args, options, error);
+}
+
+}  // namespace
+
+TEST(StartOptions, NoArgumentsPlaysFullScreenAtTheMenu) {
+    StartOptions options;
+    std::string error;
+    EXPECT_EQ(Parse({}, options, error), StartCommand::Play);
+    EXPECT_EQ(options.windowWidth, 0);
+    EXPECT_EQ(options.windowHeight, 0);
+    EXPECT_TRUE(options.levelPath.empty());
+}
+
+TEST(StartOptions, WindowAndLevelTogether) {
+    StartOptions options;
+    std::string error;
+    EXPECT_EQ(Parse({"--windowed", "800x600", "--level", "/tmp/my level/test.dae"}, options, error),
+              StartCommand::Play);
+    EXPECT_EQ(options.windowWidth, 800);
+    EXPECT_EQ(options.windowHeight, 600);
+    EXPECT_EQ(options.levelPath, "/tmp/my level/test.dae");
+}
+
+TEST(StartOptions, HelpAndVersionWinOverTheRest) {
+    StartOptions options;
+    std::string error;
+    EXPECT_EQ(Parse({"--windowed", "800x600", "--help"}, options, error), StartCommand::Help);
+    EXPECT_EQ(Parse({"-h"}, options, error), StartCommand::Help);
+    EXPECT_EQ(Parse({"--version"}, options, error), StartCommand::Version);
+    EXPECT_NE(StartHelpText().find("--level FILE"), std::string::npos);
+    EXPECT_EQ(StartVersionLine().rfind("tavo ", 0), 0u);
+}
+
+TEST(StartOptions, BadArgumentsAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--fullscreen"},                // unknown option
+        {"level1.dae"},                  // a bare word
+        {"--windowed"},                  // missing value
+        {"--level"},                     // missing value
+        {"--level", ""},                 // empty file name
+        {"--windowed", "800"},           // no 'x'
+        {"--windowed", "800x"},          // no height
+        {"--windowed", "x600"},          // no width
+        {"--windowed", "-800x600"},      // sign
+        {"--windowed", "800x600x2"},     // extra part
+        {"--windowed", "10x10"},         // too small to play in
+        {"--windowed", "99999x600"},     // larger than any screen
+        {"--windowed", "99999999999999999999x600"},  // would overflow
+        {"--windowed", "8OOx6OO"},       // letters
+    };
+    for (const auto& args : bad) {
+        StartOptions options;
+        std::string error;
+        EXPECT_EQ(Parse(args, options, error), StartCommand::Invalid) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
