@@ -1,8 +1,6 @@
 // Level loading and the level-change callbacks of the play state.
-#include <cctype>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "game/Game.h"
 #include "game/SoundManager.h"
@@ -15,6 +13,7 @@
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "scene/LevelLoader.h"
+#include "scene/LevelNames.h"
 #include "scene/Mesh.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
@@ -22,7 +21,6 @@
 
 namespace {
 
-const char* const kLevelFolder = "resources/levels/";
 const char* const kPlayerModel = "schoko.dae";
 const char* const kMilkModel = "milk.dae";
 const char* const kUmbrellaModel = "umbrella.dae";
@@ -39,14 +37,10 @@ void SetTranslation(Mat4& m, const Vec3& position) {
 
 // The mass written into a movable object's name, 1 when there is none or it is not a number.
 float MassOf(const CSceneObject& object) {
-    const auto found = object.properties.find("mass");
-    if (found == object.properties.end()) return 1.0f;
-    std::istringstream text(found->second);
     float mass = 1.0f;
-    if (!(text >> mass)) {
-        std::cerr << "WARNING: Object '" << object.name << "' has mass '" << found->second
+    if (!ReadMassProperty(object.properties, mass)) {
+        std::cerr << "WARNING: Object '" << object.name << "' has mass '" << object.properties.at("mass")
                   << "', which is not a number; using 1" << std::endl;
-        return 1.0f;
     }
     return mass;
 }
@@ -83,7 +77,8 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     const std::string fileName = requestedName;
     std::cout << "Trying to switch to level '" << fileName << "'" << std::endl;
     const double started = wl::GetTime();
-    const std::string path = kLevelFolder + fileName;
+    // A shipped level's name, or a path as given (a level started with --level).
+    const std::string path = LevelFilePath(fileName);
     std::cout << "LOADING Level file " << path << std::endl;
 
     std::string error;
@@ -133,15 +128,15 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
 
 void CPlayState::StartLevelMusic(const std::string& fileName) {
     // "level3.dae" plays music number 3: the digit just before the last '.'.
-    const std::string::size_type dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot == 0 || !std::isdigit(static_cast<unsigned char>(fileName[dot - 1]))) {
+    int number = 0;
+    if (!LevelMusicNumber(fileName, number)) {
         std::cerr << "WARNING: Level file name '" << fileName
                   << "' has no digit before its extension, so it has no music; the music stays as it is"
                   << std::endl;
         return;
     }
     if (CSoundManager* sound = game->GetSoundManager())
-        sound->PlayLevelMusic(static_cast<int16_t>(fileName[dot - 1] - '0'));
+        sound->PlayLevelMusic(static_cast<int16_t>(number));
 }
 
 void CPlayState::CreateCollisionObjects() {
@@ -159,9 +154,7 @@ void CPlayState::CreateCollisionObjects() {
 
     for (const auto& object : level->dynamicObjects) {
         UploadObjectMeshes(*object);
-        const auto convex = object->properties.find("convex");
-        physicsWorld->AddDynamicObject(object.get(), MassOf(*object),
-                                       convex != object->properties.end() && convex->second == "true");
+        physicsWorld->AddDynamicObject(object.get(), MassOf(*object), ReadConvexProperty(object->properties));
     }
 
     for (const auto& trigger : level->triggers) {
@@ -210,7 +203,8 @@ void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
     const auto next = trigger->properties.find("nextlevel");
     if (next != trigger->properties.end()) {
-        play->nextLevelName = next->second;
+        // The next level of a level started by path lies beside it.
+        play->nextLevelName = play->level ? NextLevelFileName(play->level->fileName, next->second) : next->second;
         play->pendingAction = &CPlayState::LoadNextLevel;
         play->ShowPicture("stage_complete");
     } else {
@@ -230,7 +224,7 @@ void CPlayState::OnKillZone(CSceneTrigger*, void* userData) {
 
 void LoadLevelByNumber(CGameState* state, int number) {
     const std::string fileName = "level" + std::to_string(number) + ".dae";
-    if (!std::ifstream(kLevelFolder + fileName).good()) return;
+    if (!std::ifstream(LevelFilePath(fileName)).good()) return;
     CGame* game = state->GetGame();
     if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));

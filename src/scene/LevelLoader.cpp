@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -75,40 +76,87 @@ std::vector<CMesh*> CreateNodeMeshes(const aiNode* node, const aiScene* scene, b
     return meshes;
 }
 
+// While it lives, what the code prints on standard output and standard error goes into
+// `lines` instead: a report keeps each node's messages with the node.
+class CMessageCapture {
+public:
+    explicit CMessageCapture(std::vector<std::string>& lines_)
+        : lines(lines_), oldOut(std::cout.rdbuf(text.rdbuf())), oldErr(std::cerr.rdbuf(text.rdbuf())) {}
+    ~CMessageCapture() {
+        std::cout.rdbuf(oldOut);
+        std::cerr.rdbuf(oldErr);
+        const std::string prefix = "WARNING: ";
+        std::string line;
+        while (std::getline(text, line)) {
+            if (line.empty()) continue;
+            lines.push_back(StartsWith(line, prefix) ? line.substr(prefix.size()) : line);
+        }
+    }
+    CMessageCapture(const CMessageCapture&) = delete;
+    CMessageCapture& operator=(const CMessageCapture&) = delete;
+
+private:
+    std::vector<std::string>& lines;
+    std::stringstream text;
+    std::streambuf* oldOut;
+    std::streambuf* oldErr;
+};
+
 class CLevelBuilder {
 public:
-    CLevelBuilder(CLevel& level_, const aiScene* scene_) : level(level_), scene(scene_) {}
+    CLevelBuilder(CLevel& level_, const aiScene* scene_, std::vector<LevelNodeReport>* report_)
+        : level(level_), scene(scene_), report(report_) {}
 
     // Pre-order, children in file order; an explicit stack, so deep trees cannot overflow.
     void Walk() {
         struct Entry {
             const aiNode* node;
             aiMatrix4x4 parentWorld;
+            int depth;
         };
-        std::vector<Entry> stack{{scene->mRootNode, aiMatrix4x4()}};
+        std::vector<Entry> stack{{scene->mRootNode, aiMatrix4x4(), 0}};
         while (!stack.empty()) {
             const Entry entry = stack.back();
             stack.pop_back();
             if (!entry.node) continue;
             const aiMatrix4x4 world = entry.parentWorld * entry.node->mTransformation;
-            if (!Visit(entry.node, world)) continue;
+            bool visitChildren = true;
+            if (report) {
+                LevelNodeReport nodeReport;
+                nodeReport.name = entry.node->mName.C_Str();
+                nodeReport.depth = entry.depth;
+                {
+                    CMessageCapture capture(nodeReport.warnings);
+                    visitChildren = Visit(entry.node, world, &nodeReport);
+                }
+                report->push_back(std::move(nodeReport));
+            } else {
+                visitChildren = Visit(entry.node, world, nullptr);
+            }
+            if (!visitChildren) continue;
             for (unsigned int i = entry.node->mNumChildren; i > 0; --i)
-                stack.push_back({entry.node->mChildren[i - 1], world});
+                stack.push_back({entry.node->mChildren[i - 1], world, entry.depth + 1});
         }
     }
 
 private:
-    // False when the node's children must not be visited either.
-    bool Visit(const aiNode* node, const aiMatrix4x4& world) {
+    // False when the node's children must not be visited either. `out`, when given, learns
+    // what became of the node.
+    bool Visit(const aiNode* node, const aiMatrix4x4& world, LevelNodeReport* out) {
+        LevelNodeReport ignored;
+        LevelNodeReport& said = out ? *out : ignored;
         const std::string name = node->mName.C_Str();
         if (!IsFinite(world)) {
+            said.role = LevelNodeRole::NotFinite;
             // Nothing sensible can be placed there, and the physics would choke on it.
             std::cerr << "WARNING: Node '" << name
                       << "' has a transform that is not finite, ignoring it and the nodes below it" << std::endl;
             return false;
         }
+        said.world = ToMat4(world);
         if (name == "TAVO_START") {
             level.startPosition = Translation(world);
+            said.role = LevelNodeRole::Start;
             return true;
         }
         if (name == "TAVO_SUN") {
@@ -121,27 +169,41 @@ private:
                              "keeping the sun straight down"
                           << std::endl;
             }
+            said.role = LevelNodeRole::Sun;
+            said.sunDirection = level.sunDirection;
             return true;
         }
         if (StartsWith(name, "POWERUP_MILK")) {
             level.powerUps.push_back({PowerUpNumber(name), POWERUP_KIND_MILK, Translation(world)});
+            said.role = LevelNodeRole::PowerUp;
+            said.powerUp = level.powerUps.back();
             return true;
         }
         if (StartsWith(name, "POWERUP_UMBRELLA")) {
             level.powerUps.push_back({PowerUpNumber(name), POWERUP_KIND_UMBRELLA, Translation(world)});
+            said.role = LevelNodeRole::PowerUp;
+            said.powerUp = level.powerUps.back();
             return true;
         }
-        if (node->mNumMeshes == 0) return true;
+        if (node->mNumMeshes == 0) {
+            said.role = LevelNodeRole::NoMeshes;
+            return true;
+        }
 
         const bool isTrigger = StartsWith(name, "TRIGGER");
         std::vector<CMesh*> meshes = CreateNodeMeshes(node, scene, !isTrigger);
-        if (meshes.empty()) return true;  // every mesh was left out, with its warning
+        if (meshes.empty()) {  // every mesh was left out, with its warning
+            said.role = LevelNodeRole::NoTriangles;
+            return true;
+        }
 
         if (isTrigger) {
             auto trigger = std::make_unique<CCallbackTrigger>(std::move(meshes), BeforeFirstUnderscore(name));
             trigger->transform = ToMat4(world);
             trigger->name = name;
             ParseNameProperties(name, trigger->properties);
+            said.role = LevelNodeRole::Trigger;
+            said.object = trigger.get();
             level.triggers.push_back(std::move(trigger));
             return true;
         }
@@ -153,14 +215,18 @@ private:
             for (char c : AfterLastUnderscore(name))
                 object->projectorPowerUps.push_back((c >= '0' && c <= '9') ? c - '0' : 0);
         }
+        said.object = object.get();
         if (StartsWith(name, "PHYS")) {
             ParseNameProperties(name, object->properties);
+            said.role = LevelNodeRole::Dynamic;
             level.dynamicObjects.push_back(std::move(object));
         } else if (!object->meshes[0]->material.normalName.empty()) {
+            said.role = LevelNodeRole::NormalMapped;
             level.normalMappedObjects.push_back(std::move(object));
         } else {
             if (StartsWith(name, "CLIP")) object->clipMode = 2;
             else if (StartsWith(name, "NOCLIP")) object->clipMode = 1;
+            said.role = LevelNodeRole::Static;
             level.staticObjects.push_back(std::move(object));
         }
         return true;
@@ -168,11 +234,13 @@ private:
 
     CLevel& level;
     const aiScene* scene;
+    std::vector<LevelNodeReport>* report;
 };
 
 }  // namespace
 
-std::unique_ptr<CLevel> ReadLevelFile(const std::string& path, const std::string& fileName, std::string& error) {
+std::unique_ptr<CLevel> ReadLevelFile(const std::string& path, const std::string& fileName, std::string& error,
+                                      std::vector<LevelNodeReport>* report) {
     Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_RVC_FLAGS, kLevelRemovedComponents);
     const aiScene* scene = ImportCollada(importer, path, kLevelImportFlags, &error);
@@ -181,6 +249,35 @@ std::unique_ptr<CLevel> ReadLevelFile(const std::string& path, const std::string
         return nullptr;
     }
     auto level = std::make_unique<CLevel>(fileName);
-    CLevelBuilder(*level, scene).Walk();
+    CLevelBuilder(*level, scene, report).Walk();
     return level;
+}
+
+const char* const kLevelFolder = "resources/levels/";
+
+std::string LevelFilePath(const std::string& fileName) {
+    return fileName.find('/') != std::string::npos ? fileName : kLevelFolder + fileName;
+}
+
+std::string NextLevelFileName(const std::string& levelFileName, const std::string& nextLevel) {
+    const std::string::size_type slash = levelFileName.rfind('/');
+    if (!nextLevel.empty() && nextLevel[0] == '/') return nextLevel;
+    if (slash == std::string::npos) {
+        // A shipped level: a name with a folder in it still means a place below the shipped folder.
+        return nextLevel.find('/') == std::string::npos ? nextLevel : kLevelFolder + nextLevel;
+    }
+    return levelFileName.substr(0, slash + 1) + nextLevel;
+}
+
+std::string LevelPathFromCommandLine(const std::string& argument) {
+    return argument.find('/') != std::string::npos ? argument : "./" + argument;
+}
+
+bool LevelMusicNumber(const std::string& fileName, int& number) {
+    const std::string::size_type dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0) return false;
+    const char digit = fileName[dot - 1];
+    if (digit < '0' || digit > '9') return false;
+    number = digit - '0';
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "scene/LevelNames.h"
 
+#include <sstream>
+
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -13,14 +15,40 @@ std::string BeforeFirstUnderscore(const std::string& text) {
     return text.substr(0, text.find('_'));
 }
 
-void ParseNameProperties(const std::string& name, std::map<std::string, std::string>& properties) {
+NameProperties SplitNameProperties(const std::string& name) {
+    NameProperties result;
     std::string::size_type p = name.find('_');
     while (p != std::string::npos && p < name.size()) {
         const std::string::size_type k = name.find('_', p + 1);
-        if (k == std::string::npos) return;  // a key without a value
+        if (k == std::string::npos) {
+            result.hasKeyWithoutValue = true;
+            result.keyWithoutValue = name.substr(p + 1);
+            break;
+        }
         std::string::size_type v = name.find('_', k + 1);
         if (v == std::string::npos) v = name.size();
-        properties[name.substr(p + 1, k - p - 1)] = name.substr(k + 1, v - k - 1);
+        result.pairs.emplace_back(name.substr(p + 1, k - p - 1), name.substr(k + 1, v - k - 1));
         p = v;
     }
+    return result;
+}
+
+void ParseNameProperties(const std::string& name, std::map<std::string, std::string>& properties) {
+    for (const auto& pair : SplitNameProperties(name).pairs) properties[pair.first] = pair.second;
+}
+
+bool ReadMassProperty(const std::map<std::string, std::string>& properties, float& mass) {
+    mass = 1.0f;
+    const auto found = properties.find("mass");
+    if (found == properties.end()) return true;
+    std::istringstream text(found->second);
+    float value = 1.0f;
+    if (!(text >> value)) return false;
+    mass = value;
+    return true;
+}
+
+bool ReadConvexProperty(const std::map<std::string, std::string>& properties) {
+    const auto found = properties.find("convex");
+    return found != properties.end() && found->second == "true";
 }

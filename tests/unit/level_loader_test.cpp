@@ -303,3 +303,59 @@ TEST(LevelBadFiles, TextureThatDoesNotExistIsOnlyAName) {
     // The loader keeps the bare name; the texture manager reports the missing file at upload.
     EXPECT_EQ(loaded.level->staticObjects[0]->meshes[0]->material.diffuseName, "missing_texture.jpg");
 }
+
+TEST(LevelReport, EveryNodeWithItsRoleObjectAndOwnWarnings) {
+    ColladaNode group = Node("group");
+    group.children.push_back(Node("PHYS_mass_2", "cube", 1, 0, 0));
+    ColladaDocument doc = Document({Node("TAVO_START", "", 0, 1, 2), group, Node("POWERUP_MILK_x", "", 3, 0, 0),
+                                    Node("wall", "bumpy"), Node("CLIP_rail", "cube"), Node("TRIGGERKILL", "cube")});
+    ScopedWorkDir dir;
+    dir.Write("level.dae", doc.Write());
+    std::string error;
+    std::vector<LevelNodeReport> report;
+    std::unique_ptr<CLevel> level;
+    const Output output = Capture([&] { level = ReadLevelFile("level.dae", "level.dae", error, &report); });
+    ASSERT_TRUE(level) << error;
+    // The node warnings went into the report, not onto the streams.
+    EXPECT_EQ(output.err, "");
+    std::vector<std::string> names;
+    for (const LevelNodeReport& node : report) names.push_back(node.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Scene", "TAVO_START", "group", "PHYS_mass_2", "POWERUP_MILK_x", "wall",
+                                               "CLIP_rail", "TRIGGERKILL"}));
+    EXPECT_EQ(report[0].role, LevelNodeRole::NoMeshes);
+    EXPECT_EQ(report[1].role, LevelNodeRole::Start);
+    EXPECT_FLOAT_EQ(report[1].world[14], 2.0f);
+    EXPECT_EQ(report[3].role, LevelNodeRole::Dynamic);
+    EXPECT_EQ(report[3].depth, 2);
+    EXPECT_EQ(report[3].object, level->dynamicObjects[0].get());
+    EXPECT_EQ(report[4].role, LevelNodeRole::PowerUp);
+    ASSERT_EQ(report[4].warnings.size(), 1u);
+    EXPECT_EQ(report[4].warnings[0], "Power-up 'POWERUP_MILK_x' has no number after its last '_', using 0");
+    EXPECT_EQ(report[5].role, LevelNodeRole::NormalMapped);
+    EXPECT_EQ(report[6].role, LevelNodeRole::Static);
+    EXPECT_EQ(report[6].object, level->staticObjects[0].get());
+    EXPECT_EQ(report[7].role, LevelNodeRole::Trigger);
+    EXPECT_EQ(report[7].object, level->triggers[0].get());
+}
+
+TEST(LevelPaths, ShippedNamesPathsAndNextLevels) {
+    EXPECT_EQ(LevelFilePath("level2.dae"), "resources/levels/level2.dae");
+    EXPECT_EQ(LevelFilePath("./mine.dae"), "./mine.dae");
+    EXPECT_EQ(LevelFilePath("/home/ann/levels/a.dae"), "/home/ann/levels/a.dae");
+    // A shipped level leads to a shipped level; a level given by path to one beside it.
+    EXPECT_EQ(NextLevelFileName("level1.dae", "level2.dae"), "level2.dae");
+    EXPECT_EQ(NextLevelFileName("work/level1.dae", "level2.dae"), "work/level2.dae");
+    EXPECT_EQ(NextLevelFileName("/a/b/level1.dae", "level2.dae"), "/a/b/level2.dae");
+    EXPECT_EQ(NextLevelFileName("./x.dae", "/abs/y.dae"), "/abs/y.dae");
+    EXPECT_EQ(NextLevelFileName("level1.dae", "extra/y.dae"), "resources/levels/extra/y.dae");
+    EXPECT_EQ(LevelPathFromCommandLine("mine.dae"), "./mine.dae");
+    EXPECT_EQ(LevelPathFromCommandLine("../mine.dae"), "../mine.dae");
+    int music = 0;
+    EXPECT_TRUE(LevelMusicNumber("level3.dae", music));
+    EXPECT_EQ(music, 3);
+    EXPECT_TRUE(LevelMusicNumber("./work/level7.dae", music));
+    EXPECT_EQ(music, 7);
+    EXPECT_FALSE(LevelMusicNumber("arena.dae", music));
+    EXPECT_FALSE(LevelMusicNumber("level3", music));
+    EXPECT_FALSE(LevelMusicNumber(".dae", music));
+}

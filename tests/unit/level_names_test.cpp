@@ -59,3 +59,28 @@ TEST(LevelNames, StringHelpers) {
     EXPECT_EQ(BeforeFirstUnderscore("TRIGGERZONE"), "TRIGGERZONE");
     EXPECT_EQ(BeforeFirstUnderscore("_x"), "");
 }
+
+TEST(LevelNames, SplitKeepsRepeatsOrderAndTheKeyWithoutValue) {
+    const NameProperties split = SplitNameProperties("PHYS_mass_3_mass_4_n");
+    EXPECT_EQ(split.pairs, (std::vector<std::pair<std::string, std::string>>{{"mass", "3"}, {"mass", "4"}}));
+    EXPECT_TRUE(split.hasKeyWithoutValue);
+    EXPECT_EQ(split.keyWithoutValue, "n");
+    EXPECT_FALSE(SplitNameProperties("PHYS_mass_3").hasKeyWithoutValue);
+    EXPECT_TRUE(SplitNameProperties("PHYS").pairs.empty());
+}
+
+TEST(LevelNames, MassAndConvexAsTheGameReadsThem) {
+    float mass = 0.0f;
+    EXPECT_TRUE(ReadMassProperty({}, mass));
+    EXPECT_FLOAT_EQ(mass, 1.0f);
+    EXPECT_TRUE(ReadMassProperty({{"mass", "2.5"}}, mass));
+    EXPECT_FLOAT_EQ(mass, 2.5f);
+    EXPECT_TRUE(ReadMassProperty({{"mass", "-3"}}, mass));  // a number; the physics judges it
+    EXPECT_FLOAT_EQ(mass, -3.0f);
+    EXPECT_FALSE(ReadMassProperty({{"mass", "heavy"}}, mass));
+    EXPECT_FLOAT_EQ(mass, 1.0f);
+    EXPECT_FALSE(ReadMassProperty({{"mass", ""}}, mass));
+    EXPECT_TRUE(ReadConvexProperty({{"convex", "true"}}));
+    EXPECT_FALSE(ReadConvexProperty({{"convex", "True"}}));
+    EXPECT_FALSE(ReadConvexProperty({}));
+}

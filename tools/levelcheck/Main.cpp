@@ -1,0 +1,59 @@
+// tavo-levelcheck: says what the game makes of every node of a level file and what would make
+// the level load wrong or be unplayable. Run it from the game's folder (the one holding
+// resources/), where it looks up textures and music as the game does.
+// Exit status: 0 without errors (warnings allowed), 1 with an error, 2 for a bad command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "LevelCheck.h"
+#include "scene/LevelLoader.h"
+
+namespace {
+
+const char* const kUsage = "usage: tavo-levelcheck [--json] [--no-follow] LEVEL.dae...";
+
+const char* const kHelp =
+    "Checks level files the way the game reads them: one line per node with what the game\n"
+    "makes of it, then the findings as FILE: NODE: error|warning: text.\n"
+    "Levels their end triggers lead to (\"nextlevel\") are checked too, each once.\n"
+    "  --json       print everything as one JSON document instead\n"
+    "  --no-follow  check only the files named\n"
+    "Exit status: 0 without errors, 1 when a level has an error, 2 for a bad command line.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool json = false;
+    bool follow = true;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << "\n" << kHelp;
+            return 0;
+        }
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "--no-follow") {
+            follow = false;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "tavo-levelcheck: unknown option '" << arg << "'\n" << kUsage << std::endl;
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << "tavo-levelcheck: no level file given\n" << kUsage << std::endl;
+        return 2;
+    }
+    // Names without a folder are files here, not names of shipped levels.
+    for (std::string& file : files) file = LevelPathFromCommandLine(file);
+
+    const std::vector<LevelCheck> checks = CheckLevels(files, follow);
+    std::cout << (json ? JsonReport(checks) : TextReport(checks)) << std::flush;
+    for (const LevelCheck& check : checks)
+        if (check.Count(Severity::Error) > 0) return 1;
+    return 0;
+}
