@@ -17,6 +17,7 @@
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "render/TextureManager.h"
+#include "scene/LevelLoader.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
 
@@ -95,7 +96,21 @@ int CGameImpl::Initialize() {
     std::cout << "Game init in " << wl::GetTime() << " secs" << std::endl;
     std::cout << "Changing to menu..." << std::endl;
     ChangeState(STATE_MENU);
+    if (!startOptions.levelPath.empty()) StartInLevelFile(startOptions.levelPath);
     return 0;
+}
+
+void CGameImpl::StartInLevelFile(const std::string& path) {
+    // A level named on the command line is a path even without a folder, so a designer's
+    // "mylevel.dae" is the file in the working folder, not a shipped level of that name.
+    const std::string level = LevelPathFromCommandLine(path);
+    std::cout << "Starting in level file " << level << std::endl;
+    auto* play = static_cast<CPlayState*>(ChangeState(STATE_PLAY));
+    if (play) play->LoadLevel(level);
+    // A level that does not load sends the play state back to the menu; say so once more in
+    // the words of the command line.
+    if (currentState != GetState(STATE_PLAY))
+        std::cerr << "ERROR: Could not start in level file " << level << ", staying at the menu" << std::endl;
 }
 
 void CGameImpl::PreloadHud() {

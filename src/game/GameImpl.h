@@ -66,6 +66,8 @@ public:
 
 private:
     StartOptions startOptions;
+    // --level: from the menu straight into the play state with that level file.
+    void StartInLevelFile(const std::string& path);
     // Built-in GPU objects, the three game models and the built-in meshes that start-up puts
     // on the GPU.
     void PreloadModels();

@@ -378,3 +378,11 @@ TEST(CommandLine, JsonCarriesTheSameLinesAndBadArgumentsGiveStatusTwo) {
     EXPECT_NE(Check("--bogus").out.find("usage: tavo-levelcheck"), std::string::npos);
     EXPECT_EQ(Check("--help").status, 0);
 }
+
+TEST(WorkedExample, TheYardOfTheLevelGuidePassesWithoutFindings) {
+    const Result result = Check("docs/examples/yard1.dae");
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_TRUE(HasLine(result.out, "1 level, 0 errors, 0 warnings")) << result.out;
+    EXPECT_NE(result.out.find("      TAVO_SUN: sun: light travels along"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("from the west, 50\u00b0 up"), std::string::npos) << result.out;
+}
