@@ -176,7 +176,7 @@ std::string SaveScreenshot() {
     char stamp[128];
     std::time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof(stamp), "%Y%m%d%H%M%S", std::localtime(&now));
-    const std::string fileName = std::string("screen-") + stamp + ".png";
+    std::string fileName = std::string("screen-") + stamp + ".png";
     bool saved = false;
     {
         ScopedIlImage image;
