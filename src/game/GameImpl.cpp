@@ -13,6 +13,7 @@
 #include "gameplay/PlayState.h"
 #include "game/SoundManager.h"
 #include "game/Window.h"
+#include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
@@ -86,7 +87,8 @@ int CGameImpl::Initialize() {
     }
     std::cout << "Renderer initialized" << std::endl;
 
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // A scripted run must replay the same way every time, random choices included.
+    std::srand(wl::InputScriptRunning() ? 1u : static_cast<unsigned>(std::time(nullptr)));
 
     LoadShaderPrograms();
     PreloadTextures();

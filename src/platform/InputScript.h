@@ -47,6 +47,8 @@ struct InputScript {
 // Installs a script for the next Init ... Terminate cycle; the scripted mode ends with
 // Terminate. Passing nullptr returns to real input.
 void UseInputScript(const InputScript* script);
+// True while a script drives the window library (between Init and Terminate).
+bool InputScriptRunning();
 // Number of buffer swaps since the window opened (scripted or real).
 int FramesSwapped();
 

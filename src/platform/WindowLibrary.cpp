@@ -108,6 +108,7 @@ void OnError(int, const char*) {}  // failures surface as return values
 
 void UseInputScript(const InputScript* script) { g_lib.pendingScript = script; }
 int FramesSwapped() { return g_lib.framesSwapped; }
+bool InputScriptRunning() { return g_lib.scripted != nullptr; }
 
 bool Init() {
     glfwSetErrorCallback(OnError);

@@ -28,7 +28,8 @@ esac
 status=$?
 
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
-ended=$(sed -n 's/^Replay ended after \([0-9]\+\) frames$/\1/p' "$work/out")
+# tavo-replay keeps standard output to the game's own lines: its end line is on standard error.
+ended=$(sed -n 's/^Replay ended after \([0-9]\+\) frames$/\1/p' "$work/err")
 if [ -z "$ended" ]; then
   echo "FAIL: the replay did not end normally"; fail=1
 elif [ "$ended" -ge "$frames" ]; then

@@ -89,12 +89,15 @@ class Level:
         """A wall running along z at x."""
         self.block(group, material, (x - thick / 2, y0, z0), (x + thick / 2, y0 + height, z1))
 
-    def floor(self, group, material, x0, z0, x1, z1, top=0.0, depth=1.0):
-        self.block(group, material, (x0, top - depth, z0), (x1, top, z1), faces='xXYzZ')
+    def floor(self, group, material, x0, z0, x1, z1, top=0.0, depth=1.0, faces='xXYzZ'):
+        self.block(group, material, (x0, top - depth, z0), (x1, top, z1), faces=faces)
 
-    def ramp(self, group, material, x0, x1, z0, z1, y_low, y_high, rises_to='-z'):
+    def ramp(self, group, material, x0, x1, z0, z1, y_low, y_high, rises_to='-z', back=True):
         """A wedge standing on y_low and climbing to y_high in the direction rises_to
-        ('-z', '+z', '-x' or '+x'). Keep the slope below 45 degrees."""
+        ('-z', '+z', '-x' or '+x'). Keep the slope below 45 degrees. back=False leaves
+        out the upright face at the high end, for a ramp that leans on a block: the
+        walking figure catches on the rim of a buried face where the slope meets the
+        block's top."""
         from collada_mesh import _cross, _sub
         t = tile_of(material) or 4.0
         yl, yh = y_low, y_high
@@ -109,6 +112,8 @@ class Level:
             j = (i + 1) % 4
             poly = [bottom[i], bottom[j], top[j], top[i]]
             poly = [p for k, p in enumerate(poly) if k < 2 or p[1] > yl + 1e-9]
+            if not back and len(poly) == 4 and high(bottom[i][0], bottom[i][2]) and high(bottom[j][0], bottom[j][2]):
+                continue
             if len(poly) >= 3:
                 faces.append(poly)
         cx = sum(p[0] for p in bottom) / 4

@@ -165,10 +165,12 @@ def _canal(lv, x0, x1, z_mid, width, bridges):
     k = lv.unique('canal')
     lv.kill_volume((x0, -3.0, za), (x1, -1.3, zb))
     for xa, xb, railed in bridges:
-        lv.block('bridges', 'wood', (xa, -0.4, za - 0.6), (xb, 0.0, zb + 0.6))
+        # The deck stands a little above the street: level with it, the walking figure
+        # catches on the rims of the canal walls and the street's edge under the deck.
+        lv.block('bridges', 'wood', (xa, -0.4, za - 0.6), (xb, 0.1, zb + 0.6))
         if railed:
-            lv.clip_box((xa - 0.3, 0.0, za - 0.6), (xa, 2.5, zb + 0.6), 'rail')
-            lv.clip_box((xb, 0.0, za - 0.6), (xb + 0.3, 2.5, zb + 0.6), 'rail')
+            lv.clip_box((xa - 0.3, 0.1, za - 0.6), (xa, 2.5, zb + 0.6), 'rail')
+            lv.clip_box((xb, 0.1, za - 0.6), (xb + 0.3, 2.5, zb + 0.6), 'rail')
     return k
 
 
@@ -293,9 +295,11 @@ def level5():
     lv.wall_x('walls_outer', 'stone', x0, x1, 87.0, 14.0, thick=2.0)
     lv.wall_x('divider_1', 'brick', -62.0, x1, 46.0, H, thick=2.0)
     # lane 1 (z 47..86) goes west; lane 2 (z 8..45) goes east along a raised rampart
-    lv.block('rampart', 'stone', (-40.0, 0.0, 30.0), (50.0, 3.0, 44.0))
-    lv.ramp('rampart_ramp', 'stone', -52.0, -40.0, 30.0, 44.0, 0.0, 3.0, rises_to='+x')
-    lv.ramp('rampart_ramp', 'stone', 50.0, 62.0, 30.0, 44.0, 0.0, 3.0, rises_to='-x')
+    # the ramps cover the rampart's ends, so neither has a face there: buried faces meeting
+    # at the top would catch the walking figure
+    lv.block('rampart', 'stone', (-40.0, 0.0, 30.0), (50.0, 3.0, 44.0), faces='yYzZ')
+    lv.ramp('rampart_ramp', 'stone', -52.0, -40.0, 30.0, 44.0, 0.0, 3.0, rises_to='+x', back=False)
+    lv.ramp('rampart_ramp', 'stone', 50.0, 62.0, 30.0, 44.0, 0.0, 3.0, rises_to='-x', back=False)
     # battlements on the rampart's south side give shade up there
     for x in range(-40, 50, 9):
         lv.block('battlements', 'brick', (x, 3.0, 43.0), (x + 6.0, 9.0, 44.0))

@@ -1,13 +1,17 @@
 // tavo-replay: runs the real game with input from a script file instead of the keyboard and
-// mouse (a fixed frame time, events by frame number; see src/platform/InputScript.h).
+// mouse (a fixed frame time, events by frame number; docs/replay.md describes the format).
 // Usage: tavo-replay SCRIPT    (from the folder holding resources/ and shaders/)
+//
+// Standard output and standard error carry the game's own lines and nothing else, and the exit
+// status is the game's, so a play-through can be checked exactly like a player's run. The
+// replay's own remarks (a bad script, and "Replay ended after N frames" at a normal end) go to
+// standard error.
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "game/GameImpl.h"
 #include "platform/InputScript.h"
-#include "platform/WindowLibrary.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -16,7 +20,7 @@ int main(int argc, char** argv) {
     }
     std::ifstream in(argv[1]);
     if (!in) {
-        std::cerr << "ERROR: cannot open input script '" << argv[1] << "'" << std::endl;
+        std::cerr << "tavo-replay: cannot open input script '" << argv[1] << "'" << std::endl;
         return 2;
     }
     std::stringstream text;
@@ -24,18 +28,27 @@ int main(int argc, char** argv) {
     wl::InputScript script;
     std::string error;
     if (!wl::ParseInputScript(text.str(), &script, &error)) {
-        std::cerr << "ERROR: input script '" << argv[1] << "', " << error << std::endl;
+        std::cerr << "tavo-replay: input script '" << argv[1] << "', " << error << std::endl;
         return 2;
     }
     wl::UseInputScript(&script);
 
-    CGameImpl game;
-    const int result = game.Initialize();
-    if (result != 0) {
-        std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..." << std::endl;
-        return result;
+    // The same lines, in the same order, as the game's own entry point.
+    std::cout << "Tavo" << std::endl;
+    std::cout << "A game by the Tavo developers - keep to the shade!" << std::endl;
+    int frames = 0;
+    {
+        CGameImpl game;
+        const int result = game.Initialize();
+        if (result != 0) {
+            std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..."
+                      << std::endl;
+            return result;
+        }
+        game.Run();
+        frames = wl::FramesSwapped();
+        std::cout << "Main thread end. Cya!" << std::endl;
     }
-    game.Run();
-    std::cout << "Replay ended after " << std::dec << wl::FramesSwapped() << " frames" << std::endl;
+    std::cerr << "Replay ended after " << std::dec << frames << " frames" << std::endl;
     return 0;
 }
