@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GameImpl.h"
+#include "game/PlayGame.h"
 #include "game/StartOptions.h"
 
 int main(int argc, char** argv) {
@@ -23,20 +23,5 @@ int main(int argc, char** argv) {
             break;
     }
 
-    std::cout << "Tavo" << std::endl;
-    std::cout << "A game by the Tavo developers - keep to the shade!" << std::endl;
-    int result = 0;
-    {
-        CGameImpl game;
-        game.SetStartOptions(options);
-        result = game.Initialize();
-        if (result != 0) {
-            std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..."
-                      << std::endl;
-            return result;  // the game object is destroyed on the way out
-        }
-        game.Run();
-        std::cout << "Main thread end. Cya!" << std::endl;
-    }
-    return 0;
+    return PlayGame(options);
 }

@@ -115,7 +115,13 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     level = std::move(loaded);
     CreateCollisionObjects();
 
+    // Every level starts the same way, as BACKSPACE's reset does: facing north, at full size.
+    // The figure's turn and melting from the level before would otherwise carry into the first
+    // steps and sun tests, and a route that wins a level from the menu could fail on the way
+    // through the game.
+    player->transform = Mat4();
     SetTranslation(player->transform, level->startPosition);
+    player->scale = {kFullScale, kFullScale, kFullScale};
     player->life = 1.0f;
     player->umbrellaTime = 0.0f;
     if (freeCamera) SetTranslation(freeCamera->transform, level->startPosition);

@@ -4,11 +4,14 @@
 # leaked. In the sanitizer build (third argument ON) LeakSanitizer checks every block at exit and
 # any AddressSanitizer or UndefinedBehaviorSanitizer report fails the run; a plain build checks
 # the run alone.
-# Usage: leak_check.sh PATH/TO/tavo-replay SCRIPT SANITIZED   (from the folder holding resources/)
+# Usage: leak_check.sh PATH/TO/tavo-replay SCRIPT SANITIZED [N:TEXT ...]
+#        (from the folder holding resources/); each N:TEXT asks for exactly N lines of standard
+#        output that contain TEXT, to show the script really got where it meant to.
 set -u
 bin=$1
 script=$2
 sanitized=$3
+shift 3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -33,9 +36,14 @@ ended=$(sed -n 's/^Replay ended after \([0-9]\+\) frames$/\1/p' "$work/err")
 if [ -z "$ended" ]; then
   echo "FAIL: the replay did not end normally"; fail=1
 elif [ "$ended" -ge "$frames" ]; then
-  echo "FAIL: the game ran all $frames scripted frames instead of ending on the menu's Quit"; fail=1
+  echo "FAIL: the game ran all $frames scripted frames instead of ending by itself (Quit or ESC)"; fail=1
 fi
 grep -q "Starting game loop" "$work/out" || { echo "FAIL: the main loop never started"; fail=1; }
+for check in "$@"; do
+  want=${check%%:*}; text=${check#*:}
+  got=$(grep -c -F -- "$text" "$work/out")
+  [ "$got" -eq "$want" ] || { echo "FAIL: $got lines with '$text', expected $want"; fail=1; }
+done
 if grep -q -E "^ERROR:|LeakSanitizer|AddressSanitizer|runtime error:" "$work/err"; then
   echo "FAIL: errors or sanitizer reports on standard error"; fail=1
 fi
@@ -43,4 +51,4 @@ if [ "$fail" -ne 0 ]; then
   echo "--- stdout"; tail -40 "$work/out"; echo "--- stderr"; head -150 "$work/err"
   exit 1
 fi
-echo "scripted run through the menu and out: ended after $ended frames, clean"
+echo "scripted run of $(basename "$script"): ended after $ended frames, clean"

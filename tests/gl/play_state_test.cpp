@@ -186,8 +186,11 @@ TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
     WriteLevel("level3.dae", Level({sun, Box("CLIP_rail", 5, 1, 0, 1, 2, 1), Box("NOCLIP_duck", -5, 0.5f, 0, 1, 1, 1),
                                     Box("PHYS_mass_abc", 3, 0, 3, 1, 1, 1), Marker("POWERUP_MILK_1", 8, 1, 8),
                                     Box("TRIGGEREND", 0, 2, -25, 10, 4, 3)}));
+    // What the last level left: a melted figure, turned to the west, with umbrella time.
     play->player->life = 0.25f;
     play->player->umbrellaTime = 4.0f;
+    play->player->scale = {0.01f, 0.01f, 0.01f};
+    play->player->transform = Rotate(play->player->transform, 90.0f, Vec3(0.0f, 1.0f, 0.0f));
     const Output output = Start("level3.dae");
     ASSERT_NE(play->level, nullptr) << output.err;
     EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'level3.dae'\nLOADING Level file resources/levels/level3.dae\n"))
@@ -199,10 +202,15 @@ TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
     EXPECT_TRUE(Contains(output.err, "WARNING: Object 'PHYS_mass_abc' has mass 'abc', which is not a number; using 1"))
         << output.err;
 
-    // The player stands on the start with full life; the sun follows the level.
+    // The player stands on the start, facing north at full size with full life; the sun
+    // follows the level.
     const Mat4& t = play->player->transform;
     EXPECT_FLOAT_EQ(t[13], 0.2f);
     EXPECT_FLOAT_EQ(t[15], 1.0f);
+    for (int i : {0, 5, 10}) EXPECT_FLOAT_EQ(t[i], 1.0f) << "basis element " << i;
+    for (int i : {1, 2, 4, 6, 8, 9}) EXPECT_FLOAT_EQ(t[i], 0.0f) << "basis element " << i;
+    EXPECT_FLOAT_EQ(play->player->scale.x, CPlayState::kFullScale);
+    EXPECT_FLOAT_EQ(play->player->scale.y, CPlayState::kFullScale);
     EXPECT_FLOAT_EQ(play->player->life, 1.0f);
     EXPECT_FLOAT_EQ(play->player->umbrellaTime, 0.0f);
     EXPECT_FLOAT_EQ(play->freeCamera->transform[13], 0.2f);

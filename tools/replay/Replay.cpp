@@ -10,7 +10,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "game/GameImpl.h"
+#include "game/PlayGame.h"
 #include "platform/InputScript.h"
 
 int main(int argc, char** argv) {
@@ -33,22 +33,9 @@ int main(int argc, char** argv) {
     }
     wl::UseInputScript(&script);
 
-    // The same lines, in the same order, as the game's own entry point.
-    std::cout << "Tavo" << std::endl;
-    std::cout << "A game by the Tavo developers - keep to the shade!" << std::endl;
+    // The same lines, in the same order, and the same status as the game's own entry point.
     int frames = 0;
-    {
-        CGameImpl game;
-        const int result = game.Initialize();
-        if (result != 0) {
-            std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..."
-                      << std::endl;
-            return result;
-        }
-        game.Run();
-        frames = wl::FramesSwapped();
-        std::cout << "Main thread end. Cya!" << std::endl;
-    }
-    std::cerr << "Replay ended after " << std::dec << frames << " frames" << std::endl;
-    return 0;
+    const int result = PlayGame(StartOptions(), &frames);
+    if (result == 0) std::cerr << "Replay ended after " << std::dec << frames << " frames" << std::endl;
+    return result;
 }

@@ -1,0 +1,24 @@
+#include "game/PlayGame.h"
+
+#include <iostream>
+
+#include "game/GameImpl.h"
+#include "platform/InputScript.h"
+
+int PlayGame(const StartOptions& options, int* framesRun) {
+    std::cout << "Tavo" << std::endl;
+    std::cout << "A game by the Tavo developers - keep to the shade!" << std::endl;
+    CGameImpl game;
+    game.SetStartOptions(options);
+    const int result = game.Initialize();
+    if (result != 0) {
+        std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..."
+                  << std::endl;
+        return result;  // the game object is destroyed on the way out
+    }
+    game.Run();
+    // Counted before the game's teardown closes the window and resets the count.
+    if (framesRun) *framesRun = wl::FramesSwapped();
+    std::cout << "Main thread end. Cya!" << std::endl;
+    return 0;
+}

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Plays one input script with tavo-replay under its own Xvfb server and checks the game's lines.
+# Usage: run_replay.sh TAVO_REPLAY SCRIPT ARTIFACTS [CHECK ...]   (from the folder holding
+# resources/ and shaders/)
+#
+# Always checked: exit status 0, the farewell as the last line and no "ERROR:" line. Each CHECK:
+#   +TEXT         a line of standard output contains TEXT
+#   -TEXT         no line of standard output contains TEXT
+#   =N:TEXT       exactly N lines of standard output contain TEXT
+#   picture:NAME  the picture NAME (e.g. stage_complete) was shown: its first use shows up as
+#                 its one-time upload on standard error
+#   nopicture:NAME  the picture NAME was never shown
+#   twice         the script is played a second time; both runs must print the same lines
+#                 (frame statistics and screenshot names aside) and take identical screenshots
+# Screenshots (F12 in the script) are kept as ARTIFACTS/SCRIPTNAME-N.png, with the output.
+set -u
+replay=$1
+script=$2
+artifacts=$3
+shift 3
+name=$(basename "$script" .replay)
+root=$(pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$artifacts"
+
+script=$(cd "$(dirname "$script")" && pwd)/$(basename "$script")
+replay=$(cd "$(dirname "$replay")" && pwd)/$(basename "$replay")
+here=$(cd "$(dirname "$0")" && pwd)
+# The game writes its screenshots and log into its working folder: give it its own.
+play() {
+  mkdir -p "$1"
+  ln -s "$root/resources" "$root/shaders" "$1/"
+  (cd "$1" && "$here/../support/with_xvfb.sh" 640x480 "$replay" "$script" >out 2>err)
+}
+
+fail=0
+play "$work/a"
+status=$?
+out=$work/a/out
+err=$work/a/err
+cp "$out" "$artifacts/$name.out"; cp "$err" "$artifacts/$name.err"
+n=0
+for shot in $(ls "$work/a"/screen-*.png 2>/dev/null); do
+  n=$((n + 1)); cp "$shot" "$artifacts/$name-$n.png"
+done
+
+[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
+[ "$(tail -1 "$out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }
+if grep -q "^ERROR:" "$err"; then echo "FAIL: errors on standard error:"; grep "^ERROR:" "$err" | sort | uniq -c; fail=1; fi
+for check in "$@"; do
+  case "$check" in
+    +*) grep -q -F -- "${check#+}" "$out" || { echo "FAIL: no line with '${check#+}'"; fail=1; } ;;
+    -*) if grep -q -F -- "${check#-}" "$out"; then echo "FAIL: a line with '${check#-}'"; fail=1; fi ;;
+    =*) spec=${check#=}; want=${spec%%:*}; text=${spec#*:}
+        got=$(grep -c -F -- "$text" "$out")
+        [ "$got" -eq "$want" ] || { echo "FAIL: $got lines with '$text', expected $want"; fail=1; } ;;
+    picture:*) pic=${check#picture:}
+        grep -q -F "Late VRAM loading of Diff texture '${pic}_43." "$err" \
+          || { echo "FAIL: picture $pic never shown"; fail=1; } ;;
+    nopicture:*) pic=${check#nopicture:}
+        if grep -q -F "Late VRAM loading of Diff texture '${pic}_43." "$err"; then
+          echo "FAIL: picture $pic shown"; fail=1; fi ;;
+    twice)
+      play "$work/b"
+      # Timings and screenshot names (the wall clock) may differ; nothing else may.
+      filter() { grep -v -e "fps/" -e "^Screenshot '" "$1"; }
+      if ! diff <(filter "$work/a/out") <(filter "$work/b/out") >"$work/diff"; then
+        echo "FAIL: the second run printed other lines:"; head -20 "$work/diff"; fail=1
+      fi
+      a=$(ls "$work/a"/screen-*.png 2>/dev/null | tail -1); b=$(ls "$work/b"/screen-*.png 2>/dev/null | tail -1)
+      if [ -z "$a" ] || [ -z "$b" ]; then echo "FAIL: a run took no screenshot"; fail=1
+      elif ! cmp -s "$a" "$b"; then echo "FAIL: the last screenshots differ"; fail=1; fi ;;
+    *) echo "FAIL: unknown check '$check'"; fail=1 ;;
+  esac
+done
+if [ "$fail" -ne 0 ]; then
+  echo "--- stdout (last lines)"; tail -25 "$out"; echo "--- stderr (first lines)"; head -30 "$err"
+  exit 1
+fi
+echo "$name: passed ($(grep -c . "$out") lines; screenshots in $artifacts)"
