@@ -74,7 +74,7 @@ void CPlayState::SetUpScene() {
 
 void CPlayState::LoadLevel(const std::string& requestedName) {
     // A copy: a reload passes the current level's own name, which goes with that level.
-    const std::string fileName = requestedName;
+    const std::string fileName = requestedName;  // NOLINT(performance-unnecessary-copy-initialization)
     std::cout << "Trying to switch to level '" << fileName << "'" << std::endl;
     const double started = wl::GetTime();
     // A shipped level's name, or a path as given (a level started with --level).

@@ -89,7 +89,7 @@ bool CPhysCharacterImpl::CanJump() { return controller->canJump(); }
 
 unsigned CPhysCharacterImpl::ShapeIndexForLife(float life) {
     const float clamped = std::isfinite(life) ? std::min(1.0f, std::max(0.0f, life)) : 0.0f;
-    return static_cast<unsigned>(static_cast<float>(kShapeCount - 1) * (1.0f - clamped) + 0.5f);
+    return static_cast<unsigned>(std::lround(static_cast<float>(kShapeCount - 1) * (1.0f - clamped)));
 }
 
 Vec3 CPhysCharacterImpl::OffsetForLife(float life) const {

@@ -315,7 +315,7 @@ struct System::Impl {
     int FillChunk(Sound::Data& stream, ALuint buffer) {
         int frames = 0;
         while (frames < stream.chunkFrames && !stream.ended) {
-            const sf_count_t got = sf_readf_float(stream.file, stream.chunk.data() + frames * stream.channels,
+            const sf_count_t got = sf_readf_float(stream.file, stream.chunk.data() + static_cast<ptrdiff_t>(frames) * stream.channels,
                                                   stream.chunkFrames - frames);
             if (got > 0) {
                 frames += static_cast<int>(got);

@@ -141,7 +141,7 @@ std::unique_ptr<CMesh> CreateMesh(const aiMesh* imported) {
 
     // Triangulation leaves points and lines as faces of one or two indices; reading three from
     // them would run past the face.
-    mesh->indices = new uint32_t[3u * imported->mNumFaces];
+    mesh->indices = new uint32_t[3 * static_cast<size_t>(imported->mNumFaces)];
     uint32_t kept = 0;
     for (unsigned int f = 0; f < imported->mNumFaces; ++f) {
         const aiFace& face = imported->mFaces[f];
@@ -191,9 +191,9 @@ void ReadMaterial(const aiMaterial* material, CMaterial& out) {
         out.diffuse[0] = out.diffuse[1] = out.diffuse[2] = 1.0f;
     }
     if (material->GetTexture(aiTextureType_SPECULAR, 0, &path) == AI_SUCCESS) out.specularName = FileNameOf(path.C_Str());
-    if (material->GetTexture(aiTextureType_NORMALS, 0, &path) == AI_SUCCESS)
-        out.normalName = FileNameOf(path.C_Str());
-    else if (material->GetTexture(aiTextureType_HEIGHT, 0, &path) == AI_SUCCESS)
+    // A normal map, or failing that a height map in its place.
+    if (material->GetTexture(aiTextureType_NORMALS, 0, &path) == AI_SUCCESS ||
+        material->GetTexture(aiTextureType_HEIGHT, 0, &path) == AI_SUCCESS)
         out.normalName = FileNameOf(path.C_Str());
 }
 
