@@ -50,32 +50,6 @@ int32_t PowerUpNumber(const std::string& name) {
     return 0;
 }
 
-// The node's meshes as fresh records; materials only for geometry that is drawn. Meshes the
-// node names but the file lacks, and meshes without triangles, are left out with a warning.
-std::vector<CMesh*> CreateNodeMeshes(const aiNode* node, const aiScene* scene, bool withMaterials) {
-    std::vector<CMesh*> meshes;
-    const std::string name = node->mName.C_Str();
-    for (unsigned int i = 0; i < node->mNumMeshes; ++i) {
-        const unsigned int index = node->mMeshes[i];
-        if (index >= scene->mNumMeshes || !scene->mMeshes[index]) {
-            std::cerr << "WARNING: Node '" << name << "' refers to a mesh the file does not have, skipping it"
-                      << std::endl;
-            continue;
-        }
-        const aiMesh* imported = scene->mMeshes[index];
-        std::unique_ptr<CMesh> mesh = CreateMesh(imported);
-        if (mesh->faceCount == 0) {
-            std::cerr << "WARNING: Mesh '" << imported->mName.C_Str() << "' of node '" << name
-                      << "' has no triangles, skipping it" << std::endl;
-            continue;
-        }
-        if (withMaterials && imported->mMaterialIndex < scene->mNumMaterials)
-            ReadMaterial(scene->mMaterials[imported->mMaterialIndex], mesh->material);
-        meshes.push_back(mesh.release());
-    }
-    return meshes;
-}
-
 // While it lives, what the code prints on standard output and standard error goes into
 // `lines` instead: a report keeps each node's messages with the node.
 class CMessageCapture {

@@ -82,6 +82,13 @@ std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene
 
     if (node->mNumMeshes == 0) return std::make_unique<CSceneObject>(transform, name);
 
+    std::vector<CMesh*> meshes = CreateNodeMeshes(node, scene, true);
+    // The object owns the list, not the meshes: they are handed to whoever owns the tree.
+    return std::make_unique<CSceneGeoObject>(std::move(meshes), transform, name, Vec3(0, 0, 0));
+}
+
+std::vector<CMesh*> CreateNodeMeshes(const aiNode* node, const aiScene* scene, bool withMaterials) {
+    const std::string name = node->mName.C_Str();
     std::vector<CMesh*> meshes;
     meshes.reserve(node->mNumMeshes);
     for (unsigned int i = 0; i < node->mNumMeshes; ++i) {
@@ -99,12 +106,11 @@ std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene
                       << "' has no triangles, skipping it" << std::endl;
             continue;
         }
-        if (imported->mMaterialIndex < scene->mNumMaterials)
+        if (withMaterials && imported->mMaterialIndex < scene->mNumMaterials)
             ReadMaterial(scene->mMaterials[imported->mMaterialIndex], mesh->material);
         meshes.push_back(mesh.release());
     }
-    // The object owns the list, not the meshes: they are handed to whoever owns the tree.
-    return std::make_unique<CSceneGeoObject>(std::move(meshes), transform, name, Vec3(0, 0, 0));
+    return meshes;
 }
 
 std::unique_ptr<CMesh> CreateMesh(const aiMesh* imported) {

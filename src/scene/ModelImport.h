@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scene/Mesh.h"
 
@@ -33,6 +34,11 @@ const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path
 // nodes is converted twice), or a plain CSceneObject when the node has none. Meshes without a
 // single triangle are left out with a warning. The caller owns the object and its meshes.
 std::unique_ptr<CSceneObject> CreateNodeObject(const aiNode* node, const aiScene* scene);
+
+// The node's meshes as fresh records the caller owns; materials only when `withMaterials`
+// (geometry that is never drawn needs none). Meshes the node names but the file lacks, and
+// meshes without a single triangle, are left out with a warning.
+std::vector<CMesh*> CreateNodeMeshes(const aiNode* node, const aiScene* scene, bool withMaterials);
 
 // Copies positions, normals, tangents, bitangents and texture channel 0 (whatever the mesh
 // lacks stays zero) and three indices per triangle. Faces that are not triangles or that name

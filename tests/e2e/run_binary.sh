@@ -6,23 +6,15 @@
 set -u
 bin=$1
 screen=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$(dirname "$0")/../support/with_xvfb.sh" "$screen" bash -c '
-  bin=$1; out=$2; err=$3
-  "$bin" >"$out" 2>"$err" &
-  pid=$!
-  for _ in $(seq 1 1200); do
-    grep -q "Starting game loop" "$out" && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+"$here/../support/with_xvfb.sh" "$screen" bash -c '
+  source "$1"; bin=$2; out=$3; err=$4
+  start_game "$out" "$err" "$bin"
   sleep 1
-  xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
-  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then echo "game did not end on ESC" >&2; kill "$pid"; exit 99; fi
-  wait "$pid"' _ "$bin" "$work/out" "$work/err"
+  end_game Escape' _ "$here/drive.sh" "$bin" "$work/out" "$work/err"
 status=$?
 
 fail=0

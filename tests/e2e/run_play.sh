@@ -20,19 +20,8 @@ mkdir -p "$work/run" "$shots"
 ln -s "$root/resources" "$root/shaders" "$work/run/"
 
 (cd "$work/run" && "$root/tests/support/with_xvfb.sh" "$screen" bash -c '
-  bin=$1; out=$2; err=$3; suffix=$4
-  wait_for() {  # wait_for FILE TEXT SECONDS
-    for _ in $(seq 1 $(($3 * 10))); do
-      grep -q -F -- "$2" "$1" && return 0
-      kill -0 "$pid" 2>/dev/null || return 1
-      sleep 0.1
-    done
-    return 1
-  }
-  press() { xdotool keydown "$1"; sleep 0.4; xdotool keyup "$1"; sleep 0.4; }
-  "$bin" >"$out" 2>"$err" &
-  pid=$!
-  wait_for "$out" "Starting game loop" 120 || { echo "no main loop" >&2; kill "$pid"; exit 99; }
+  source "$1"; bin=$2; out=$3; err=$4; suffix=$5
+  start_game "$out" "$err" "$bin" || { echo "no main loop" >&2; kill "$pid"; exit 99; }
   sleep 1
   press Return
   wait_for "$out" "Level changed in" 120 || { echo "level 1 did not load" >&2; kill "$pid"; exit 99; }
@@ -45,21 +34,19 @@ ln -s "$root/resources" "$root/shaders" "$work/run/"
   wait_for "$out" "Light damage disabled" 60 || { echo "light damage not turned off" >&2; kill "$pid"; exit 99; }
   xdotool keydown w
   sleep 3
-  xdotool keydown F12; sleep 0.3; xdotool keyup F12
+  press F12 0.3
   wait_for "$err" "stage_complete$suffix.png" 480 || { echo "no stage-complete picture" >&2; xdotool keyup w; kill "$pid"; exit 99; }
   xdotool keyup w
   sleep 1
   press Return
+  # The second level change: level 2 is in.
   for _ in $(seq 1 1200); do
     [ "$(grep -c "Level changed in" "$out")" -ge 2 ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   sleep 1
-  press Escape
-  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then echo "game did not end on ESC" >&2; kill "$pid"; exit 99; fi
-  wait "$pid"' _ "$bin" "$work/out" "$work/err" "$suffix")
+  end_game Escape' _ "$root/tests/e2e/drive.sh" "$bin" "$work/out" "$work/err" "$suffix")
 status=$?
 
 fail=0

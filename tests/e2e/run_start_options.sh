@@ -20,20 +20,13 @@ play() {
   local screen=$1 ready=$2
   shift 2
   "$here/../support/with_xvfb.sh" "$screen" bash -c '
-    bin=$1; out=$2; err=$3; ready=$4; shift 4
+    source "$1"; bin=$2; out=$3; err=$4; ready=$5; shift 5
     "$bin" "$@" >"$out" 2>"$err" &
     pid=$!
-    for _ in $(seq 1 1800); do
-      grep -q -F -- "$ready" "$out" && break
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
+    wait_for "$out" "$ready" 180
     sleep 1
     xdotool mousemove 5 5 mousemove 400 300
-    xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
-    for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then echo "game did not end on ESC" >&2; kill "$pid"; exit 99; fi
-    wait "$pid"' _ "$bin" "$work/out" "$work/err" "$ready" "$@"
+    end_game Escape' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$ready" "$@"
 }
 
 expect_out() { grep -q -F -x -- "$1" "$work/out" || { echo "FAIL: no line on standard output: $1"; fail=1; }; }

@@ -23,29 +23,17 @@
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
+using testsupport::Capture;
 using testsupport::ColladaDocument;
 using testsupport::ColladaMaterial;
 using testsupport::ColladaNode;
 using testsupport::CubeMesh;
+using testsupport::Output;
 using testsupport::ScopedWorkDir;
 
 namespace {
 
 const double kFrame = 1.0 / 60.0;
-
-struct Output {
-    std::string out, err;
-};
-
-Output Capture(const std::function<void()>& action) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    action();
-    Output o;
-    o.err = testing::internal::GetCapturedStderr();
-    o.out = testing::internal::GetCapturedStdout();
-    return o;
-}
 
 bool Contains(const std::string& text, const std::string& needle) { return text.find(needle) != std::string::npos; }
 

@@ -15,6 +15,7 @@ using testsupport::ColladaDocument;
 using testsupport::ColladaMaterial;
 using testsupport::ColladaNode;
 using testsupport::CubeMesh;
+using testsupport::Node;
 using testsupport::ScopedWorkDir;
 
 namespace {
@@ -43,16 +44,6 @@ bool HasLine(const std::string& out, const std::string& line) {
     for (const std::string& l : testsupport::Lines(out))
         if (l == line) return true;
     return false;
-}
-
-ColladaNode Node(const std::string& name, const std::string& mesh = "", float x = 0, float y = 0, float z = 0) {
-    ColladaNode node;
-    node.id = node.name = name;
-    node.mesh = mesh;
-    node.matrix[3] = x;
-    node.matrix[7] = y;
-    node.matrix[11] = z;
-    return node;
 }
 
 ColladaNode Scaled(ColladaNode node, float sx, float sy, float sz) {

@@ -4,6 +4,16 @@
 
 namespace testsupport {
 
+ColladaNode Node(const std::string& name, const std::string& mesh, float x, float y, float z) {
+    ColladaNode node;
+    node.id = node.name = name;
+    node.mesh = mesh;
+    node.matrix[3] = x;
+    node.matrix[7] = y;
+    node.matrix[11] = z;
+    return node;
+}
+
 namespace {
 
 void WriteFloats(std::ostringstream& out, const float* values, size_t count) {

@@ -39,6 +39,9 @@ struct ColladaNode {
     std::vector<ColladaNode> children;
 };
 
+// A node named (and with the id) `name`, showing mesh `mesh` (none when empty), moved to x, y, z.
+ColladaNode Node(const std::string& name, const std::string& mesh = "", float x = 0, float y = 0, float z = 0);
+
 struct ColladaDocument {
     std::vector<ColladaMaterial> materials;
     std::vector<ColladaMesh> meshes;

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <GL/glew.h>
 #include <zlib.h>
 
@@ -14,6 +16,16 @@
 namespace fs = std::filesystem;
 
 namespace testsupport {
+
+Output Capture(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    action();
+    Output o;
+    o.out = testing::internal::GetCapturedStdout();
+    o.err = testing::internal::GetCapturedStderr();
+    return o;
+}
 
 ScopedWorkDir::ScopedWorkDir() {
     previous = fs::current_path();

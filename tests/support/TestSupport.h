@@ -2,6 +2,7 @@
 // Helpers shared by the tests that need a GL context (they run under Xvfb).
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ public:
     bool ok = false;
     int width = 0, height = 0;
 };
+
+// What an action printed on standard output and standard error.
+struct Output {
+    std::string out, err;
+};
+Output Capture(const std::function<void()>& action);
 
 // Lines of a captured output stream.
 std::vector<std::string> Lines(const std::string& text);

@@ -13,37 +13,16 @@
 #include "support/ColladaWriter.h"
 #include "support/TestSupport.h"
 
+using testsupport::Capture;
 using testsupport::ColladaDocument;
 using testsupport::ColladaMaterial;
 using testsupport::ColladaNode;
 using testsupport::CubeMesh;
+using testsupport::Node;
+using testsupport::Output;
 using testsupport::ScopedWorkDir;
 
 namespace {
-
-struct Output {
-    std::string out, err;
-};
-
-Output Capture(const std::function<void()>& action) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    action();
-    Output o;
-    o.err = testing::internal::GetCapturedStderr();
-    o.out = testing::internal::GetCapturedStdout();
-    return o;
-}
-
-ColladaNode Node(const std::string& name, const std::string& mesh = "", float x = 0, float y = 0, float z = 0) {
-    ColladaNode node;
-    node.id = node.name = name;
-    node.mesh = mesh;
-    node.matrix[3] = x;
-    node.matrix[7] = y;
-    node.matrix[11] = z;
-    return node;
-}
 
 // A document with a plain cube ("cube", textured), a normal-mapped cube ("bumpy") and the
 // given root nodes.

@@ -17,28 +17,16 @@
 #include "support/ColladaWriter.h"
 #include "support/TestSupport.h"
 
+using testsupport::Capture;
 using testsupport::ColladaDocument;
 using testsupport::ColladaMaterial;
 using testsupport::ColladaMesh;
 using testsupport::ColladaNode;
 using testsupport::CubeMesh;
+using testsupport::Output;
 using testsupport::ScopedWorkDir;
 
 namespace {
-
-struct Output {
-    std::string out, err;
-};
-
-Output Capture(const std::function<void()>& action) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    action();
-    Output o;
-    o.out = testing::internal::GetCapturedStdout();
-    o.err = testing::internal::GetCapturedStderr();
-    return o;
-}
 
 int Count(const std::string& text, const std::string& needle) {
     int n = 0;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gameplay/Powerup.h"
+#include "PhysicsTestKit.h"  // in-memory meshes, shared with the physics tests
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
@@ -36,29 +37,6 @@ double ThreadCpuMs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
-}
-
-std::unique_ptr<CMesh> MakeMesh(const std::vector<Vec3>& positions, const std::vector<uint32_t>& indices) {
-    auto mesh = std::make_unique<CMesh>();
-    mesh->vertexCount = static_cast<uint32_t>(positions.size());
-    mesh->vertices = new Vertex[positions.size()]();
-    for (size_t i = 0; i < positions.size(); ++i) {
-        mesh->vertices[i].position[0] = positions[i].x;
-        mesh->vertices[i].position[1] = positions[i].y;
-        mesh->vertices[i].position[2] = positions[i].z;
-    }
-    mesh->indexCount = static_cast<uint32_t>(indices.size());
-    mesh->faceCount = mesh->indexCount / 3;
-    mesh->indices = new uint32_t[indices.size()];
-    std::copy(indices.begin(), indices.end(), mesh->indices);
-    return mesh;
-}
-
-std::unique_ptr<CMesh> MakeBox(const Vec3& a, const Vec3& b) {
-    std::vector<Vec3> p;
-    for (int i = 0; i < 8; ++i) p.emplace_back(i & 1 ? b.x : a.x, i & 2 ? b.y : a.y, i & 4 ? b.z : a.z);
-    return MakeMesh(p, {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
-                        2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5});
 }
 
 // Rolling ground of n x n quads over +-half units.
@@ -78,14 +56,6 @@ std::unique_ptr<CMesh> MakeGround(int n, float half) {
             idx.insert(idx.end(), {i, i + row, i + 1, i + 1, i + row, i + row + 1});
         }
     return MakeMesh(p, idx);
-}
-
-Mat4 Translation(const Vec3& t) {
-    Mat4 m;
-    m[12] = t.x;
-    m[13] = t.y;
-    m[14] = t.z;
-    return m;
 }
 
 struct Stats {
@@ -121,14 +91,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 17; ++i) {
         const float a = static_cast<float>(i) * 0.37f;
         const Vec3 at(40.0f * std::cos(a * 2.0f), 0.0f, 40.0f * std::sin(a * 3.0f));
-        meshes.push_back(MakeBox(Vec3(at.x - 1.0f, -1.0f, at.z - 4.0f), Vec3(at.x + 1.0f, 5.0f, at.z + 4.0f)));
+        meshes.push_back(MakeBoxMesh(Vec3(at.x - 1.0f, -1.0f, at.z - 4.0f), Vec3(at.x + 1.0f, 5.0f, at.z + 4.0f)));
         world.AddStaticMesh(geo(meshes.back().get(), Mat4(), "wall"));
     }
     int staticTriangles = 0;
     for (auto& mesh : meshes) staticTriangles += static_cast<int>(mesh->faceCount);
 
     // 20 crates near the player's route: 12 boxes of one model, 8 convex rocks of another.
-    meshes.push_back(MakeBox(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    meshes.push_back(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
     CMesh* crate = meshes.back().get();
     meshes.push_back(MakeMesh({{-0.6f, 0.0f, -0.5f}, {0.7f, 0.0f, -0.4f}, {0.0f, 0.0f, 0.8f}, {0.1f, 1.1f, 0.0f},
                                {-0.3f, 0.6f, 0.4f}},
@@ -146,7 +116,7 @@ int main(int argc, char** argv) {
 
     // 5 trigger volumes on the route, 10 power-ups around it.
     for (int i = 0; i < 5; ++i) {
-        meshes.push_back(MakeBox(Vec3(-2.0f, 0.0f, -2.0f), Vec3(2.0f, 3.0f, 2.0f)));
+        meshes.push_back(MakeBoxMesh(Vec3(-2.0f, 0.0f, -2.0f), Vec3(2.0f, 3.0f, 2.0f)));
         auto* trigger = new CCallbackTrigger({meshes.back().get()}, "TRIGGER");
         const float a = static_cast<float>(i) * 1.2566f;
         trigger->transform = Translation(Vec3(10.0f * std::cos(a), 0.0f, 10.0f * std::sin(a)));
