@@ -8,6 +8,8 @@ packages=(
   build-essential cmake pkg-config
   libglew-dev libglfw3-dev libbullet-dev libassimp-dev libdevil-dev libopenal-dev libsndfile1-dev zlib1g-dev
   libgtest-dev xvfb xauth xdotool libgl1-mesa-dri
+  # the level designer's tools (plan drawer, route scripts) in tools/content
+  python3 python3-numpy python3-pil
 )
 missing=()
 for p in "${packages[@]}"; do
