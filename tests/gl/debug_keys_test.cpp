@@ -38,13 +38,12 @@ class DebugKeys : public ::testing::Test {
 protected:
     void Start(const wl::InputScript& script) {
         wl::UseInputScript(&script);
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        const int result = game->Initialize();
-        play = std::make_unique<CPlayState>(game.get());
-        std::string err = testing::internal::GetCapturedStderr();
-        std::string out = testing::internal::GetCapturedStdout();
-        ASSERT_EQ(result, 0) << out << err;
+        int result = -1;
+        const testsupport::Output start = testsupport::Capture([&] {
+            result = game->Initialize();
+            play = std::make_unique<CPlayState>(game.get());
+        });
+        ASSERT_EQ(result, 0) << start.out << start.err;
     }
     // Runs the play state's key handling once per frame, as its update does.
     std::string RunPlayKeys(int frames) {

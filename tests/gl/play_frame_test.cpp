@@ -77,13 +77,12 @@ protected:
     }
     void Start() {
         wl::UseInputScript(&script);
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        const int result = game->Initialize();
-        play = std::make_unique<CPlayState>(game.get());
-        std::string err = testing::internal::GetCapturedStderr();
-        std::string out = testing::internal::GetCapturedStdout();
-        ASSERT_EQ(result, 0) << out << err;
+        int result = -1;
+        const testsupport::Output start = testsupport::Capture([&] {
+            result = game->Initialize();
+            play = std::make_unique<CPlayState>(game.get());
+        });
+        ASSERT_EQ(result, 0) << start.out << start.err;
         game->SetState(play.get());
         renderer = game->GetRenderer();
         wl::GetWindowSize(&width, &height);

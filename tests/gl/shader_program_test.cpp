@@ -5,7 +5,9 @@
 #include "support/TestSupport.h"
 
 using testsupport::FindLine;
+using testsupport::Capture;
 using testsupport::Lines;
+using testsupport::Output;
 using testsupport::ScopedGLContext;
 using testsupport::ScopedWorkDir;
 
@@ -15,21 +17,6 @@ const char* kVertex = "#version 330\nin vec3 in_Vertex;\nuniform mat4 uni_ProjMa
                       "void main() { gl_Position = uni_ProjMatrix * vec4(in_Vertex, 1.0); }\n";
 const char* kFragment = "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n";
 const char* kBrokenFragment = "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0) }\n";
-
-struct Captured {
-    std::string out, err;
-};
-
-template <typename F>
-Captured Capture(F&& f) {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    f();
-    Captured c;
-    c.err = testing::internal::GetCapturedStderr();
-    c.out = testing::internal::GetCapturedStdout();
-    return c;
-}
 
 class ShaderPrograms : public ::testing::Test {
 protected:
@@ -41,7 +28,7 @@ TEST_F(ShaderPrograms, VertexOnlyProgramLoads) {
     ASSERT_TRUE(gl.ok);
     dir.Write("shaders/depthonly.vert", kVertex);
     CShaderProgram program("depthonly");
-    Captured c = Capture([&] { program.Load(); });
+    Output c = Capture([&] { program.Load(); });
     EXPECT_EQ(c.err, "");
     EXPECT_EQ(c.out,
               "Loading shader 'depthonly'\n"
@@ -59,7 +46,7 @@ TEST_F(ShaderPrograms, VertexOnlyProgramLoads) {
 TEST_F(ShaderPrograms, MissingVertexFileLeavesTheProgramUnloaded) {
     ASSERT_TRUE(gl.ok);
     CShaderProgram program("nothing");
-    Captured c = Capture([&] {
+    Output c = Capture([&] {
         program.Load();
         EXPECT_FALSE(program.Use());
     });
@@ -79,7 +66,7 @@ TEST_F(ShaderPrograms, FragmentSyntaxErrorThenFixAndReloadKeepsTheProgramId) {
     const GLuint id = program.program;
 
     dir.Write("shaders/lit.frag", kBrokenFragment);
-    Captured broken = Capture([&] {
+    Output broken = Capture([&] {
         program.Load();
         EXPECT_FALSE(program.Use());
         EXPECT_FALSE(program.Use());
@@ -96,7 +83,7 @@ TEST_F(ShaderPrograms, FragmentSyntaxErrorThenFixAndReloadKeepsTheProgramId) {
     EXPECT_EQ(program.fragmentShader, 0u);
 
     dir.Write("shaders/lit.frag", kFragment);
-    Captured fixed = Capture([&] { program.Load(); });
+    Output fixed = Capture([&] { program.Load(); });
     EXPECT_EQ(fixed.err, "");
     EXPECT_TRUE(program.loaded);
     EXPECT_NE(program.fragmentShader, 0u);
@@ -111,7 +98,7 @@ TEST_F(ShaderPrograms, LinkFailureIsReportedAndTheProgramDeleted) {
     dir.Write("shaders/mismatch.frag",
               "#version 330\nout vec4 frag_Color;\nvec4 Shade();\nvoid main() { frag_Color = Shade(); }\n");
     CShaderProgram program("mismatch");
-    Captured c = Capture([&] { program.Load(); });
+    Output c = Capture([&] { program.Load(); });
     EXPECT_NE(c.err.find("Program linking failed."), std::string::npos) << c.err;
     EXPECT_FALSE(program.loaded);
     EXPECT_EQ(program.program, 0u);
@@ -122,7 +109,7 @@ TEST_F(ShaderPrograms, VertexCompileFailureThenReloadCreatesAFreshShader) {
     dir.Write("shaders/v.vert", "#version 330\nvoid main() { gl_Position = vec4(1.0) }\n");
     dir.Write("shaders/v.frag", kFragment);
     CShaderProgram program("v");
-    Captured c = Capture([&] { program.Load(); });
+    Output c = Capture([&] { program.Load(); });
     EXPECT_EQ(Lines(c.err).at(0), "Compilation of type 35633 shader failed.");
     EXPECT_EQ(program.vertexShader, 0u);
     dir.Write("shaders/v.vert", kVertex);

@@ -44,11 +44,10 @@ class GameStates : public ::testing::Test {
 protected:
     void Start(const wl::InputScript& script) {
         wl::UseInputScript(&script);
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        const int result = game->Initialize();
-        startOut = testing::internal::GetCapturedStdout();
-        startErr = testing::internal::GetCapturedStderr();
+        int result = -1;
+        const testsupport::Output start = testsupport::Capture([&] { result = game->Initialize(); });
+        startOut = start.out;
+        startErr = start.err;
         ASSERT_EQ(result, 0) << startOut << startErr;
     }
     // One frame of the main loop: update, clear, render, `inspect` (the frame before it is
