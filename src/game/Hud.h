@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CMesh;
 class CRenderer;

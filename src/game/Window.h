@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CWindow {
 public:

@@ -23,7 +23,7 @@
 #include "gameplay/PlayerControl.h"
 #include "gameplay/Powerup.h"
 #include "gameplay/SunTest.h"
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "render/Sprite.h"
 #include "render/Texture.h"
 #include "scene/AnchoredSceneCamera.h"

@@ -7,7 +7,7 @@
 // The steps act on the play-state parts named in a `PlayerControlContext`, so they run the same
 // in the game and in tests that build only a physics world, a player and cameras.
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CAnchoredSceneCamera;
 class CInputManager;

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/SceneCamera.h"
 #include "scene/SceneObject.h"
 

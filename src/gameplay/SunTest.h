@@ -7,7 +7,7 @@
 // The functions here take the player, the world and the light explicitly so that they run (and
 // are tested) without a whole play state.
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CPhysicsWorld;
 class CPlayerObject;

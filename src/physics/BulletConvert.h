@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 inline btVector3 ToBt(const Vec3& v) { return btVector3(v.x, v.y, v.z); }
 inline Vec3 FromBt(const btVector3& v) { return Vec3(v.x(), v.y(), v.z()); }

@@ -1,7 +1,7 @@
 #pragma once
 // The player's character as the play state sees it: walk, jump, ask about the ground.
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CPhysCharacter {
 public:

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class btDiscreteDynamicsWorld;
 class CSceneObject;

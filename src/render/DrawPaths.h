@@ -5,7 +5,7 @@
 // renderer and puts back the GL state it touched. Per-pass state (program, projection, depth
 // test, blending) belongs to the caller.
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 class CRenderer;
 class CSceneObject;

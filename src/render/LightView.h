@@ -2,7 +2,7 @@
 // The sun's view for the shadow map: an orthographic box 200 x 200 units wide and 1000 deep,
 // seen from a camera 500 units from the world origin against the sun direction.
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 // How far the light camera stands from the world origin, against the sun direction.
 constexpr float kLightDistance = 500.0f;

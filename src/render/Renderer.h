@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/Mesh.h"
 
 class CSceneObject;

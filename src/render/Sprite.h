@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 struct CTexture;
 

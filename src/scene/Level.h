@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/CallbackTrigger.h"
 #include "scene/SceneGeoObject.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "game/GameImpl.h"
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "render/Renderer.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"

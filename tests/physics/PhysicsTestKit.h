@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "physics/PhysicsWorld.h"
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/Mesh.h"
 #include "scene/PlayerObject.h"
 #include "scene/SceneGeoObject.h"

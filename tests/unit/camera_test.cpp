@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/PlayerObject.h"
 

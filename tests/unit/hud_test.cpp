@@ -7,7 +7,7 @@
 #include <string>
 
 #include "game/Hud.h"
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
 

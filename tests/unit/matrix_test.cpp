@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 namespace {
 

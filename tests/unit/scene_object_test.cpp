@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "physics/PhysData.h"
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/Mesh.h"
 #include "scene/PlayerObject.h"

@@ -12,7 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 #include "scene/Level.h"
 #include "scene/LevelLoader.h"
 #include "scene/LevelNames.h"

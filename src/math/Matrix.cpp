@@ -1,4 +1,4 @@
-#include "render/Matrix.h"
+#include "math/Matrix.h"
 
 #include <cmath>
 
