@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Tavo needs on Debian 12 (as root, through sudo when needed) and builds it in
 # Release into build/. Safe to run again: apt and CMake only do what is missing.
+# With --packages it installs the packages only (scripts/package.sh builds elsewhere).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,6 +9,8 @@ packages=(
   build-essential cmake pkg-config
   libglew-dev libglfw3-dev libbullet-dev libassimp-dev libdevil-dev libopenal-dev libsndfile1-dev zlib1g-dev
   libgtest-dev xvfb xauth xdotool libgl1-mesa-dri
+  # the Debian package: dpkg-shlibdeps for its Depends, desktop-file-validate for its menu entry
+  dpkg-dev desktop-file-utils
   # the level designer's tools (plan drawer, route scripts) in tools/content
   python3 python3-numpy python3-pil
 )
@@ -22,6 +25,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+[ "${1:-}" = "--packages" ] && exit 0
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"

@@ -1,5 +1,7 @@
 #include "game/InputManager.h"
 
+#include <iostream>
+
 #include "platform/WindowLibrary.h"
 
 CInputManager::CInputManager() {
@@ -13,6 +15,29 @@ bool CInputManager::KeyHit(int key) {
     if (wl::GetKey(key) != wl::PRESS) return false;
     heldKeys.insert(key);
     return true;
+}
+
+bool CInputManager::PadHit(int button) {
+    if (button < 0 || button >= wl::PAD_BUTTON_COUNT || heldPadButtons.count(button)) return false;
+    wl::GamepadState pad;
+    if (!wl::GetGamepad(&pad) || !pad.buttons[button]) return false;
+    heldPadButtons.insert(button);
+    return true;
+}
+
+void CInputManager::UpdatePad() {
+    wl::GamepadState pad;
+    const bool connected = wl::GetGamepad(&pad);
+    if (connected != padConnected) {
+        // Play goes on either way: a pad pulled out leaves the keyboard and mouse in control.
+        if (connected) std::cout << "Gamepad connected: " << wl::GetGamepadName() << std::endl;
+        else std::cout << "Gamepad disconnected: keyboard and mouse only" << std::endl;
+        padConnected = connected;
+    }
+    for (auto it = heldPadButtons.begin(); it != heldPadButtons.end();) {
+        if (!pad.buttons[*it]) it = heldPadButtons.erase(it);
+        else ++it;
+    }
 }
 
 void CInputManager::Update() {
@@ -29,4 +54,5 @@ void CInputManager::Update() {
     mouseDeltaY = y - lastMouseY;
     lastMouseX = x;
     lastMouseY = y;
+    UpdatePad();
 }

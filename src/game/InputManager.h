@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "platform/WindowLibrary.h"
+
 class CInputManager {
 public:
     CInputManager();
@@ -11,6 +13,8 @@ public:
     // True exactly once per press. The held set is shared by every caller, so a press one
     // caller consumed reads as "not hit" for all others until the key is released.
     bool KeyHit(int key);
+    // The same for a pad button (wl::PAD_START, ...): true once per press of the pad's button.
+    bool PadHit(int button);
     // Once per frame, at its end: forget released keys and take the mouse and wheel deltas.
     void Update();
 
@@ -21,4 +25,10 @@ public:
     int mouseDeltaY = 0;
     int lastMouseX = 0;
     int lastMouseY = 0;
+    std::set<int> heldPadButtons;
+    bool padConnected = false;  // a pad was plugged in at the last Update
+
+private:
+    // Takes a pad plugged in, or lets one go that was pulled out, with one line each.
+    void UpdatePad();
 };

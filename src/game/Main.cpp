@@ -1,8 +1,11 @@
 // Tavo: steer a chocolate figure through sunlit levels before it melts.
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "game/DataPaths.h"
 #include "game/PlayGame.h"
 #include "game/StartOptions.h"
 
@@ -22,6 +25,19 @@ int main(int argc, char** argv) {
         case StartCommand::Play:
             break;
     }
+
+    std::error_code ignored;
+    const std::string workingFolder = std::filesystem::current_path(ignored).string();
+    const ContentSearch content = FindContent(options.dataFolder, workingFolder, InstalledDataFolder());
+    if (!content.found) {
+        std::cerr << ContentNotFoundMessage(content) << std::endl;
+        return 1;
+    }
+    SetContentRoot(content.root);
+    if (!content.root.empty()) std::cout << "Content from " << content.root << std::endl;
+    if (!WorkingFolderWritable())
+        std::cerr << "WARNING: The working folder '" << workingFolder
+                  << "' cannot be written: no screenshots and no AssimpLog.txt this time." << std::endl;
 
     return PlayGame(options);
 }

@@ -37,7 +37,8 @@ void CMenuState::Enter() {
 
 void CMenuState::Update(double) {
     CInputManager* input = game->GetInputManager();
-    if (input->KeyHit(wl::KEY_ENTER)) {
+    // A pad's Start confirms and its D-pad chooses, beside the keys.
+    if (input->KeyHit(wl::KEY_ENTER) || input->PadHit(wl::PAD_START)) {
         if (startSelected) {
             game->GetSoundManager()->StopMusic();
             auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
@@ -47,7 +48,8 @@ void CMenuState::Update(double) {
         }
     }
     // UP and DOWN in the same frame flip once: DOWN is not asked for when UP was hit.
-    if (input->KeyHit(wl::KEY_UP) || input->KeyHit(wl::KEY_DOWN)) {
+    if (input->KeyHit(wl::KEY_UP) || input->KeyHit(wl::KEY_DOWN) || input->PadHit(wl::PAD_DPAD_UP) ||
+        input->PadHit(wl::PAD_DPAD_DOWN)) {
         startSelected = !startSelected;
         ShowSelection();
     }

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "game/DataPaths.h"
+
 namespace {
 
 const char* const kSoundFolder = "resources/sounds/";
@@ -126,7 +128,7 @@ snd::Sound* CSoundManager::Open(std::map<std::string, std::unique_ptr<snd::Sound
     std::unique_ptr<snd::Sound>& handle = cache[fileName];
     snd::Result result = snd::ERR_UNINITIALIZED;
     if (state->system) {
-        const std::string path = kSoundFolder + fileName;
+        const std::string path = ContentPath(kSoundFolder + fileName);
         result = stream ? state->system->CreateStream(path, snd::MODE_LOOP_NORMAL, &handle)
                         : state->system->CreateSound(path, snd::MODE_DEFAULT, &handle);
     }

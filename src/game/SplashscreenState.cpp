@@ -29,7 +29,7 @@ void CSplashscreenState::Update(double) {
     CInputManager* input = game->GetInputManager();
     // An ENTER still held from the previous screen is not a new press (the input manager keeps
     // it consumed until it is released), so a picture always waits for the player.
-    if (input->KeyHit(wl::KEY_ENTER)) game->ChangeState(STATE_PLAY);
+    if (input->KeyHit(wl::KEY_ENTER) || input->PadHit(wl::PAD_START)) game->ChangeState(STATE_PLAY);
     if (input->KeyHit(wl::KEY_F9)) {
         transparency = !transparency;
         std::cout << "Transparency " << (transparency ? "enabled" : "disabled") << std::endl;

@@ -4,7 +4,11 @@
 
 namespace {
 
-const char* const kVersion = "0.1.0";
+// The build passes the project's version, which the package carries too.
+#ifndef TAVO_VERSION
+#define TAVO_VERSION "0.1.0"
+#endif
+const char* const kVersion = TAVO_VERSION;
 
 // Sizes below this make no playable window; above it no screen exists.
 const long kSmallestSide = 64;
@@ -36,7 +40,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") return StartCommand::Help;
         if (arg == "--version") return StartCommand::Version;
-        if (arg == "--windowed" || arg == "--level") {
+        if (arg == "--windowed" || arg == "--level" || arg == "--data") {
             if (i + 1 >= args.size()) {
                 error = "option '" + arg + "' needs a value";
                 return StartCommand::Invalid;
@@ -48,6 +52,12 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
                             std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide) + ")";
                     return StartCommand::Invalid;
                 }
+            } else if (arg == "--data") {
+                if (value.empty()) {
+                    error = "option '--data' needs a folder";
+                    return StartCommand::Invalid;
+                }
+                options.dataFolder = value;
             } else {
                 if (value.empty()) {
                     error = "option '--level' needs a level file";
@@ -64,17 +74,24 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
 }
 
 std::string StartUsageLine() {
-    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE]";
+    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE] [--data DIR]";
 }
 
 std::string StartHelpText() {
     return StartUsageLine() + "\n"
-           "Run from the folder that holds resources/ and shaders/.\n"
+           "The game's content (resources/ and shaders/) is read from the working folder when it\n"
+           "holds both, else from the installed data folder beside the program\n"
+           "(../share/games/tavo from its folder); --data names another.\n"
+           "Screenshots (F12) and AssimpLog.txt are written to the working folder.\n"
            "  --help                  show this text and exit\n"
            "  --version               show the version and exit\n"
            "  --windowed WIDTHxHEIGHT play in a window of that size instead of full screen\n"
            "  --level FILE            skip the menu and start in the level FILE (any path);\n"
-           "                          ESC quits and the level's end leads on as in the game\n";
+           "                          ESC quits and the level's end leads on as in the game\n"
+           "  --data DIR              read the content from DIR (holding resources/ and shaders/)\n"
+           "Controls: W A S D or the left stick walk, mouse or right stick turn the camera,\n"
+           "SPACE or A jumps, left shift, X or RB runs, left mouse button, B or LB push box,\n"
+           "ENTER or Start goes on, BACKSPACE or Back returns to the level start, ESC quits.\n";
 }
 
 std::string StartVersionLine() { return std::string("tavo ") + kVersion; }

@@ -10,6 +10,7 @@ struct StartOptions {
     int windowWidth = 0;    // 0: full screen at the desktop's size
     int windowHeight = 0;
     std::string levelPath;  // empty: start at the menu
+    std::string dataFolder; // empty: the working folder if it holds the content, else the installed one
 };
 
 enum class StartCommand {

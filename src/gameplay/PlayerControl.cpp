@@ -41,6 +41,18 @@ void SwingLimb(CSceneObject& limb, bool& towardsMinus, float step) {
 
 }  // namespace
 
+float ApplyDeadZone(float& x, float& y) {
+    const float length = std::sqrt(x * x + y * y);
+    if (!(length > kPadDeadZone)) {  // also a stick that reports no number
+        x = y = 0.0f;
+        return 0.0f;
+    }
+    const float tilt = std::min(1.0f, (length - kPadDeadZone) / (1.0f - kPadDeadZone));
+    x = x / length * tilt;
+    y = y / length * tilt;
+    return tilt;
+}
+
 PlayerInput ReadPlayerInput(const CInputManager* input) {
     PlayerInput in;
     in.forward = Held('W');
@@ -54,6 +66,19 @@ PlayerInput ReadPlayerInput(const CInputManager* input) {
     in.resetCamera = Held(wl::KEY_ENTER);
     in.zoomIn = Held(wl::KEY_KP_ADD);
     in.zoomOut = Held(wl::KEY_KP_SUBTRACT);
+    wl::GamepadState pad;
+    if (wl::GetGamepad(&pad)) {
+        in.jump = in.jump || pad.buttons[wl::PAD_A];
+        in.shift = in.shift || pad.buttons[wl::PAD_X] || pad.buttons[wl::PAD_RB];
+        in.push = in.push || pad.buttons[wl::PAD_B] || pad.buttons[wl::PAD_LB];
+        in.reset = in.reset || pad.buttons[wl::PAD_BACK];
+        in.stickX = pad.axes[wl::PAD_LEFT_X];
+        in.stickY = pad.axes[wl::PAD_LEFT_Y];
+        in.stickTilt = ApplyDeadZone(in.stickX, in.stickY);
+        in.lookX = pad.axes[wl::PAD_RIGHT_X];
+        in.lookY = pad.axes[wl::PAD_RIGHT_Y];
+        ApplyDeadZone(in.lookX, in.lookY);
+    }
     if (input) {
         in.mouseDX = input->mouseDeltaX;
         in.mouseDY = input->mouseDeltaY;
@@ -70,6 +95,7 @@ Vec3 WalkDirection(const Mat4& cameraModel, const PlayerInput& input) {
     if (input.back) dir = dir - forward;
     if (input.left) dir = dir - right;
     if (input.right) dir = dir + right;
+    if (input.stickTilt > 0.0f) dir = dir + forward * -input.stickY + right * input.stickX;
     return dir;
 }
 
@@ -94,6 +120,14 @@ void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInpu
     float extra = 0.0f;
     if (input.left) extra += (input.forward ? -45.0f : input.back ? -135.0f : 0.0f) + 90.0f;
     if (input.right) extra += (input.forward ? 45.0f : input.back ? 135.0f : 0.0f) - 90.0f;
+    const bool keys = input.forward || input.back || input.left || input.right;
+    if (!keys && input.stickTilt > 0.0f) {
+        // The stick's angle by the keys' rule: forward and sideways it faces the way it points,
+        // backwards it mirrors the front half.
+        const double x = input.stickX, y = input.stickY;
+        const double degrees = (y <= 0.0 ? -std::atan2(x, -y) : std::atan2(x, y)) * 180.0 / 3.14159265358979323846;
+        extra = static_cast<float>(degrees);
+    }
     if (extra != 0.0f) player.transform = Rotate(player.transform, extra, kAxisY);
 }
 
@@ -110,7 +144,10 @@ PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& in
         if (Length(dir) > 0.0f) {
             FacePlayer(*player, cameraModel, input);
             const float factor = input.shift ? kRunFactor : 1.0f;
-            result.walkVelocity = Normalize(dir) * (kWalkSpeed * factor);
+            // A walking key walks at full speed; the stick alone walks as far as it is tilted.
+            const bool keys = input.forward || input.back || input.left || input.right;
+            const float tilt = keys ? 1.0f : input.stickTilt;
+            result.walkVelocity = Normalize(dir) * (kWalkSpeed * factor * tilt);
             player->walkState = 0;
             // The first step sounds at once; the timer keeps counting in the air, so landing
             // after a long jump gives a step straight away.
@@ -226,6 +263,17 @@ void ControlCameras(PlayerControlContext& context, const PlayerInput& input, dou
         }
     } else if (playerCamera && (dx != 0.0f || dy != 0.0f)) {
         playerCamera->Turn(-dx * kPlayerCameraTurn, -dy * kPlayerCameraTurn);
+    }
+    // The right stick turns whichever camera is active the way the mouse does.
+    const float turn = kPadCameraTurnSpeed * static_cast<float>(dt);
+    if (input.lookX != 0.0f || input.lookY != 0.0f) {
+        if (flying) {
+            TurnAboutVertical(*freeCamera, -input.lookX * turn);
+            freeCamera->swingAngle += -input.lookY * turn;
+            freeCamera->transform = Rotate(freeCamera->transform, -input.lookY * turn, kAxisX);
+        } else if (playerCamera) {
+            playerCamera->Turn(-input.lookX * turn, -input.lookY * turn);
+        }
     }
 
     if (active) active->Update();

@@ -17,18 +17,32 @@ class CPlayerObject;
 class CSceneCamera;
 class CSceneObject;
 
-// What the player holds this update: keys and the left button as held states from the window
-// library, mouse and wheel movement of the last frame from the input manager.
+// What the player holds this update: keys, the left button and a gamepad as held states from
+// the window library, mouse and wheel movement of the last frame from the input manager. The
+// pad's buttons join the keys they stand for; its sticks come after the dead zone.
 struct PlayerInput {
     bool forward = false, back = false, left = false, right = false;  // W, S, A, D
-    bool shift = false;        // left shift: run, and fast free camera and zoom
-    bool jump = false;         // space
-    bool push = false;         // left mouse button
-    bool reset = false;        // backspace: back to the level start
+    bool shift = false;        // left shift, pad X or RB: run, and fast free camera and zoom
+    bool jump = false;         // space, pad A
+    bool push = false;         // left mouse button, pad B or LB
+    bool reset = false;        // backspace, pad Back: back to the level start
     bool resetCamera = false;  // enter
     bool zoomIn = false, zoomOut = false;  // keypad + and -
     int mouseDX = 0, mouseDY = 0, wheel = 0;
+    float stickX = 0.0f, stickY = 0.0f;  // left stick: walk (x right, y down as the pad reports)
+    float stickTilt = 0.0f;              // its tilt from 0 to 1: full tilt walks as fast as W
+    float lookX = 0.0f, lookY = 0.0f;    // right stick: turn the camera
 };
+
+// Inside this much tilt a stick reads as centred, so a worn stick does not creep.
+constexpr float kPadDeadZone = 0.25f;
+// Camera turn at full tilt of the right stick, degrees per second.
+constexpr float kPadCameraTurnSpeed = 150.0f;
+
+// A stick's position with the dead zone taken out: (0, 0) inside it, then growing from 0 at
+// its edge to length 1 at full tilt (and no more, for pads whose corners reach beyond 1).
+// Returns that length.
+float ApplyDeadZone(float& x, float& y);
 
 // `input` may be null (no mouse or wheel movement then).
 PlayerInput ReadPlayerInput(const CInputManager* input);
@@ -68,13 +82,14 @@ constexpr double kWheelZoomFactor = 20.0;  // one wheel step moves as far as thi
 constexpr float kPlayerCameraTurn = 0.5f;  // degrees per unit of mouse motion
 constexpr float kFreeCameraTurn = 0.6f;
 
-// The walking direction on the ground plane for the held keys, relative to the camera whose
-// model matrix is given (its -z is forward, its x right). Not normalised; zero when the keys
-// cancel.
+// The walking direction on the ground plane for the held keys and the left stick, relative to
+// the camera whose model matrix is given (its -z is forward, its x right). Not normalised; zero
+// when the keys cancel.
 Vec3 WalkDirection(const Mat4& cameraModel, const PlayerInput& input);
 
 // Turns the figure so that it faces the way it walks: its local z axis takes the camera's
-// heading, then the diagonal and sideways keys add their quarter and eighth turns.
+// heading, then the diagonal and sideways keys add their quarter and eighth turns (the stick,
+// with no walking key held, turns it by its own angle the same way).
 void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInput& input);
 
 // Walking, running, footsteps, jumping, the push box and the reset key.

@@ -14,10 +14,14 @@
 namespace wl {
 
 struct InputEvent {
-    enum Type { KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy } type;
+    enum Type {
+        KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy,
+        PadPlug, PadUnplug, PadButtonDown, PadButtonUp, PadAxis
+    } type;
     int frame;
-    int a = 0;  // key, button, cursor x or wheel steps
-    int b = 0;  // cursor y
+    int a = 0;           // key, button, cursor x, wheel steps, pad button or pad axis
+    int b = 0;           // cursor y
+    float value = 0.0f;  // pad axis position
 };
 
 struct InputScript {
@@ -42,6 +46,15 @@ struct InputScript {
         events.push_back({type, frame, a, b});
         return *this;
     }
+    InputScript& PadButton(int frame, int button) {  // pad button down in one frame, up in the next
+        events.push_back({InputEvent::PadButtonDown, frame, button, 0});
+        events.push_back({InputEvent::PadButtonUp, frame + 1, button, 0});
+        return *this;
+    }
+    InputScript& PadAxis(int frame, int axis, float value) {
+        events.push_back({InputEvent::PadAxis, frame, axis, 0, value});
+        return *this;
+    }
 };
 
 // Installs a script for the next Init ... Terminate cycle; the scripted mode ends with
@@ -56,10 +69,18 @@ int FramesSwapped();
 //   frametime SECONDS | starttime SECONDS | frames N
 //   FRAME keydown KEY | FRAME keyup KEY | FRAME key KEY | FRAME tap KEY
 //   FRAME buttondown N | FRAME buttonup N | FRAME cursor X Y | FRAME wheel STEPS
-// KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. Returns false and fills
-// `error` with the line at fault.
+//   FRAME padplug | FRAME padunplug
+//   FRAME paddown PAD | FRAME padup PAD | FRAME pad PAD | FRAME padaxis AXIS VALUE
+// KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. PAD is a pad button (A, B,
+// X, Y, LB, RB, BACK, START, GUIDE, LTHUMB, RTHUMB, DPAD_UP, DPAD_RIGHT, DPAD_DOWN, DPAD_LEFT),
+// AXIS a stick or trigger (LX, LY, RX, RY, LT, RT) and VALUE its position from -1 to 1. A
+// scripted pad reads as plugged in from its padplug on. Returns false and fills `error` with
+// the line at fault.
 bool ParseInputScript(const std::string& text, InputScript* script, std::string* error);
 // Key code for a key name, or -1.
 int KeyCodeFromName(const std::string& name);
+// Pad button or pad axis for its name in a script, or -1.
+int PadButtonFromName(const std::string& name);
+int PadAxisFromName(const std::string& name);
 
 }  // namespace wl

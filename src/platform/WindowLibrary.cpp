@@ -21,6 +21,12 @@ static_assert(wl::KEY_LSHIFT == GLFW_KEY_LEFT_SHIFT && wl::KEY_HOME == GLFW_KEY_
 static_assert(wl::KEY_PAGEUP == GLFW_KEY_PAGE_UP && wl::KEY_INSERT == GLFW_KEY_INSERT, "key codes");
 static_assert(wl::KEY_BACKSPACE == GLFW_KEY_BACKSPACE && wl::KEY_END == GLFW_KEY_END, "key codes");
 static_assert(wl::KEY_UP == GLFW_KEY_UP && wl::KEY_DOWN == GLFW_KEY_DOWN, "key codes");
+static_assert(wl::PAD_A == GLFW_GAMEPAD_BUTTON_A && wl::PAD_BACK == GLFW_GAMEPAD_BUTTON_BACK, "pad buttons");
+static_assert(wl::PAD_START == GLFW_GAMEPAD_BUTTON_START && wl::PAD_RB == GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER, "pad buttons");
+static_assert(wl::PAD_DPAD_UP == GLFW_GAMEPAD_BUTTON_DPAD_UP && wl::PAD_DPAD_LEFT == GLFW_GAMEPAD_BUTTON_DPAD_LEFT, "pad buttons");
+static_assert(wl::PAD_BUTTON_COUNT == GLFW_GAMEPAD_BUTTON_LAST + 1, "pad buttons");
+static_assert(wl::PAD_LEFT_Y == GLFW_GAMEPAD_AXIS_LEFT_Y && wl::PAD_RIGHT_X == GLFW_GAMEPAD_AXIS_RIGHT_X, "pad axes");
+static_assert(wl::PAD_AXIS_COUNT == GLFW_GAMEPAD_AXIS_LAST + 1, "pad axes");
 
 namespace wl {
 namespace {
@@ -60,6 +66,8 @@ struct ScriptedInput {
     std::set<int> buttonsDown;
     int cursorX = 0, cursorY = 0;
     int wheel = 0;
+    bool padPlugged = false;
+    GamepadState pad;  // at rest while unplugged
 
     void DeliverUpTo(int frame) {
         auto& ev = script.events;
@@ -72,6 +80,16 @@ struct ScriptedInput {
                 case InputEvent::ButtonUp: buttonsDown.erase(e.a); break;
                 case InputEvent::CursorTo: cursorX = e.a; cursorY = e.b; break;
                 case InputEvent::WheelBy: wheel += e.a; break;
+                case InputEvent::PadPlug: padPlugged = true; pad = GamepadState{}; break;
+                case InputEvent::PadUnplug: padPlugged = false; pad = GamepadState{}; break;
+                case InputEvent::PadButtonDown:
+                case InputEvent::PadButtonUp:
+                    if (padPlugged && e.a >= 0 && e.a < PAD_BUTTON_COUNT)
+                        pad.buttons[e.a] = e.type == InputEvent::PadButtonDown;
+                    break;
+                case InputEvent::PadAxis:
+                    if (padPlugged && e.a >= 0 && e.a < PAD_AXIS_COUNT) pad.axes[e.a] = std::clamp(e.value, -1.0f, 1.0f);
+                    break;
             }
         }
     }
@@ -287,6 +305,34 @@ int GetMouseWheel() {
     return static_cast<int>(g_lib.wheel);
 }
 
+// The first joystick with a gamepad mapping; -1 when none.
+static int FirstGamepad() {
+    for (int jid = GLFW_JOYSTICK_1; jid <= GLFW_JOYSTICK_LAST; ++jid)
+        if (glfwJoystickIsGamepad(jid) == GLFW_TRUE) return jid;
+    return -1;
+}
+
+bool GetGamepad(GamepadState* state) {
+    *state = GamepadState{};
+    if (const ScriptedInput* s = g_lib.scripted) {
+        if (s->padPlugged) *state = s->pad;
+        return s->padPlugged;
+    }
+    const int jid = FirstGamepad();
+    GLFWgamepadstate pad;
+    if (jid < 0 || glfwGetGamepadState(jid, &pad) != GLFW_TRUE) return false;
+    for (int b = 0; b < PAD_BUTTON_COUNT; ++b) state->buttons[b] = pad.buttons[b] == GLFW_PRESS;
+    for (int a = 0; a < PAD_AXIS_COUNT; ++a) state->axes[a] = pad.axes[a];
+    return true;
+}
+
+const char* GetGamepadName() {
+    if (const ScriptedInput* s = g_lib.scripted) return s->padPlugged ? "Scripted pad" : "";
+    const int jid = FirstGamepad();
+    const char* name = jid < 0 ? nullptr : glfwGetGamepadName(jid);
+    return name ? name : "";
+}
+
 // ---- script text -------------------------------------------------------------------------
 
 int KeyCodeFromName(const std::string& rawName) {
@@ -310,6 +356,26 @@ int KeyCodeFromName(const std::string& rawName) {
         return KEY_KP_0 + (name[3] - '0');
     if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
         return std::atoi(name.c_str());
+    return -1;
+}
+
+int PadButtonFromName(const std::string& rawName) {
+    std::string name;
+    for (char c : rawName) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const names[PAD_BUTTON_COUNT] = {
+        "A", "B", "X", "Y", "LB", "RB", "BACK", "START", "GUIDE", "LTHUMB", "RTHUMB",
+        "DPAD_UP", "DPAD_RIGHT", "DPAD_DOWN", "DPAD_LEFT"};
+    for (int b = 0; b < PAD_BUTTON_COUNT; ++b)
+        if (name == names[b]) return b;
+    return -1;
+}
+
+int PadAxisFromName(const std::string& rawName) {
+    std::string name;
+    for (char c : rawName) name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const names[PAD_AXIS_COUNT] = {"LX", "LY", "RX", "RY", "LT", "RT"};
+    for (int a = 0; a < PAD_AXIS_COUNT; ++a)
+        if (name == names[a]) return a;
     return -1;
 }
 
@@ -358,6 +424,23 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             if (!(words >> n)) return fail("expected a number");
             script->Add(verb == "buttondown" ? InputEvent::ButtonDown
                         : verb == "buttonup" ? InputEvent::ButtonUp : InputEvent::WheelBy, f, n);
+        } else if (verb == "padplug" || verb == "padunplug") {
+            script->Add(verb == "padplug" ? InputEvent::PadPlug : InputEvent::PadUnplug, f, 0);
+        } else if (verb == "paddown" || verb == "padup" || verb == "pad") {
+            std::string buttonName;
+            words >> buttonName;
+            const int button = PadButtonFromName(buttonName);
+            if (button < 0) return fail("unknown pad button");
+            if (verb == "pad") script->PadButton(f, button);
+            else script->Add(verb == "paddown" ? InputEvent::PadButtonDown : InputEvent::PadButtonUp, f, button);
+        } else if (verb == "padaxis") {
+            std::string axisName;
+            float value = 0.0f;
+            words >> axisName;
+            const int axis = PadAxisFromName(axisName);
+            if (axis < 0) return fail("unknown pad axis");
+            if (!(words >> value) || !(value >= -1.0f && value <= 1.0f)) return fail("expected a position from -1 to 1");
+            script->PadAxis(f, axis, value);
         } else if (verb == "cursor") {
             int x, y;
             if (!(words >> x >> y)) return fail("expected x and y");

@@ -50,6 +50,25 @@ struct VidMode {
     int redBits = 0, greenBits = 0, blueBits = 0;
 };
 
+// Gamepads in the standard layout of GLFW 3.3's gamepad mappings (an Xbox-style pad: A at the
+// bottom of the four face buttons, B right, X left, Y top); the numbers are GLFW's.
+enum GamepadButton : int {
+    PAD_A = 0, PAD_B, PAD_X, PAD_Y, PAD_LB, PAD_RB, PAD_BACK, PAD_START, PAD_GUIDE,
+    PAD_LEFT_THUMB, PAD_RIGHT_THUMB, PAD_DPAD_UP, PAD_DPAD_RIGHT, PAD_DPAD_DOWN, PAD_DPAD_LEFT,
+    PAD_BUTTON_COUNT
+};
+// Sticks run from -1 to 1 with +y down (pushing a stick forward gives -1); triggers from -1
+// (released) to 1.
+enum GamepadAxis : int {
+    PAD_LEFT_X = 0, PAD_LEFT_Y, PAD_RIGHT_X, PAD_RIGHT_Y, PAD_LEFT_TRIGGER, PAD_RIGHT_TRIGGER,
+    PAD_AXIS_COUNT
+};
+
+struct GamepadState {
+    bool buttons[PAD_BUTTON_COUNT] = {};
+    float axes[PAD_AXIS_COUNT] = {0.0f, 0.0f, 0.0f, 0.0f, -1.0f, -1.0f};
+};
+
 using WindowSizeCallback = void (*)(int width, int height);
 using MouseButtonCallback = void (*)(int button, int action);
 
@@ -77,5 +96,10 @@ int GetKey(int key);
 int GetMouseButton(int button);
 void GetMousePos(int* x, int* y);
 int GetMouseWheel();
+// The first plugged-in joystick that has a gamepad mapping, read now; false (and `state` at
+// rest) when there is none. A pad plugged in or out is seen at the next call.
+bool GetGamepad(GamepadState* state);
+// The name of the pad GetGamepad reads, or "" when none is plugged in.
+const char* GetGamepadName();
 
 }  // namespace wl

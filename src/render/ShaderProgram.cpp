@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "game/DataPaths.h"
+
 namespace {
 
 const GLsizei kInfoLogSize = 8096;
@@ -32,14 +34,14 @@ void CShaderProgram::Load() {
     loaded = false;
     std::cout << "Loading shader '" << name << "'" << std::endl;
 
-    const std::string vertexPath = "shaders/" + name + ".vert";
+    const std::string vertexPath = ContentPath("shaders/" + name + ".vert");
     std::string vertexText;
     if (!ReadWholeFile(vertexPath, &vertexText)) {
         std::cerr << "Vertex shader file '" << vertexPath << "' not found!" << std::endl;
         return;
     }
 
-    const std::string fragmentPath = "shaders/" + name + ".frag";
+    const std::string fragmentPath = ContentPath("shaders/" + name + ".frag");
     std::string fragmentText;
     if (ReadWholeFile(fragmentPath, &fragmentText)) {
         vertexOnly = false;

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "game/DataPaths.h"
 #include "render/Renderer.h"
 
 namespace {
@@ -55,7 +56,7 @@ uint8_t* AllocatePixels(size_t bytes) {
 
 CTexture* LoadImageFile(const std::string& name) {
     std::cout << "LOADING texture '" << name << "'" << std::endl;
-    const std::string path = kTextureFolder + name;
+    const std::string path = ContentPath(kTextureFolder + name);
     if (name.empty()) return nullptr;
     ScopedIlImage image;
     if (!ilLoadImage(path.c_str())) {
@@ -85,7 +86,7 @@ CTexture* LoadImageFile(const std::string& name) {
 
 CCubeMap* LoadCubeMapFiles(const std::string& name) {
     std::cout << "LOADING cubemap '" << name << "'" << std::endl;
-    const std::string path = kTextureFolder + name;
+    const std::string path = ContentPath(kTextureFolder + name);
     const size_t dot = path.find_last_of('.');
     // A dot in the folder part is no extension.
     if (dot == std::string::npos || dot < path.find_last_of('/')) {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/DataPaths.h"
 #include "scene/LevelNames.h"
 #include "scene/Mesh.h"
 #include "scene/ModelImport.h"
@@ -230,7 +231,7 @@ std::unique_ptr<CLevel> ReadLevelFile(const std::string& path, const std::string
 const char* const kLevelFolder = "resources/levels/";
 
 std::string LevelFilePath(const std::string& fileName) {
-    return fileName.find('/') != std::string::npos ? fileName : kLevelFolder + fileName;
+    return fileName.find('/') != std::string::npos ? fileName : ContentPath(kLevelFolder + fileName);
 }
 
 std::string NextLevelFileName(const std::string& levelFileName, const std::string& nextLevel) {
@@ -238,7 +239,7 @@ std::string NextLevelFileName(const std::string& levelFileName, const std::strin
     if (!nextLevel.empty() && nextLevel[0] == '/') return nextLevel;
     if (slash == std::string::npos) {
         // A shipped level: a name with a folder in it still means a place below the shipped folder.
-        return nextLevel.find('/') == std::string::npos ? nextLevel : kLevelFolder + nextLevel;
+        return nextLevel.find('/') == std::string::npos ? nextLevel : ContentPath(kLevelFolder + nextLevel);
     }
     return levelFileName.substr(0, slash + 1) + nextLevel;
 }

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <vector>
 
+#include "game/DataPaths.h"
 #include "scene/Mesh.h"
 #include "scene/ModelImport.h"
 #include "scene/PlayerObject.h"
@@ -53,7 +54,7 @@ ModelTreePtr<CPlayerObject> CModelLoader::LoadPlayer(const std::string& fileName
 }
 
 bool CModelLoader::Import(const std::string& fileName, unsigned int flags, CSceneObject* root) {
-    const std::string path = "resources/models/" + fileName;
+    const std::string path = ContentPath("resources/models/" + fileName);
     std::cout << "LOADING Mesh file " << path << std::endl;
 
     // The importer owns the imported scene; everything needed is copied out before it goes.

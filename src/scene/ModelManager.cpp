@@ -4,13 +4,16 @@
 
 #include <iostream>
 
+#include "game/DataPaths.h"
 #include "scene/BuiltInMeshes.h"
 #include "scene/PlayerObject.h"
 
 CModelManager::CModelManager() {
-    // Severity normal, to the file and the debugger stream.
-    Assimp::DefaultLogger::create("AssimpLog.txt", Assimp::Logger::NORMAL,
-                                  aiDefaultLogStream_FILE | aiDefaultLogStream_DEBUGGER);
+    // Severity normal, to the file and the debugger stream; without the file where the working
+    // folder cannot be written (the start-up has said so once).
+    const unsigned int streams = WorkingFolderWritable() ? aiDefaultLogStream_FILE | aiDefaultLogStream_DEBUGGER
+                                                         : aiDefaultLogStream_DEBUGGER;
+    Assimp::DefaultLogger::create("AssimpLog.txt", Assimp::Logger::NORMAL, streams);
     cube = CreateCubeMesh();
     unitQuad = CreateUnitQuadMesh();
     skyCube = CreateSkyCubeMesh();

@@ -1,7 +1,7 @@
 // Player control on the real physics library, driven by scripted input with a fixed frame time:
 // walking relative to the camera and the figure's turn, cancelling keys, footsteps walking,
 // running and in the air, the push box, the reset key, the limbs and the umbrella, and the
-// player- and free-camera controls with the sun keys.
+// player- and free-camera controls with the sun keys, and the same hands on a scripted gamepad.
 #include <gtest/gtest.h>
 
 #include <BulletCollision/BroadphaseCollision/btBroadphaseProxy.h>
@@ -133,6 +133,23 @@ protected:
         character.reset();
         scene.reset();
         gl.reset();
+    }
+    // The player's transform after each of `count` frames of `events`, from a fresh start (the
+    // fixture's parts are made again, so two runs begin alike).
+    std::vector<Mat4> Run(const wl::InputScript& events, int count) {
+        TearDown();
+        input.reset();
+        pushBoxActive = false;
+        footstepTimer = 0.0;
+        for (bool& swing : limbSwing) swing = true;
+        context = PlayerControlContext();
+        Start(events);
+        std::vector<Mat4> transforms;
+        for (int i = 0; i < count; ++i) {
+            Frame();
+            transforms.push_back(player->transform);
+        }
+        return transforms;
     }
 
     wl::InputScript script;
@@ -457,3 +474,128 @@ TEST_F(PlayerControl, KeypadEightForOneSecondTurnsTheSunHalfWayRound) {
 }
 
 }  // namespace
+
+namespace {
+
+wl::InputScript WithPad() {
+    wl::InputScript s;
+    s.Add(wl::InputEvent::PadPlug, 0, 0);
+    return s;
+}
+
+}  // namespace
+
+TEST_F(PlayerControl, PadStickAndAWalkAndJumpExactlyAsWAndSpace) {
+    // The left stick pushed fully forward, and A tapped on the way, against W and SPACE.
+    wl::InputScript keys;
+    Hold(keys, {'W'}, kSettleFrames, 60);
+    keys.Key(kSettleFrames + 10, wl::KEY_SPACE);
+    wl::InputScript pad = WithPad();
+    pad.PadAxis(kSettleFrames, wl::PAD_LEFT_Y, -1.0f).PadAxis(kSettleFrames + 60, wl::PAD_LEFT_Y, 0.0f);
+    pad.PadButton(kSettleFrames + 10, wl::PAD_A);
+    const int frames = kSettleFrames + 80;
+    const std::vector<Mat4> byKeys = Run(keys, frames);
+    const std::vector<Mat4> byPad = Run(pad, frames);
+    // It did walk and jump (higher than a step) ...
+    float highest = byKeys[kSettleFrames][13];
+    for (const Mat4& m : byKeys) highest = std::max(highest, m[13]);
+    EXPECT_GT(highest - byKeys[kSettleFrames][13], 0.5f);
+    EXPECT_GT(Length(Vec3(byKeys.back()[12], 0.0f, byKeys.back()[14]) - Vec3(start.x, 0.0f, start.z)), 5.0f);
+    // ... and the pad made the very same moves, frame by frame.
+    for (int i = 0; i < frames; ++i)
+        for (int e = 0; e < 16; ++e) ASSERT_EQ(byPad[i][e], byKeys[i][e]) << "frame " << i << " element " << e;
+}
+
+TEST_F(PlayerControl, PadDeadZoneHoldsStillAndTiltSetsTheSpeed) {
+    struct Case {
+        const char* name;
+        float x, y;
+        float speed;  // expected walking speed
+    };
+    const Case cases[] = {
+        {"inside the dead zone", 0.2f, -0.12f, 0.0f},
+        {"on its edge", 0.0f, kPadDeadZone, 0.0f},
+        {"half way out", 0.0f, -(0.5f + 0.5f * kPadDeadZone), 4.0f},
+        {"full right", 1.0f, 0.0f, 8.0f},
+        {"a corner beyond 1", 1.0f, 1.0f, 8.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        wl::InputScript s = WithPad();
+        s.PadAxis(kSettleFrames, wl::PAD_LEFT_X, c.x).PadAxis(kSettleFrames, wl::PAD_LEFT_Y, c.y);
+        const std::vector<Mat4> moves = Run(s, kSettleFrames + 33);
+        const Mat4& before = moves[kSettleFrames - 1];
+        const Mat4& after = moves.back();
+        const float walked = Length(Vec3(after[12] - before[12], 0.0f, after[14] - before[14]));
+        // 33 frames of walking at 1/64 s each, less the first frame's start.
+        EXPECT_NEAR(walked, c.speed * 32.0f / 64.0f, 0.05f + c.speed * 0.02f);
+        if (c.speed == 0.0f) {
+            EXPECT_EQ(player->walkState, 2);
+            for (int e = 0; e < 12; ++e) EXPECT_EQ(after[e], before[e]) << "element " << e;  // not even turned
+        }
+    }
+}
+
+TEST_F(PlayerControl, PadButtonsHoldWhatTheirKeysHold) {
+    struct Case {
+        int button;
+        bool PlayerInput::*field;
+    };
+    const Case cases[] = {
+        {wl::PAD_A, &PlayerInput::jump},   {wl::PAD_X, &PlayerInput::shift}, {wl::PAD_RB, &PlayerInput::shift},
+        {wl::PAD_B, &PlayerInput::push},   {wl::PAD_LB, &PlayerInput::push}, {wl::PAD_BACK, &PlayerInput::reset},
+    };
+    wl::InputScript s = WithPad();
+    for (int i = 0; i < 6; ++i) s.PadButton(1 + 2 * i, cases[i].button);
+    Start(s);
+    Frame();
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE("pad button " + std::to_string(cases[i].button));
+        const PlayerInput held = ReadPlayerInput(input.get());
+        EXPECT_TRUE(held.*cases[i].field);
+        Frame();
+        const PlayerInput released = ReadPlayerInput(input.get());
+        EXPECT_FALSE(released.jump || released.shift || released.push || released.reset);
+        Frame();
+    }
+}
+
+TEST_F(PlayerControl, RightStickTurnsTheCameraLikeTheMouse) {
+    wl::InputScript s = WithPad();
+    s.PadAxis(1, wl::PAD_RIGHT_X, 1.0f).PadAxis(33, wl::PAD_RIGHT_X, 0.0f);
+    s.PadAxis(40, wl::PAD_RIGHT_Y, 1.0f).PadAxis(44, wl::PAD_RIGHT_Y, 0.0f);
+    Start(s);
+    Frames(40);
+    // Half a second of full tilt to the right: the camera swings as a mouse moved right would.
+    EXPECT_NEAR(playerCamera->yaw, -kPadCameraTurnSpeed * 0.5f, 1e-3f);
+    Frames(10);
+    EXPECT_NEAR(playerCamera->pitch, 45.0f - kPadCameraTurnSpeed * 4.0f / 64.0f, 1e-3f);
+}
+
+TEST_F(PlayerControl, APadPulledOutMidWalkLeavesTheKeyboardInControl) {
+    wl::InputScript s = WithPad();
+    s.PadAxis(kSettleFrames, wl::PAD_LEFT_Y, -1.0f);
+    s.Add(wl::InputEvent::PadUnplug, kSettleFrames + 32, 0);  // the stick was still pushed
+    Hold(s, {'D'}, kSettleFrames + 40, 32);
+    s.Add(wl::InputEvent::PadPlug, kSettleFrames + 80, 0);
+    Start(s);
+    testing::internal::CaptureStdout();
+    Frames(kSettleFrames + 32);
+    const Vec3 pulled = Position(*player);
+    EXPECT_EQ(player->walkState, 0);
+    auto stopped = Frames(8);
+    // Without the pad the figure stops at once, instead of walking on with the last stick.
+    EXPECT_EQ(player->walkState, 2);
+    const Vec3 drift = Position(*player) - pulled;
+    EXPECT_LT(Length(Vec3(drift.x, 0.0f, drift.z)), 8.0f / 64.0f + 1e-3f);
+    ExpectVecNear(stopped.back().move.walkVelocity, {0.0f, 0.0f, 0.0f}, 0.0f);
+    // The keys walk it on.
+    Frames(32);
+    EXPECT_EQ(player->walkState, 0);
+    EXPECT_GT(Length(Position(*player) - pulled), 3.0f);
+    Frames(10);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Gamepad connected: Scripted pad\n"
+                   "Gamepad disconnected: keyboard and mouse only\n"
+                   "Gamepad connected: Scripted pad\n");
+}

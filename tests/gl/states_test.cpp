@@ -207,6 +207,46 @@ TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
     EXPECT_FALSE(Play()->gameFinished);
 }
 
+TEST_F(GameStates, PadDPadChoosesAndStartConfirmsOnTheMenuAndThePicture) {
+    InstallOrthoShader();
+    wl::InputScript script;
+    script.frames = 30;
+    script.Add(wl::InputEvent::PadPlug, 0, 0);
+    script.PadButton(1, wl::PAD_DPAD_DOWN).PadButton(3, wl::PAD_DPAD_UP).PadButton(5, wl::PAD_START);
+    // Start held over the picture from frame 8 to 11 leaves it once, not again after it.
+    script.Add(wl::InputEvent::PadButtonDown, 8, wl::PAD_START).Add(wl::InputEvent::PadButtonUp, 11, wl::PAD_START);
+    Start(script);
+    auto* menu = dynamic_cast<CMenuState*>(Menu());
+    ASSERT_NE(menu, nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    std::vector<bool> startSelected;
+    std::vector<CGameState*> states;
+    for (int frame = 0; frame < 6; ++frame) {
+        Frame();
+        startSelected.push_back(menu->IsStartSelected());
+        states.push_back(game->GetCurrentState());
+    }
+    const std::string menuOut = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    CSceneTrigger lastEnd({}, "TRIGGEREND");
+    CPlayState::OnLevelEnd(&lastEnd, Play());
+    auto picture = RunFrames(6);
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(FindLine(Lines(menuOut), "Gamepad connected: Scripted pad"), -1) << menuOut;
+    // D-pad down chooses "Quit", up "Start" again, and Start starts the first level (which this
+    // folder does not have, so the game is back at the menu).
+    EXPECT_EQ(startSelected, (std::vector<bool>{true, false, false, true, true, true}));
+    EXPECT_NE(FindLine(Lines(menuOut), "Trying to switch to level 'level1.dae'"), -1) << menuOut;
+    EXPECT_EQ(states[5], Menu());
+    EXPECT_EQ(picture[0], Splash());  // frames 6, 7: the picture waits
+    EXPECT_EQ(picture[1], Splash());
+    EXPECT_EQ(picture[2], Menu());    // frame 8: Start goes on
+    // The same held Start does not go on to start a game from the menu.
+    EXPECT_EQ(FindLine(Lines(out), "Trying to switch to level 'level1.dae'"), -1) << out;
+}
+
 TEST_F(GameStates, F9OnTheSplashFlipsOnlyItsOwnBlending) {
     InstallOrthoShader();
     // A red picture, a quarter opaque, over the white clear colour of an empty play state.

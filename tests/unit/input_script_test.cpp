@@ -50,6 +50,40 @@ TEST(InputScript, RejectsBadLinesWithTheLineNumber) {
     EXPECT_FALSE(wl::ParseInputScript("3 jump\n", &script, &error));
 }
 
+TEST(InputScript, PadDirectives) {
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript("2 padplug\n"
+                                     "3 pad start\n"
+                                     "4 paddown DPAD_DOWN\n"
+                                     "5 padup dpad_down\n"
+                                     "6 padaxis LY -0.75\n"
+                                     "7 padaxis rt 1\n"
+                                     "8 padunplug\n",
+                                     &script, &error))
+        << error;
+    ASSERT_EQ(script.events.size(), 8u);
+    EXPECT_EQ(script.events[0].type, wl::InputEvent::PadPlug);
+    // "pad" presses in one frame and releases in the next, like "key".
+    EXPECT_EQ(script.events[1].type, wl::InputEvent::PadButtonDown);
+    EXPECT_EQ(script.events[1].a, wl::PAD_START);
+    EXPECT_EQ(script.events[2].type, wl::InputEvent::PadButtonUp);
+    EXPECT_EQ(script.events[2].frame, 4);
+    EXPECT_EQ(script.events[3].a, wl::PAD_DPAD_DOWN);
+    EXPECT_EQ(script.events[4].type, wl::InputEvent::PadButtonUp);
+    EXPECT_EQ(script.events[5].type, wl::InputEvent::PadAxis);
+    EXPECT_EQ(script.events[5].a, wl::PAD_LEFT_Y);
+    EXPECT_FLOAT_EQ(script.events[5].value, -0.75f);
+    EXPECT_EQ(script.events[6].a, wl::PAD_RIGHT_TRIGGER);
+    EXPECT_EQ(script.events[7].type, wl::InputEvent::PadUnplug);
+
+    for (const char* bad : {"3 pad Z\n", "3 paddown\n", "3 padaxis LZ 0.5\n", "3 padaxis LX\n",
+                            "3 padaxis LX 1.5\n", "3 padaxis LX nan\n"}) {
+        EXPECT_FALSE(wl::ParseInputScript(bad, &script, &error)) << bad;
+        EXPECT_NE(error.find("line 1"), std::string::npos) << error;
+    }
+}
+
 TEST(InputScript, KeyNames) {
     EXPECT_EQ(wl::KeyCodeFromName("esc"), wl::KEY_ESC);
     EXPECT_EQ(wl::KeyCodeFromName("KP_4"), wl::KEY_KP_4);

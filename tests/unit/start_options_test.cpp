@@ -20,14 +20,16 @@ TEST(StartOptions, NoArgumentsPlaysFullScreenAtTheMenu) {
     EXPECT_TRUE(options.levelPath.empty());
 }
 
-TEST(StartOptions, WindowAndLevelTogether) {
+TEST(StartOptions, WindowLevelAndDataTogether) {
     StartOptions options;
     std::string error;
-    EXPECT_EQ(Parse({"--windowed", "800x600", "--level", "/tmp/my level/test.dae"}, options, error),
+    EXPECT_EQ(Parse({"--windowed", "800x600", "--level", "/tmp/my level/test.dae", "--data", "../tavo data"},
+                    options, error),
               StartCommand::Play);
     EXPECT_EQ(options.windowWidth, 800);
     EXPECT_EQ(options.windowHeight, 600);
     EXPECT_EQ(options.levelPath, "/tmp/my level/test.dae");
+    EXPECT_EQ(options.dataFolder, "../tavo data");
 }
 
 TEST(StartOptions, HelpAndVersionWinOverTheRest) {
@@ -47,6 +49,8 @@ TEST(StartOptions, BadArgumentsAreRefusedWithAReason) {
         {"--windowed"},                  // missing value
         {"--level"},                     // missing value
         {"--level", ""},                 // empty file name
+        {"--data"},                      // missing value
+        {"--data", ""},                  // empty folder name
         {"--windowed", "800"},           // no 'x'
         {"--windowed", "800x"},          // no height
         {"--windowed", "x600"},          // no width

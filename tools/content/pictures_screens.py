@@ -225,6 +225,10 @@ def _menu_background(w, h, s):
     return cv
 
 
+# The gamepad's buttons, one short line above the keyboard's hint on the menu pictures.
+PAD_CONTROLS = "Gamepad:  stick walk   A jump   X/RB run   B/LB push box   D-pad choose   Start confirm"
+
+
 def menu_picture(w, h, start_selected):
     s = h / 768.0
     cv = _menu_background(w, h, s)
@@ -239,6 +243,8 @@ def menu_picture(w, h, start_selected):
     _pill(cv, cx, 0.705 * h, 300 * s, 72 * s, s, not start_selected, "Quit")
     hint = text_mask(w, h, (cx, 0.95 * h), "UP / DOWN  choose      ENTER  confirm", font(BOLD, 22 * s))
     cv.over(CREAM, hint, 0.8)
+    pad = text_mask(w, h, (cx, 0.91 * h), PAD_CONTROLS, font(BOLD, 17 * s))
+    cv.over(CREAM, pad, 0.8)
     return cv.image(False)
 
 

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "game/DataPaths.h"
 #include "math/Matrix.h"
 #include "scene/Level.h"
 #include "scene/LevelLoader.h"
@@ -337,7 +338,7 @@ private:
             for (const CMesh* mesh : object.meshes)
                 for (const std::string* texture :
                      {&mesh->material.diffuseName, &mesh->material.specularName, &mesh->material.normalName})
-                    if (!texture->empty() && !FileExists(kTextureFolder + *texture) && reportedTextures.insert(report.name + "\n" + *texture).second)
+                    if (!texture->empty() && !FileExists(ContentPath(kTextureFolder + *texture)) && reportedTextures.insert(report.name + "\n" + *texture).second)
                         Add(report.name, Severity::Error, "texture '" + *texture + "' is not in " + kTextureFolder);
         }
         if (solid && object.meshes.size() > 1)
@@ -433,7 +434,7 @@ private:
                 "music goes on as it was");
             return;
         }
-        const std::string music = std::string(kSoundFolder) + "music" + std::to_string(number) + ".mp3";
+        const std::string music = ContentPath(std::string(kSoundFolder) + "music" + std::to_string(number) + ".mp3");
         if (!FileExists(music))
             Add(kFileNode, Severity::Warning,
                 "music number " + std::to_string(number) + " has no music file (" + music + ")");

@@ -1,12 +1,13 @@
 // tavo-levelcheck: says what the game makes of every node of a level file and what would make
-// the level load wrong or be unplayable. Run it from the game's folder (the one holding
-// resources/), where it looks up textures and music as the game does.
+// the level load wrong or be unplayable. Textures and music are looked up as the game does: in
+// the working folder when it holds resources/ and shaders/, else in the installed data folder.
 // Exit status: 0 without errors (warnings allowed), 1 with an error, 2 for a bad command line.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "LevelCheck.h"
+#include "game/DataPaths.h"
 #include "scene/LevelLoader.h"
 
 namespace {
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         std::cerr << "tavo-levelcheck: no level file given\n" << kUsage << std::endl;
         return 2;
     }
+    const ContentSearch content = FindContent("", ".", InstalledDataFolder());
+    if (content.found) SetContentRoot(content.root);
     // Names without a folder are files here, not names of shipped levels.
     for (std::string& file : files) file = LevelPathFromCommandLine(file);
 
