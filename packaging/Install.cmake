@@ -32,7 +32,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOT
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavo)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog
      "tavo (${PROJECT_VERSION}) unstable; urgency=low\n\n"
-     "  * Installable package: the game in /usr/games, its content in /usr/share/games/tavo.\n\n"
+     "  * First package: the game in /usr/games, its content in /usr/share/games/tavo.\n\n"
      " -- Tavo developers <maintainers@users.noreply.c-seed-3a29ac76.example>  Mon, 01 Jan 2024 00:00:00 +0000\n")
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
                    COMMAND ${GZIP_PROGRAM} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/changelog > ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
