@@ -83,10 +83,9 @@ PlayFrameDescription CPlayState::DescribeFrame() {
     frame.figure = player;
     for (auto& entry : powerups) {
         CPowerup& powerup = *entry.second;
-        if (!powerup.object) continue;
         // Picked up and waiting to come back: unseen, and no marker under it.
         const bool shown = powerup.respawnTimer <= 0.0f;
-        frame.powerups.push_back({powerup.object.get(), shown});
+        if (powerup.object) frame.powerups.push_back({powerup.object.get(), shown});
         if (shown && powerup.projector)
             frame.projectors[entry.first] = {powerup.projectorMatrix, powerup.projector.get(),
                                              powerup.projector->viewMatrix};
