@@ -12,6 +12,7 @@
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
+#include "render/PlayFrame.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
@@ -31,7 +32,7 @@ CPlayState::~CPlayState() {
     // push box out of this world with it.
     if (physicsWorld) physicsWorld->Destroy();
     physicsWorld.reset();
-    ReleaseShadowTarget();
+    frameRenderer.reset();
 }
 
 void CPlayState::Enter() {

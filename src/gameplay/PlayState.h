@@ -11,8 +11,8 @@
 //   Powerup.cpp                power-up animation
 //   PlayerControl.cpp          walking, jumping, push box, limbs, camera controls
 //   SunTest.cpp                sun value and the sun direction keys
-//   render/PlayFrame.cpp       Init (shadow target) and Render
-//   game/PlayStateDebugKeys.cpp  the play-state debug keys
+//   PlayStateFrame.cpp         Init (frame renderer) and Render: the frame's description
+//   PlayStateDebugKeys.cpp     the play-state debug keys
 
 #include <cstdint>
 #include <map>
@@ -24,14 +24,15 @@
 #include "gameplay/Powerup.h"
 #include "gameplay/SunTest.h"
 #include "math/Matrix.h"
+#include "render/PlayFrameDescription.h"
 #include "render/Sprite.h"
-#include "render/Texture.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/Level.h"
 #include "scene/SceneCamera.h"
 #include "scene/SkyBox.h"
 
 class CInputManager;
+class CPlayFrameRenderer;
 class CPhysicsWorld;
 class CPhysCharacter;
 class CPlayerObject;
@@ -63,8 +64,11 @@ public:
     void Update(double frameTime) override;
     void Render() override;
     void Enter() override;
-    // The shadow target first, then SetUpScene.
+    // The frame renderer (with its shadow target) first, then SetUpScene.
     void Init() override;
+    // This frame as the renderer needs it; also points the light camera at the sun. Touches no
+    // rule state, so frames can be skipped or drawn more than once.
+    PlayFrameDescription DescribeFrame();
 
     // Replaces the current level with "resources/levels/<fileName>". A file that does not load
     // leaves the current level running.
@@ -93,8 +97,6 @@ public:
     float ComputeSunValue();                         // step 6: 0 shade .. 1 full sun
     void UpdateCameraControls(double frameTime);     // step 14 (it runs the sun keys)
     void UpdateSunDirectionKeys(double frameTime);   // keypad 2, 4, 5, 6, 8
-    // Frees the shadow target while the GL context lives.
-    void ReleaseShadowTarget();
 
     // Level loading helpers.
     void StartLevelMusic(const std::string& fileName);
@@ -123,9 +125,9 @@ public:
 
     // The last sun test, for the debug view.
     CSunRays sunRays;
-    // The frame's shadow map and its framebuffer (one play state per run).
-    std::unique_ptr<CTexture> shadowMap;
-    uint32_t shadowFramebuffer = 0;
+    // Draws the frames and owns the shadow target (one play state per run); freed by the
+    // destructor while the GL context lives.
+    std::unique_ptr<CPlayFrameRenderer> frameRenderer;
 
     // Debug toggles and render settings (the debug keys flip them) and rule state.
     bool gizmoDrawing = false;

@@ -1,33 +1,22 @@
-// The drawing side of the play state: the shadow target made at start-up, and one frame of play
-// in four passes (shadow map from the sun, the lit 3D scene, debug lines, head-up display).
-#include <GL/glew.h>
+// The drawing side of a play frame: the shadow target made at start-up, and one frame of play
+// in four passes (shadow map from the sun, the lit 3D scene, debug lines, head-up display),
+// drawn from the description the play state fills.
+#include "render/PlayFrame.h"
 
 #include <iostream>
 #include <vector>
 
-#include "game/Game.h"
-#include "game/Hud.h"
-#include "game/Window.h"
-#include "gameplay/PlayState.h"
-#include "physics/PhysicsWorld.h"
-#include "platform/WindowLibrary.h"
 #include "render/DrawPaths.h"
-#include "render/LightView.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "render/ShadowTarget.h"
 #include "render/Sprite.h"
-#include "render/TextureManager.h"
-#include "scene/ModelManager.h"
-#include "scene/PlayerObject.h"
+#include "scene/SceneObject.h"
+#include "scene/SkyBox.h"
 
 namespace {
 
-// Key code 66: held, the frame is drawn from the sun's light camera.
-const int kSunViewKey = 'B';
 const Vec3 kSunDirectionColor{0.0f, 1.0f, 1.0f};
-const Vec3 kBlockedRayColor{0.0f, 1.0f, 0.0f};
-const Vec3 kOpenRayColor{1.0f, 0.0f, 0.0f};
 const Mat4 kIdentity;
 
 GLint Location(CShaderProgram* program, const char* name) {
@@ -53,11 +42,12 @@ struct LightPass {
 
 bool IsClip(const CSceneObject& object) { return object.clipMode == 2; }
 
-// One frame's drawing for a play state: the passes share the renderer and the play state's
-// level, player, power-ups and flags.
+// One frame's drawing: the passes share the renderer, the frame's description and the shadow
+// map.
 class FrameDrawer {
 public:
-    FrameDrawer(CPlayState& play_, CRenderer& renderer_) : play(play_), renderer(renderer_) {}
+    FrameDrawer(const PlayFrameDescription& frame_, CRenderer& renderer_, const CTexture* shadowMap_)
+        : frame(frame_), renderer(renderer_), shadowMap(shadowMap_) {}
 
     // The per-pass light uniforms, each only where the program has it.
     void SetLightUniforms(CShaderProgram* program, const Mat4& projection, const Vec3& eyeSunDirection,
@@ -71,8 +61,9 @@ public:
     void DrawGizmos(CShaderProgram* program);
 
 private:
-    CPlayState& play;
+    const PlayFrameDescription& frame;
     CRenderer& renderer;
+    const CTexture* shadowMap;
 };
 
 void FrameDrawer::SetLightUniforms(CShaderProgram* program, const Mat4& projection, const Vec3& eyeSunDirection,
@@ -82,11 +73,11 @@ void FrameDrawer::SetLightUniforms(CShaderProgram* program, const Mat4& projecti
     at = Location(program, "uni_ParallelLightDirection");
     if (at != -1) glUniform3f(at, eyeSunDirection.x, eyeSunDirection.y, eyeSunDirection.z);
     at = Location(program, "uni_ParallelLightColor");
-    if (at != -1) glUniform3f(at, play.light.color.x, play.light.color.y, play.light.color.z);
+    if (at != -1) glUniform3f(at, frame.sunColor.x, frame.sunColor.y, frame.sunColor.z);
     at = Location(program, "uni_ShadowMap");
     if (at != -1) {
         glActiveTexture(GL_TEXTURE3);
-        glBindTexture(GL_TEXTURE_2D, play.shadowMap ? play.shadowMap->glId : 0);
+        glBindTexture(GL_TEXTURE_2D, shadowMap ? shadowMap->glId : 0);
         glUniform1i(at, 3);
     }
     at = Location(program, "uni_LightNormMatrix");
@@ -94,7 +85,7 @@ void FrameDrawer::SetLightUniforms(CShaderProgram* program, const Mat4& projecti
     at = Location(program, "uni_ProjTextureMap");
     if (at != -1) {
         glActiveTexture(GL_TEXTURE4);
-        CTexture* star = play.GetGame()->GetTextureManager()->GetTexture("star.png");
+        const CTexture* star = frame.projectorPicture;
         glBindTexture(GL_TEXTURE_2D, star ? star->glId : 0);
         glUniform1i(at, 4);
     }
@@ -107,16 +98,16 @@ void FrameDrawer::SetProjectorUniforms(CShaderProgram* program, CSceneObject* ob
     for (auto& column : columns) column.assign(n * 4, 0.0f);
     uint32_t count = 0;
     for (int32_t number : object->projectorPowerUps) {
-        const auto found = play.powerups.find(number);
-        if (found == play.powerups.end()) continue;
-        CPowerup& powerup = *found->second;
-        // Picked up and waiting to come back: no marker under it.
-        if (powerup.respawnTimer > 0.0f) continue;
+        // Not among the frame's projectors (no such power-up, or picked up and waiting to come
+        // back): no marker from it.
+        const auto found = frame.projectors.find(number);
+        if (found == frame.projectors.end()) continue;
+        const PlayFrameProjector& projector = found->second;
         if (count >= static_cast<uint32_t>(CRenderer::kMaxProjectors)) continue;
         for (int j = 0; j < 4; ++j)
-            for (int r = 0; r < 4; ++r) columns[j][count * 4 + static_cast<uint32_t>(r)] = powerup.projectorMatrix.m[j * 4 + r];
-        renderer.projectorSources[count] = powerup.projector.get();
-        renderer.projectorMatrices[count] = powerup.projector->viewMatrix;
+            for (int r = 0; r < 4; ++r) columns[j][count * 4 + static_cast<uint32_t>(r)] = projector.textureMatrix.m[j * 4 + r];
+        renderer.projectorSources[count] = projector.source;
+        renderer.projectorMatrices[count] = projector.view;
         ++count;
     }
     renderer.projectorCount = count;
@@ -140,127 +131,92 @@ void FrameDrawer::SetProjectiveFlag(CShaderProgram* program, CSceneObject* objec
 }
 
 void FrameDrawer::DrawShadowCasters(CShaderProgram* program) {
-            if (play.level) {
-        for (auto& object : play.level->normalMappedObjects) DrawSceneObject(renderer, object.get(), program);
-        for (auto& object : play.level->staticObjects)
-            if (!IsClip(*object)) DrawSceneObject(renderer, object.get(), program);
-    }
-    if (play.player) DrawSceneObjectTree(renderer, play.player, program, kIdentity, true);
-    if (play.level)
-        for (auto& object : play.level->dynamicObjects) DrawSceneObject(renderer, object.get(), program);
-    for (auto& entry : play.powerups) {
-        CPowerup& powerup = *entry.second;
-        if (powerup.respawnTimer <= 0.0f && powerup.object)
-            DrawSceneObjectTree(renderer, powerup.object.get(), program, kIdentity, true);
-    }
+    for (CSceneObject* object : frame.normalMapped) DrawSceneObject(renderer, object, program);
+    for (CSceneObject* object : frame.scenery)
+        if (!IsClip(*object)) DrawSceneObject(renderer, object, program);
+    if (frame.figure) DrawSceneObjectTree(renderer, frame.figure, program, kIdentity, true);
+    for (CSceneObject* object : frame.moving) DrawSceneObject(renderer, object, program);
+    for (const PlayFrameModel& powerup : frame.powerups)
+        if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
 }
 
 void FrameDrawer::DrawLitObjects(CShaderProgram* program) {
-        if (play.level) {
-        for (auto& object : play.level->staticObjects) {
-            // Invisible colliders: solid for the physics, never drawn.
-            if (IsClip(*object)) continue;
-            if (play.projectiveTexturing) SetProjectiveFlag(program, object.get());
-            DrawSceneObject(renderer, object.get(), program);
-        }
-        for (auto& object : play.level->dynamicObjects) {
-            if (play.projectiveTexturing) SetProjectiveFlag(program, object.get());
-            object->UpdateWorldCorners();
-            DrawSceneObject(renderer, object.get(), program);
-        }
+    for (CSceneObject* object : frame.scenery) {
+        // Invisible colliders: solid for the physics, never drawn.
+        if (IsClip(*object)) continue;
+        if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
+        DrawSceneObject(renderer, object, program);
+    }
+    for (CSceneObject* object : frame.moving) {
+        if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
+        object->UpdateWorldCorners();
+        DrawSceneObject(renderer, object, program);
     }
     // No markers on the figure or the power-ups: whatever the last level object projected must
     // not carry over onto them.
-    if (play.projectiveTexturing) {
+    if (frame.projectiveTexturing) {
         SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
         renderer.projectorCount = 0;
     }
-    if (play.player) DrawSceneObjectTree(renderer, play.player, program, kIdentity, true);
-    for (auto& entry : play.powerups) {
-        CPowerup& powerup = *entry.second;
-        if (play.projectiveTexturing) SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
-        if (powerup.respawnTimer <= 0.0f && powerup.object)
-            DrawSceneObjectTree(renderer, powerup.object.get(), program, kIdentity, true);
+    if (frame.figure) DrawSceneObjectTree(renderer, frame.figure, program, kIdentity, true);
+    for (const PlayFrameModel& powerup : frame.powerups) {
+        if (frame.projectiveTexturing) SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
+        if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
     }
 }
 
 void FrameDrawer::DrawGizmos(CShaderProgram* program) {
-        glDisable(GL_DEPTH_TEST);
-    if (play.level)
-        for (auto& object : play.level->dynamicObjects) {
-            DrawAxes(renderer, object.get(), program);
-            DrawBoundingBox(renderer, object.get(), program);
-        }
-    if (play.freeCamera) DrawAxes(renderer, play.freeCamera.get(), program);
-    if (play.playerCamera) DrawAxes(renderer, play.playerCamera.get(), program);
-    if (play.level) {
-        // Invisible colliders included: this is where they can be seen.
-        for (auto& object : play.level->staticObjects) {
-            DrawAxes(renderer, object.get(), program);
-            DrawBoundingBox(renderer, object.get(), program);
-        }
-        for (auto& object : play.level->normalMappedObjects) {
-            DrawAxes(renderer, object.get(), program);
-            DrawBoundingBox(renderer, object.get(), program);
-        }
+    glDisable(GL_DEPTH_TEST);
+    for (CSceneObject* object : frame.moving) {
+        DrawAxes(renderer, object, program);
+        DrawBoundingBox(renderer, object, program);
     }
-    for (auto& entry : play.powerups)
-        if (entry.second->object) {
-            DrawAxes(renderer, entry.second->object.get(), program);
-            DrawBoundingBox(renderer, entry.second->object.get(), program);
+    for (CSceneObject* camera : frame.gizmoCameras) DrawAxes(renderer, camera, program);
+    // Invisible colliders included: this is where they can be seen.
+    for (CSceneObject* object : frame.scenery) {
+        DrawAxes(renderer, object, program);
+        DrawBoundingBox(renderer, object, program);
+    }
+    for (CSceneObject* object : frame.normalMapped) {
+        DrawAxes(renderer, object, program);
+        DrawBoundingBox(renderer, object, program);
+    }
+    for (const PlayFrameModel& powerup : frame.powerups)
+        if (powerup.root) {
+            DrawAxes(renderer, powerup.root, program);
+            DrawBoundingBox(renderer, powerup.root, program);
         }
-    if (play.player) DrawAxes(renderer, play.player, program);
-    DrawLine(renderer, Vec3(0.0f, 0.0f, 0.0f), play.light.direction, kSunDirectionColor, kSunDirectionColor, program);
-    if (play.player) DrawBoundingBox(renderer, play.player, program);
+    if (frame.figure) DrawAxes(renderer, frame.figure, program);
+    DrawLine(renderer, Vec3(0.0f, 0.0f, 0.0f), frame.sunDirection, kSunDirectionColor, kSunDirectionColor, program);
+    if (frame.figure) DrawBoundingBox(renderer, frame.figure, program);
     glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace
 
-void CPlayState::Init() {
+CPlayFrameRenderer::CPlayFrameRenderer() {
     // The game makes its states after GL is up; a play state made without GL (rules tests) has
     // no shadow map, and its frame skips the shadow pass.
     if (glGenFramebuffers != nullptr) {
         shadowMap = std::make_unique<CTexture>();
-        GLuint framebuffer = 0;
-        CreateShadowTarget(*shadowMap, framebuffer);
-        shadowFramebuffer = framebuffer;
+        CreateShadowTarget(*shadowMap, shadowFramebuffer);
     } else {
         std::cerr << "WARNING: No GL context: the play state has no shadow map" << std::endl;
     }
-    SetUpScene();
-    // The sun's picture and the sky's cube, where the scene set-up has not given them already.
-    if (!sunSprite) {
-        sunSprite = std::make_unique<CSprite>();
-        sunSprite->texture = game->GetTextureManager()->GetTexture("sun.png");
-    }
-    CModelManager* models = game->GetModelManager();
-    if (skyBox && skyBox->meshCount == 0 && models && models->GetSkyCube()) {
-        skyBox->meshes.push_back(models->GetSkyCube());
-        skyBox->meshCount = 1;
-    }
 }
 
-void CPlayState::ReleaseShadowTarget() {
-    if (!shadowMap) return;
-    GLuint framebuffer = shadowFramebuffer;
-    DeleteShadowTarget(*shadowMap, framebuffer);
-    shadowFramebuffer = framebuffer;
-    shadowMap.reset();
+CPlayFrameRenderer::~CPlayFrameRenderer() {
+    if (shadowMap) DeleteShadowTarget(*shadowMap, shadowFramebuffer);
 }
 
-void CPlayState::Render() {
-    CRenderer& renderer = *game->GetRenderer();
-    FrameDrawer drawer(*this, renderer);
-    const Vec3 sun = light.direction;
-    const Mat4 lightProjection = LightProjection();
-    const Mat4 lightNorm = LightNormMatrix();
+void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& frame) {
+    FrameDrawer drawer(frame, renderer, shadowMap.get());
+    const Mat4& lightProjection = frame.lightProjection;
+    const Mat4& lightNorm = frame.lightNorm;
 
     // Shadow pass: depth only, from the sun, into the shadow map.
-    const Mat4 lightView = LightViewMatrix(sun);
-    lightCamera->SetViewMatrix(lightView);
-    lightCamera->transform = Inverse(lightView);
-    renderer.lightCamera = lightCamera.get();
+    const Mat4& lightView = frame.lightView;
+    renderer.lightCamera = frame.lightCamera;
     renderer.lightViewMatrix = lightView;
     if (shadowMap) {
         glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
@@ -271,10 +227,10 @@ void CPlayState::Render() {
         // Back faces only: what a closed object casts starts behind its lit side, so the lit
         // side never shadows itself.
         glCullFace(GL_FRONT);
-        CShaderProgram* depth = game->GetTransformShader();
+        CShaderProgram* depth = frame.programs.depth;
         if (UseProgram(depth)) {
             glUniformMatrix4fv(Location(depth, "uni_ProjMatrix"), 1, GL_FALSE, lightProjection.m);
-            renderer.currentCamera = lightCamera.get();
+            renderer.currentCamera = frame.lightCamera;
             renderer.viewMatrix = lightView;
             drawer.DrawShadowCasters(depth);
         }
@@ -284,30 +240,25 @@ void CPlayState::Render() {
     renderer.objectsRendered = 0;
     renderer.trianglesRendered = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    int width = 0, height = 0;
-    wl::GetWindowSize(&width, &height);
-    glViewport(0, 0, width, height);
-    renderer.frustumCulling = frustumCulling;
-    if (!backfaceCulling) glDisable(GL_CULL_FACE);
+    glViewport(0, 0, frame.width, frame.height);
+    renderer.frustumCulling = frame.frustumCulling;
+    if (!frame.backfaceCulling) glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glDepthMask(GL_FALSE);
 
-    Mat4 projection = game->GetWindow()->perspectiveMatrix;
-    CSceneCamera* camera = activeCamera;
-    if (wl::GetKey(kSunViewKey) == wl::PRESS) {
-        projection = lightProjection;
-        camera = lightCamera.get();
-    }
+    const Mat4& projection = frame.projection;
     renderer.projectionMatrix = projection;
-    renderer.currentCamera = camera;
-    renderer.viewMatrix = camera->viewMatrix;
+    renderer.currentCamera = frame.camera;
+    renderer.viewMatrix = frame.view;
     // The sun direction in eye space: the transpose of the camera's rotation applied to it.
-    const Mat4 cameraModel = camera->GetModelMatrix();
+    const Vec3& sun = frame.sunDirection;
+    const Mat4& cameraModel = frame.cameraModel;
     const Vec3 eyeSun{cameraModel.m[0] * sun.x + cameraModel.m[1] * sun.y + cameraModel.m[2] * sun.z,
                       cameraModel.m[4] * sun.x + cameraModel.m[5] * sun.y + cameraModel.m[6] * sun.z,
                       cameraModel.m[8] * sun.x + cameraModel.m[9] * sun.y + cameraModel.m[10] * sun.z};
 
-    CShaderProgram* sky = game->GetCubeShader();
+    CSkyBox* skyBox = frame.skyBox;
+    CShaderProgram* sky = frame.programs.sky;
     if (skyBox && UseProgram(sky)) {
         drawer.SetLightUniforms(sky, projection, eyeSun, lightNorm);
         // The sky surrounds the camera wherever it goes; its depth is never written.
@@ -315,49 +266,46 @@ void CPlayState::Render() {
         skyBox->transform.m[13] = cameraModel.m[13];
         skyBox->transform.m[14] = cameraModel.m[14];
         skyBox->transform.m[15] = 1.0f;
-        DrawSkyBox(renderer, skyBox.get(), sky);
+        DrawSkyBox(renderer, skyBox, sky);
     }
-    CShaderProgram* sunProgram = game->GetSunShader();
-    if (sunSprite && UseProgram(sunProgram)) {
+    CShaderProgram* sunProgram = frame.programs.sun;
+    if (frame.sunSprite && UseProgram(sunProgram)) {
         drawer.SetLightUniforms(sunProgram, projection, eyeSun, lightNorm);
-        DrawSprite(renderer, sunSprite.get(), sunProgram);
+        DrawSprite(renderer, frame.sunSprite, sunProgram);
     }
     glDepthMask(GL_TRUE);
 
-    CShaderProgram* bump = projectiveTexturing ? game->GetBumpShaderPhongProj() : game->GetBumpShaderPhong();
+    const PlayFramePrograms& programs = frame.programs;
+    CShaderProgram* bump = frame.projectiveTexturing ? programs.bumpProjected : programs.bump;
     if (UseProgram(bump)) {
         drawer.SetLightUniforms(bump, projection, eyeSun, lightNorm);
-        if (level)
-            for (auto& object : level->normalMappedObjects) {
-                if (projectiveTexturing) drawer.SetProjectiveFlag(bump, object.get());
-                DrawSceneObject(renderer, object.get(), bump);
-            }
+        for (CSceneObject* object : frame.normalMapped) {
+            if (frame.projectiveTexturing) drawer.SetProjectiveFlag(bump, object);
+            DrawSceneObject(renderer, object, bump);
+        }
     }
-    CShaderProgram* lit = projectiveTexturing ? game->GetTextureShaderPhongProj() : game->GetTextureShaderPhong();
+    CShaderProgram* lit = frame.projectiveTexturing ? programs.litProjected : programs.lit;
     if (UseProgram(lit)) {
         drawer.SetLightUniforms(lit, projection, eyeSun, lightNorm);
         drawer.DrawLitObjects(lit);
     }
 
     // Debug lines.
-    CShaderProgram* lines = game->GetSimpleShader();
-    if ((gizmoDrawing || physicsDebugging) && UseProgram(lines)) {
+    CShaderProgram* lines = programs.lines;
+    if ((frame.gizmos || frame.physicsDebugging) && UseProgram(lines)) {
         drawer.SetLightUniforms(lines, projection, eyeSun, lightNorm);
-        if (gizmoDrawing) drawer.DrawGizmos(lines);
-        if (physicsDebugging) {
+        if (frame.gizmos) drawer.DrawGizmos(lines);
+        if (frame.physicsDebugging) {
             glDisable(GL_DEPTH_TEST);
-            if (physicsWorld) physicsWorld->DebugDraw();
-            for (int i = 0; i < CSunRays::kCount; ++i)
-                DrawLine(renderer, sunRays.start[i], sunRays.end[i],
-                         sunRays.blocked[i] ? kBlockedRayColor : kOpenRayColor,
-                         sunRays.blocked[i] ? kBlockedRayColor : kOpenRayColor, lines);
+            if (frame.physicsDebugLines) frame.physicsDebugLines();
+            for (const PlayFrameLine& ray : frame.sunRays)
+                DrawLine(renderer, ray.from, ray.to, ray.color, ray.color, lines);
             glEnable(GL_DEPTH_TEST);
         }
     }
 
     // Head-up display, over everything.
-    if (CHud* hud = game->GetHud())
-        hud->Draw(renderer, game->GetOrthoShader(), game->GetWindow()->orthoMatrix, transparency);
+    if (frame.hud) frame.hud();
 
     // Left for the next frame and the other states: window framebuffer, depth test and writes
     // on, no blending, texture unit 0.

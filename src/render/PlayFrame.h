@@ -1,0 +1,34 @@
+#pragma once
+// Draws one frame of play from its description, in four passes: shadow map from the sun, the
+// lit 3D scene, debug lines, head-up display. It owns the sun's shadow target.
+
+#include <GL/glew.h>
+
+#include <memory>
+
+#include "render/PlayFrameDescription.h"
+#include "render/Texture.h"
+
+class CRenderer;
+
+class CPlayFrameRenderer {
+public:
+    // Makes the shadow target. Made without a GL context (rules tests) it has none, says so on
+    // standard error, and its frames skip the shadow pass.
+    CPlayFrameRenderer();
+    // Deletes the shadow target (the GL context must still be current).
+    ~CPlayFrameRenderer();
+    CPlayFrameRenderer(const CPlayFrameRenderer&) = delete;
+    CPlayFrameRenderer& operator=(const CPlayFrameRenderer&) = delete;
+
+    // Draws the frame into the window's framebuffer and leaves what the next frame and the other
+    // states expect: window framebuffer, depth test and writes on, no blending, texture unit 0.
+    void Draw(CRenderer& renderer, const PlayFrameDescription& frame);
+
+    // Null without a GL context.
+    const CTexture* ShadowMap() const { return shadowMap.get(); }
+
+private:
+    std::unique_ptr<CTexture> shadowMap;
+    GLuint shadowFramebuffer = 0;
+};
