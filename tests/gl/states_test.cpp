@@ -297,7 +297,7 @@ TEST_F(GameStates, MenuMusicStopsForPlayAndPicturesPlayTheirSounds) {
     ASSERT_TRUE(soundcheck::Write((dir.Path() / "resources/sounds/death.wav").string(), soundcheck::Tone(300, 0.2), 1));
     // A level that loads (the shipped models and a floor): a play state without one would
     // return to the menu and its music at once.
-    const std::filesystem::path repo = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    const std::filesystem::path repo = TAVO_SOURCE_DIR;
     std::filesystem::create_directory_symlink(repo / "resources" / "models", dir.Path() / "resources" / "models");
     testsupport::ColladaDocument level;
     level.meshes = {testsupport::CubeMesh("cube", "", true, false)};
