@@ -16,6 +16,8 @@ bool CInputManager::KeyHit(int key) {
 }
 
 void CInputManager::Update() {
+    // A press nothing asked for in its frame must not act on a later screen.
+    wl::ForgetUnreadPresses();
     for (auto it = heldKeys.begin(); it != heldKeys.end();) {
         if (wl::GetKey(*it) != wl::PRESS) it = heldKeys.erase(it);
         else ++it;

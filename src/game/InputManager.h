@@ -11,7 +11,8 @@ public:
     // True exactly once per press. The held set is shared by every caller, so a press one
     // caller consumed reads as "not hit" for all others until the key is released.
     bool KeyHit(int key);
-    // Once per frame, at its end: forget released keys and take the mouse and wheel deltas.
+    // Once per frame, at its end (after the buffer swap): forget released keys and the presses
+    // nobody read during the frame, and take the mouse and wheel deltas.
     void Update();
 
     std::set<int> heldKeys;

@@ -14,9 +14,9 @@
 namespace wl {
 
 struct InputEvent {
-    enum Type { KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy } type;
+    enum Type { KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy, Focus } type;
     int frame;
-    int a = 0;  // key, button, cursor x or wheel steps
+    int a = 0;  // key, button, cursor x, wheel steps or focus (1 gained, 0 lost)
     int b = 0;  // cursor y
 };
 
@@ -56,6 +56,7 @@ int FramesSwapped();
 //   frametime SECONDS | starttime SECONDS | frames N
 //   FRAME keydown KEY | FRAME keyup KEY | FRAME key KEY | FRAME tap KEY
 //   FRAME buttondown N | FRAME buttonup N | FRAME cursor X Y | FRAME wheel STEPS
+//   FRAME focus on|off   (the window gains or loses the input focus; it starts with it)
 // KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. Returns false and fills
 // `error` with the line at fault.
 bool ParseInputScript(const std::string& text, InputScript* script, std::string* error);
