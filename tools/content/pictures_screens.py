@@ -472,7 +472,7 @@ def hud_detector():
         g = grow
         d.polygon([((cx - 13 - g) * q, (1 - g) * q), ((cx + 13 + g) * q, (1 - g) * q), (cx * q, (14 + g) * q)], fill=255)
         d.polygon([((cx - 13 - g) * q, (h - 1 + g) * q), ((cx + 13 + g) * q, (h - 1 + g) * q), (cx * q, (h - 14 - g) * q)], fill=255)
-        d.rectangle([(cx - 3 - g) * q, 8 * q, (cx + 3 + g) * q, (h - 8) * q], fill=255)
+        d.rectangle([(cx - 5 - g) * q, 8 * q, (cx + 5 + g) * q, (h - 8) * q], fill=255)
 
     cv = Canvas(w, h, CHOC_DARK, 0.0)
     cv.over(CHOC_DARK, shape_mask(w, h, lambda d, q: shape(d, q, 2.5), ss=4))
