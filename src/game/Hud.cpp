@@ -48,7 +48,8 @@ void CHud::Create(unsigned windowWidth, unsigned windowHeight) {
         {"hud_life.png", 200 * px, 100 * py, -0.5f - 100 * px, -1.0f + 25 * py},
         {"hud_sundetector.png", 200 * px, 100 * py, 0.5f - 100 * px, -1.0f + 25 * py},
         {"hud_lifebar.png", 150 * px, 16 * py, -0.5f - 75 * px, -1.0f + 67 * py},
-        {"hud_detector.png", 1 * px, 20 * py, 0.5f + 72 * px, -1.0f + 75 * py},
+        // The needle is a 16 x 32 px marker centred on its reading, reaching past the band.
+        {"hud_detector.png", 16 * px, 32 * py, 0.5f + 64 * px, -1.0f + 69 * py},
         {"umbrella_icon.png", 48 * px, 48 * py, -1.0f + 25 * px, 1.0f - 75 * py},
         {"hud_lifebar.png", 150 * px, 16 * py, -1.0f + 90 * px, 1.0f - 59 * py},
     };
@@ -71,7 +72,7 @@ CSceneGeoObject* CHud::GetElement(unsigned index) const {
 void CHud::Update(float health, float sunValue, float umbrellaTime, double frameTime) {
     if (elementCount < kElementCount) return;
     const float timerFraction = umbrellaTime * (1.0f / kUmbrellaSeconds);
-    const float needleTarget = 0.5f + 72 * pixelWidth - 144 * pixelWidth * sunValue;
+    const float needleTarget = 0.5f + 64 * pixelWidth - 144 * pixelWidth * sunValue;
     elements[kUmbrellaIcon]->visible = timerFraction > 0.0f;
     elements[kUmbrellaBar]->visible = timerFraction > 0.0f;
     // The bars start at their left edge, so scaling x shortens them towards the left.

@@ -38,9 +38,18 @@ void CInputManager::UpdatePad() {
         if (!pad.buttons[*it]) it = heldPadButtons.erase(it);
         else ++it;
     }
+    // As with keys, a press nobody asked for must not act on a later screen. A pad is polled, so
+    // a button first seen down here gets the next frame to be read; still down and unread after
+    // that, it counts as held until it is released and pressed again.
+    for (int button = 0; button < wl::PAD_BUTTON_COUNT; ++button) {
+        if (pad.buttons[button] && padButtonsSeenDown[static_cast<size_t>(button)]) heldPadButtons.insert(button);
+        padButtonsSeenDown[static_cast<size_t>(button)] = pad.buttons[button];
+    }
 }
 
 void CInputManager::Update() {
+    // A press nothing asked for in its frame must not act on a later screen.
+    wl::ForgetUnreadPresses();
     for (auto it = heldKeys.begin(); it != heldKeys.end();) {
         if (wl::GetKey(*it) != wl::PRESS) it = heldKeys.erase(it);
         else ++it;

@@ -2,6 +2,7 @@
 // Turns the window library's key-is-down state into one-time key presses, and measures the
 // mouse and wheel movement of each frame.
 
+#include <array>
 #include <set>
 
 #include "platform/WindowLibrary.h"
@@ -15,7 +16,8 @@ public:
     bool KeyHit(int key);
     // The same for a pad button (wl::PAD_START, ...): true once per press of the pad's button.
     bool PadHit(int button);
-    // Once per frame, at its end: forget released keys and take the mouse and wheel deltas.
+    // Once per frame, at its end (after the buffer swap): forget released keys and the presses
+    // nobody read during the frame, and take the mouse and wheel deltas.
     void Update();
 
     std::set<int> heldKeys;
@@ -26,6 +28,7 @@ public:
     int lastMouseX = 0;
     int lastMouseY = 0;
     std::set<int> heldPadButtons;
+    std::array<bool, wl::PAD_BUTTON_COUNT> padButtonsSeenDown{};  // down at the last Update
     bool padConnected = false;  // a pad was plugged in at the last Update
 
 private:

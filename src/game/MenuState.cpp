@@ -53,8 +53,12 @@ void CMenuState::Update(double) {
         startSelected = !startSelected;
         ShowSelection();
     }
-    for (int number = 1; number <= 9; ++number)
-        if (input->KeyHit(wl::KEY_KP_1 + number - 1)) LoadLevelByNumber(this, number);
+    // The keypad digits or, for keyboards without a keypad, the digits of the main row.
+    for (int number = 1; number <= 9; ++number) {
+        const bool keypad = input->KeyHit(wl::KEY_KP_1 + number - 1);
+        const bool mainRow = input->KeyHit('0' + number);
+        if (keypad || mainRow) LoadLevelByNumber(this, number);
+    }
 }
 
 void CMenuState::Render() {

@@ -37,6 +37,12 @@ int CWindow::Open(int windowedWidth, int windowedHeight) {
         wl::SetWindowPos(desktop.width / 2 - 400, desktop.height / 2 - 300);  // ignored full screen
     }
     wl::SetWindowTitle("Tavo");
+    if (fullscreen) {
+        // Full screen the pointer has nothing to point at: hidden and captured from the start,
+        // while its motion still turns the camera.
+        wl::Disable(wl::MOUSE_CURSOR);
+        mouseLocked = true;
+    }
     wl::SetWindowSizeCallback(&CWindow::OnWindowResize);
     wl::SetMouseButtonCallback(&CWindow::OnMouseButton);
     return 0;

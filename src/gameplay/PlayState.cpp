@@ -13,6 +13,7 @@
 #include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
 #include "render/PlayFrame.h"
+#include "platform/WindowLibrary.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
@@ -43,6 +44,8 @@ void CPlayState::Enter() {
 void CPlayState::Update(double frameTime) {
     // Nothing to play before a level has been loaded (a first level that failed to load).
     if (!level || !player) return;
+    // While the window is in the background the level stands still, and goes on from there.
+    if (!wl::WindowActive()) return;
 
     // 1 to 3: debug keys, the player's input, animation.
     HandlePlayStateKeys(game->GetInputManager());
@@ -90,8 +93,8 @@ void CPlayState::Update(double frameTime) {
     }
     if (player->umbrella) player->umbrella->visible = umbrellaOn;
 
-    // 12: death.
-    if (player->life <= 0.0f) {
+    // 12: death; unless a trigger of this update's step already showed its picture, which stands.
+    if (player->life <= 0.0f && !pendingAction) {
         pendingAction = &CPlayState::ReloadLevel;
         ShowPicture("death");
         std::cout << "You were reduced to a puddle of mud..." << std::endl;
@@ -141,8 +144,10 @@ void CPlayState::LoadNextLevel(CPlayState* play) {
 }
 
 void CPlayState::BackToMenu(CPlayState* play) {
-    play->game->ChangeState(STATE_MENU);
+    // Nothing is left queued: the menu's own choice (Start, a level number) says what loads next,
+    // and a queued load would run first and load a level twice.
+    play->pendingAction = nullptr;
+    play->nextLevelName.clear();
     play->gameFinished = false;
-    // The next entry from the menu starts over with the first level.
-    play->pendingAction = &CPlayState::LoadNextLevel;
+    play->game->ChangeState(STATE_MENU);
 }

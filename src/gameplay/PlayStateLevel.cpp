@@ -105,6 +105,17 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     if (physicsWorld) physicsWorld->Destroy();
     physicsWorld.reset();
 
+    // Every level starts the same way, as BACKSPACE's reset does: facing north, at full size.
+    // The figure's turn and melting from the level before would otherwise carry into the first
+    // steps and sun tests, and a route that wins a level from the menu could fail on the way
+    // through the game. It is put on the start before its character and push box are made
+    // there: where it died may lie outside the physics world, which refuses a body there.
+    player->transform = Mat4();
+    SetTranslation(player->transform, loaded->startPosition);
+    player->scale = {kFullScale, kFullScale, kFullScale};
+    player->life = 1.0f;
+    player->umbrellaTime = 0.0f;
+
     physicsWorld = std::make_unique<CPhysicsWorld>();
     physicsWorld->Init();
     physicsWorld->SetDebugDrawer(game->GetRenderer(), game->GetSimpleShader(), kPhysicsDebugMode);
@@ -114,16 +125,8 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
 
     level = std::move(loaded);
     CreateCollisionObjects();
-
-    // Every level starts the same way, as BACKSPACE's reset does: facing north, at full size.
-    // The figure's turn and melting from the level before would otherwise carry into the first
-    // steps and sun tests, and a route that wins a level from the menu could fail on the way
-    // through the game.
-    player->transform = Mat4();
-    SetTranslation(player->transform, level->startPosition);
-    player->scale = {kFullScale, kFullScale, kFullScale};
-    player->life = 1.0f;
-    player->umbrellaTime = 0.0f;
+    // The follow camera starts out at the distance the player chose, not pulled in.
+    if (playerCamera) playerCamera->ReleaseObstruction();
     if (freeCamera) SetTranslation(freeCamera->transform, level->startPosition);
     light.direction = Normalize(level->sunDirection);
 
@@ -207,6 +210,8 @@ void CPlayState::UploadObjectMeshes(CSceneGeoObject& object) {
 
 void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
+    // A picture of this step is already up (a kill volume was first): it stands.
+    if (play->pendingAction) return;
     const auto next = trigger->properties.find("nextlevel");
     if (next != trigger->properties.end()) {
         // The next level of a level started by path lies beside it.
@@ -224,6 +229,7 @@ void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
 
 void CPlayState::OnKillZone(CSceneTrigger*, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
+    if (play->pendingAction) return;  // the first picture of the step stands
     play->pendingAction = &CPlayState::ReloadLevel;
     play->ShowPicture("death");
 }

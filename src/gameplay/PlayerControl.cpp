@@ -276,7 +276,25 @@ void ControlCameras(PlayerControlContext& context, const PlayerInput& input, dou
         }
     }
 
+    if (playerCamera && context.physicsWorld && active == playerCamera)
+        KeepFigureInSight(*playerCamera, *context.physicsWorld, dt);
+
     if (active) active->Update();
+}
+
+void KeepFigureInSight(CAnchoredSceneCamera& camera, CPhysicsWorld& world, double dt) {
+    const float full = camera.FullBackOff();
+    float clear = full;
+    if (full > kCameraWallMargin) {
+        const Vec3 from = camera.LookAtPoint();
+        const float fraction = world.RayFraction(from, from + camera.BackDirection() * full, true);
+        if (fraction < 1.0f) clear = std::max(0.0f, fraction * full - kCameraWallMargin);
+    }
+    float& limit = camera.backOffLimit;
+    // In at once, so that no frame shows the wall instead of the figure; out smoothly.
+    if (clear < limit) limit = clear;
+    else limit = std::min(clear, static_cast<float>(limit + kCameraReturnSpeed * dt));
+    if (limit >= full) camera.ReleaseObstruction();
 }
 
 namespace {

@@ -81,6 +81,8 @@ constexpr double kCameraFastFactor = 20.0; // with left shift
 constexpr double kWheelZoomFactor = 20.0;  // one wheel step moves as far as this many seconds of zoom
 constexpr float kPlayerCameraTurn = 0.5f;  // degrees per unit of mouse motion
 constexpr float kFreeCameraTurn = 0.6f;
+constexpr float kCameraWallMargin = 0.3f;   // the follow camera stays this far in front of scenery
+constexpr double kCameraReturnSpeed = 6.0;  // units per second back out once the way is clear
 
 // The walking direction on the ground plane for the held keys and the left stick, relative to
 // the camera whose model matrix is given (its -z is forward, its x right). Not normalised; zero
@@ -98,9 +100,16 @@ PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& in
 // Limbs swing while walking and snap back when standing; a visible umbrella spins.
 void AnimatePlayer(PlayerControlContext& context, double dt);
 
-// Free-camera flight, the camera reset, zoom, the size factor, mouse turning, and the active
-// camera's update. (The sun keys, read in the same step, belong to the sun test.)
+// Free-camera flight, the camera reset, zoom, the size factor, mouse turning, keeping the
+// follow camera in sight of the figure, and the active camera's update. (The sun keys, read in
+// the same step, belong to the sun test.)
 void ControlCameras(PlayerControlContext& context, const PlayerInput& input, double dt);
+
+// When static level geometry stands between the look-at point and the follow camera (a ray as
+// the sun test casts, static meshes only), the camera comes in front of it at once; once the
+// way is clear it goes back out at kCameraReturnSpeed to the distance the player chose, which
+// itself is never changed.
+void KeepFigureInSight(CAnchoredSceneCamera& camera, CPhysicsWorld& world, double dt);
 
 // Turns an object about the world's vertical axis through its own position (the translation
 // stays, the basis turns).

@@ -370,9 +370,11 @@ void CPhysicsWorld::AddDynamicObject(CSceneObject* object, float mass, bool conv
                   << s.y << ", " << s.z << "); no body made" << std::endl;
         return;
     }
-    if (!(mass > 0.0f) || !std::isfinite(mass)) {
+    // Mass 0 is the library's fixed body (it never moves), as a level's author may want; only
+    // masses that mean nothing become 1.
+    if (!(mass >= 0.0f) || !std::isfinite(mass)) {
         std::cerr << "WARNING: Dynamic object " << Quoted(object) << " has mass " << mass
-                  << "; a movable body needs a positive mass, using 1" << std::endl;
+                  << "; a body needs a mass of 0 (fixed) or more, using 1" << std::endl;
         mass = 1.0f;
     }
 
@@ -585,7 +587,7 @@ CPhysCharacter* CPhysicsWorld::CreateCharacter(CPlayerObject* player) {
     return character;
 }
 
-float CPhysicsWorld::RayFraction(const Vec3& from, const Vec3& to) {
+float CPhysicsWorld::RayFraction(const Vec3& from, const Vec3& to, bool staticOnly) {
     if (!state) return 1.0f;
     const btVector3 a = ToBt(from), b = ToBt(to);
     // The library normalises the ray's direction: a zero-length or broken ray would divide by
@@ -601,7 +603,7 @@ float CPhysicsWorld::RayFraction(const Vec3& from, const Vec3& to) {
     }
     btCollisionWorld::ClosestRayResultCallback callback(a, b);
     callback.m_collisionFilterGroup = kRayGroup;
-    callback.m_collisionFilterMask = kRayMask;
+    callback.m_collisionFilterMask = staticOnly ? kStaticGroup : kRayMask;
     state->dynamicsWorld->rayTest(a, b, callback);
     return callback.m_closestHitFraction;
 }

@@ -60,9 +60,9 @@ public:
     // The player's character controller; the caller owns it and deletes it before the world.
     CPhysCharacter* CreateCharacter(CPlayerObject* player);
 
-    // Fraction of the way from `from` to `to` at the first static mesh or dynamic body, 1.0 when
-    // nothing is in the way.
-    float RayFraction(const Vec3& from, const Vec3& to);
+    // Fraction of the way from `from` to `to` at the first static mesh or dynamic body (only
+    // static meshes with `staticOnly`), 1.0 when nothing is in the way.
+    float RayFraction(const Vec3& from, const Vec3& to, bool staticOnly = false);
     // Advances by dt seconds in fixed sub-steps of 1/60 s, at most 7 of them.
     void Step(double dt);
 

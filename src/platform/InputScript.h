@@ -15,11 +15,11 @@ namespace wl {
 
 struct InputEvent {
     enum Type {
-        KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy,
+        KeyDown, KeyUp, ButtonDown, ButtonUp, CursorTo, WheelBy, Focus,
         PadPlug, PadUnplug, PadButtonDown, PadButtonUp, PadAxis
     } type;
     int frame;
-    int a = 0;           // key, button, cursor x, wheel steps, pad button or pad axis
+    int a = 0;           // key, button, cursor x, wheel steps, focus (1 gained, 0 lost), pad button or pad axis
     int b = 0;           // cursor y
     float value = 0.0f;  // pad axis position
 };
@@ -69,6 +69,7 @@ int FramesSwapped();
 //   frametime SECONDS | starttime SECONDS | frames N
 //   FRAME keydown KEY | FRAME keyup KEY | FRAME key KEY | FRAME tap KEY
 //   FRAME buttondown N | FRAME buttonup N | FRAME cursor X Y | FRAME wheel STEPS
+//   FRAME focus on|off   (the window gains or loses the input focus; it starts with it)
 //   FRAME padplug | FRAME padunplug
 //   FRAME paddown PAD | FRAME padup PAD | FRAME pad PAD | FRAME padaxis AXIS VALUE
 // KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. PAD is a pad button (A, B,

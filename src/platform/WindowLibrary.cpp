@@ -31,31 +31,48 @@ static_assert(wl::PAD_AXIS_COUNT == GLFW_GAMEPAD_AXIS_LAST + 1, "pad axes");
 namespace wl {
 namespace {
 
-// Key state as the game reads it. A key that went down and up again before anyone asked
-// about it reads as pressed once (so a quick tap inside one slow frame still counts); a
-// press that was already seen does not linger after the release.
+// Key (or mouse button) state as the game reads it. A key that went down and up again before
+// anyone asked about it reads as pressed once (so a quick tap inside one slow frame still
+// counts); a press that was already seen does not linger after the release. A press nobody
+// read in the frame it arrived for is forgotten after that frame (`ForgetUnread`): a tap is
+// gone, and a key still held reads as up until it is released and pressed again, so a press
+// made on one screen never acts on the next.
 class KeyTracker {
 public:
-    void Press(int key) {
+    void Press(int key, int frame) {
         down.insert(key);
         seen.erase(key);
         sticky.erase(key);
+        stale.erase(key);
+        arrived[key] = frame;
     }
     void Release(int key) {
         if (!down.erase(key)) return;
-        if (!seen.count(key)) sticky.insert(key);
+        if (!seen.count(key) && !stale.count(key)) sticky.insert(key);
+        stale.erase(key);
     }
     bool Query(int key) {
         if (down.count(key)) {
+            if (stale.count(key)) return false;
             seen.insert(key);
             return true;
         }
         return sticky.erase(key) > 0;
     }
-    void Clear() { down.clear(); seen.clear(); sticky.clear(); }
+    // Presses that arrived before frame `frame` began and were never queried.
+    void ForgetUnread(int frame) {
+        for (int key : down)
+            if (!seen.count(key) && arrived[key] < frame) stale.insert(key);
+        for (auto it = sticky.begin(); it != sticky.end();) {
+            if (arrived[*it] < frame) it = sticky.erase(it);
+            else ++it;
+        }
+    }
+    void Clear() { down.clear(); seen.clear(); sticky.clear(); stale.clear(); arrived.clear(); }
 
 private:
-    std::set<int> down, seen, sticky;
+    std::set<int> down, seen, sticky, stale;
+    std::map<int, int> arrived;  // the swap count when the key last went down
 };
 
 // Input replayed from a script instead of the real devices.
@@ -63,21 +80,24 @@ struct ScriptedInput {
     InputScript script;
     size_t nextEvent = 0;
     KeyTracker keys;
+    KeyTracker buttons;
     std::set<int> buttonsDown;
     int cursorX = 0, cursorY = 0;
     int wheel = 0;
     bool padPlugged = false;
     GamepadState pad;  // at rest while unplugged
+    bool focused = true;
 
     void DeliverUpTo(int frame) {
         auto& ev = script.events;
         while (nextEvent < ev.size() && ev[nextEvent].frame <= frame) {
             const InputEvent& e = ev[nextEvent++];
             switch (e.type) {
-                case InputEvent::KeyDown: keys.Press(e.a); break;
+                case InputEvent::KeyDown: keys.Press(e.a, frame); break;
                 case InputEvent::KeyUp: keys.Release(e.a); break;
-                case InputEvent::ButtonDown: buttonsDown.insert(e.a); break;
-                case InputEvent::ButtonUp: buttonsDown.erase(e.a); break;
+                case InputEvent::ButtonDown: buttonsDown.insert(e.a); buttons.Press(e.a, frame); break;
+                case InputEvent::ButtonUp: buttonsDown.erase(e.a); buttons.Release(e.a); break;
+                case InputEvent::Focus: focused = e.a != 0; break;
                 case InputEvent::CursorTo: cursorX = e.a; cursorY = e.b; break;
                 case InputEvent::WheelBy: wheel += e.a; break;
                 case InputEvent::PadPlug: padPlugged = true; pad = GamepadState{}; break;
@@ -105,6 +125,9 @@ struct LibraryState {
     const InputScript* pendingScript = nullptr;
     ScriptedInput* scripted = nullptr;  // owned; non-null while a script runs
     KeyTracker keys;                    // real keyboard
+    KeyTracker buttons;                 // real mouse buttons
+    bool focused = true;                // real window: input focus, not minimised
+    bool iconified = false;
 };
 
 LibraryState g_lib;
@@ -113,11 +136,15 @@ void OnSize(GLFWwindow*, int width, int height) {
     if (g_lib.sizeCallback) g_lib.sizeCallback(width, height);
 }
 void OnButton(GLFWwindow*, int button, int action, int) {
+    if (action == GLFW_PRESS) g_lib.buttons.Press(button, g_lib.framesSwapped);
+    else if (action == GLFW_RELEASE) g_lib.buttons.Release(button);
     if (g_lib.buttonCallback && !g_lib.scripted) g_lib.buttonCallback(button, action);
 }
+void OnFocus(GLFWwindow*, int focused) { g_lib.focused = focused == GLFW_TRUE; }
+void OnIconify(GLFWwindow*, int iconified) { g_lib.iconified = iconified == GLFW_TRUE; }
 void OnScroll(GLFWwindow*, double, double yOffset) { g_lib.wheel += yOffset; }
 void OnKey(GLFWwindow*, int key, int, int action, int) {
-    if (action == GLFW_PRESS) g_lib.keys.Press(key);
+    if (action == GLFW_PRESS) g_lib.keys.Press(key, g_lib.framesSwapped);
     else if (action == GLFW_RELEASE) g_lib.keys.Release(key);
 }
 void OnError(int, const char*) {}  // failures surface as return values
@@ -155,6 +182,9 @@ void Terminate() {
     g_lib.buttonCallback = nullptr;
     g_lib.wheel = 0.0;
     g_lib.keys.Clear();
+    g_lib.buttons.Clear();
+    g_lib.focused = true;
+    g_lib.iconified = false;
     g_lib.framesSwapped = 0;
     g_lib.samples = 0;
     delete g_lib.scripted;
@@ -201,9 +231,15 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     glfwMakeContextCurrent(g_lib.window);
     // Keys are tracked from their events, so that a tap between two polls still counts once.
     glfwSetKeyCallback(g_lib.window, OnKey);
-    glfwSetInputMode(g_lib.window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
+    // Buttons likewise (instead of the library's sticky buttons, which kept a click for
+    // whoever asked next, however much later).
     glfwSetScrollCallback(g_lib.window, OnScroll);
     glfwSetMouseButtonCallback(g_lib.window, OnButton);
+    // Focus is followed from its events: the window counts as active until told otherwise.
+    g_lib.focused = true;
+    g_lib.iconified = false;
+    glfwSetWindowFocusCallback(g_lib.window, OnFocus);
+    glfwSetWindowIconifyCallback(g_lib.window, OnIconify);
     g_lib.framesSwapped = 0;
     if (g_lib.scripted) {
         glfwSetTime(0.0);
@@ -255,8 +291,9 @@ void GetWindowSize(int* width, int* height) {
 void SwapBuffers() {
     if (!g_lib.window) return;
     glfwSwapBuffers(g_lib.window);
-    glfwPollEvents();
+    // Counted first, so that what arrives now is stamped with the frame it is for.
     ++g_lib.framesSwapped;
+    glfwPollEvents();
     if (ScriptedInput* s = g_lib.scripted) {
         std::set<int> buttonsBefore = s->buttonsDown;
         s->DeliverUpTo(g_lib.framesSwapped);
@@ -280,9 +317,29 @@ int GetKey(int key) {
 }
 
 int GetMouseButton(int button) {
-    if (const ScriptedInput* s = g_lib.scripted) return s->buttonsDown.count(button) ? PRESS : RELEASE;
+    if (ScriptedInput* s = g_lib.scripted) return s->buttons.Query(button) ? PRESS : RELEASE;
     if (!g_lib.window) return RELEASE;
-    return glfwGetMouseButton(g_lib.window, button) == GLFW_PRESS ? PRESS : RELEASE;
+    return g_lib.buttons.Query(button) ? PRESS : RELEASE;
+}
+
+void ForgetUnreadPresses() {
+    if (ScriptedInput* s = g_lib.scripted) {
+        s->keys.ForgetUnread(g_lib.framesSwapped);
+        s->buttons.ForgetUnread(g_lib.framesSwapped);
+        return;
+    }
+    g_lib.keys.ForgetUnread(g_lib.framesSwapped);
+    g_lib.buttons.ForgetUnread(g_lib.framesSwapped);
+}
+
+bool WindowActive() {
+    if (const ScriptedInput* s = g_lib.scripted) return s->focused;
+    if (!g_lib.window) return true;
+    return g_lib.focused && !g_lib.iconified;
+}
+
+bool CursorHidden() {
+    return g_lib.window && glfwGetInputMode(g_lib.window, GLFW_CURSOR) == GLFW_CURSOR_DISABLED;
 }
 
 void GetMousePos(int* x, int* y) {
@@ -441,6 +498,11 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             if (axis < 0) return fail("unknown pad axis");
             if (!(words >> value) || !(value >= -1.0f && value <= 1.0f)) return fail("expected a position from -1 to 1");
             script->PadAxis(f, axis, value);
+        } else if (verb == "focus") {
+            std::string state;
+            words >> state;
+            if (state != "on" && state != "off") return fail("expected on or off");
+            script->Add(InputEvent::Focus, f, state == "on" ? 1 : 0);
         } else if (verb == "cursor") {
             int x, y;
             if (!(words >> x >> y)) return fail("expected x and y");

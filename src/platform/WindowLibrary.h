@@ -101,5 +101,14 @@ int GetMouseWheel();
 bool GetGamepad(GamepadState* state);
 // The name of the pad GetGamepad reads, or "" when none is plugged in.
 const char* GetGamepadName();
+// Called once per frame after the buffer swap: presses (keys and mouse buttons) that were there
+// for the frame just ended and that no GetKey / GetMouseButton call read are forgotten. A tap
+// no longer counts, and a key still held reads as up until it is released and pressed again.
+void ForgetUnreadPresses();
+// False while the window has lost the input focus or is minimised (in a scripted run: while
+// the script says so). Without a window: true.
+bool WindowActive();
+// True while the window has the mouse pointer hidden and captured (Disable(MOUSE_CURSOR)).
+bool CursorHidden();
 
 }  // namespace wl

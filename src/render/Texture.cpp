@@ -3,6 +3,7 @@
 #include <IL/il.h>
 
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -177,13 +178,19 @@ std::string SaveScreenshot() {
     char stamp[128];
     std::time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof(stamp), "%Y%m%d%H%M%S", std::localtime(&now));
-    std::string fileName = std::string("screen-") + stamp + ".png";
+    // Several shots in one second each get a file of their own: "-2", "-3", ... after the first.
+    const std::string base = std::string("screen-") + stamp;
+    std::string fileName = base + ".png";
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(fileName, error) && n < 10000; ++n)
+        fileName = base + "-" + std::to_string(n) + ".png";
     bool saved = false;
     {
         ScopedIlImage image;
         ilTexImage(width, height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels.data());
-        ilEnable(IL_FILE_OVERWRITE);
-        saved = ilSaveImage(fileName.c_str()) == IL_TRUE;
+        // Never over an older shot; and only a file that is really there counts as saved.
+        ilDisable(IL_FILE_OVERWRITE);
+        saved = ilSaveImage(fileName.c_str()) == IL_TRUE && std::filesystem::file_size(fileName, error) > 0 && !error;
     }
     if (!saved) {
         std::cerr << "ERROR: Screenshot '" << fileName << "' could not be saved!" << std::endl;

@@ -16,23 +16,35 @@ float CAnchoredSceneCamera::BelowAnchorFactor() const {
     return std::cos(angle * 0.022222223f * 1.3463968f);
 }
 
-void CAnchoredSceneCamera::Update() {
-    transform = Mat4();
+Vec3 CAnchoredSceneCamera::LookAtPoint() const {
     Vec3 target = anchorOffset * sizeFactor;
     if (anchor) {
         const Mat4 anchorMatrix = anchor->GetModelMatrix();
         target = target + Vec3(anchorMatrix[12], anchorMatrix[13], anchorMatrix[14]);
     }
+    return target;
+}
+
+Vec3 CAnchoredSceneCamera::BackDirection() const {
+    // The camera's own z axis: it looks along -z, so backing off along +z keeps the target in view.
+    const Mat4 turned = Rotate(Rotate(Mat4(), yaw, kAxisY), -pitch, kAxisX);
+    return Vec3(turned[8], turned[9], turned[10]);
+}
+
+float CAnchoredSceneCamera::FullBackOff() const { return distance * sizeFactor * BelowAnchorFactor(); }
+
+void CAnchoredSceneCamera::Update() {
+    transform = Mat4();
+    const Vec3 target = LookAtPoint();
     transform[12] = target.x;
     transform[13] = target.y;
     transform[14] = target.z;
 
-    const float factor = BelowAnchorFactor();
     transform = Rotate(transform, yaw, kAxisY);
     transform = Rotate(transform, -pitch, kAxisX);
 
     // Back off along the camera's own z axis: it looks along -z, so the target stays in view.
-    const float backOff = distance * sizeFactor * factor;
+    const float backOff = std::min(FullBackOff(), backOffLimit);
     transform[12] += transform[8] * backOff;
     transform[13] += transform[9] * backOff;
     transform[14] += transform[10] * backOff;

@@ -1,7 +1,10 @@
 #pragma once
 // A camera that follows an anchor object (the player) from a distance and angles the player
 // controls. It shortens its distance when it swings below the anchor, so it does not dig into
-// the ground, and hides the anchor when it gets inside it or looks up from beneath it.
+// the ground, comes no farther back than `backOffLimit` (scenery between it and the anchor),
+// and hides the anchor when it gets inside it or looks up from beneath it.
+
+#include <limits>
 
 #include "scene/SceneCamera.h"
 
@@ -21,6 +24,16 @@ public:
     void SetDistance(float newDistance);  // clamped to [kMinDistance, kMaxDistance]
     void SetSizeFactor(float factor);     // clamped to [kMinSizeFactor, 1]
 
+    // The point the camera looks at: above the anchor by the offset times the size factor.
+    Vec3 LookAtPoint() const;
+    // Unit vector from the look-at point towards the camera, for the current yaw and pitch.
+    Vec3 BackDirection() const;
+    // How far behind the look-at point the camera stands when nothing is in the way.
+    float FullBackOff() const;
+    // The camera stands no farther back than `backOffLimit` (scenery in the way); the chosen
+    // `distance` is kept for when the way is clear again.
+    void ReleaseObstruction() { backOffLimit = kUnobstructed; }
+
     // Multiplier of the distance for the current pitch: 1 from above or level, shrinking as the
     // camera swings below the anchor down to about 0.22 at 45 degrees and beyond.
     float BelowAnchorFactor() const;
@@ -33,6 +46,7 @@ public:
     // Closer than this the camera is inside the figure; below this pitch it looks up through it.
     static constexpr float kHideDistance = 0.01f;
     static constexpr float kHidePitch = -80.0f;
+    static constexpr float kUnobstructed = std::numeric_limits<float>::infinity();
 
     CSceneObject* anchor;     // not owned; must outlive the camera
     float yaw = 0.0f;         // degrees about world y
@@ -40,4 +54,5 @@ public:
     float distance = 10.0f;   // from the look-at point, before `sizeFactor`
     float sizeFactor = 1.0f;  // multiplies `anchorOffset` and the distance (the player's life)
     Vec3 anchorOffset;        // look-at point relative to the anchor's position
+    float backOffLimit = kUnobstructed;  // set by whoever keeps the anchor in sight
 };

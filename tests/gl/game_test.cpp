@@ -171,6 +171,45 @@ TEST_F(ScriptedGame, ReleaseIsOnlySeenAfterTheEndOfFrameUpdate) {
     }
 }
 
+// A press nothing read in its frame is gone after it: a tap, a key still held (until it is
+// pressed again) and a mouse click alike; one that was read stays readable while held.
+TEST_F(ScriptedGame, PressesNobodyReadInTheirFrameAreForgotten) {
+    wl::InputScript script;
+    script.frames = 20;
+    script.Tap(1, 'Q')                                   // a tap nobody reads in frame 1
+        .Add(wl::InputEvent::KeyDown, 2, 'W')            // held, unread in frame 2
+        .Add(wl::InputEvent::KeyUp, 6, 'W')
+        .Add(wl::InputEvent::KeyDown, 8, 'W')            // pressed again: read at once
+        .Add(wl::InputEvent::ButtonDown, 3, wl::MOUSE_BUTTON_LEFT)   // a click inside frame 3
+        .Add(wl::InputEvent::ButtonUp, 3, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::ButtonDown, 10, wl::MOUSE_BUTTON_LEFT)  // and one inside frame 10
+        .Add(wl::InputEvent::ButtonUp, 10, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::PadPlug, 0, 0)
+        .Add(wl::InputEvent::PadButtonDown, 2, wl::PAD_START)        // a pad button held, unread
+        .Add(wl::InputEvent::PadButtonUp, 6, wl::PAD_START)
+        .Add(wl::InputEvent::PadButtonDown, 8, wl::PAD_START);       // pressed again
+    Start(script);
+    CInputManager* input = game->GetInputManager();
+    std::vector<bool> q, w, button, start;
+    for (int frame = 0; frame < 12; ++frame) {
+        if (frame >= 4) q.push_back(input->KeyHit('Q'));
+        if (frame >= 4) start.push_back(input->PadHit(wl::PAD_START));
+        if (frame >= 4) w.push_back(wl::GetKey('W') == wl::PRESS);
+        if (frame >= 8) button.push_back(wl::GetMouseButton(wl::MOUSE_BUTTON_LEFT) == wl::PRESS);
+        wl::SwapBuffers();
+        input->Update();
+    }
+    EXPECT_EQ(q, std::vector<bool>(8, false));
+    // W held from frame 2 but first asked for in frame 4: up until pressed again at 8.
+    EXPECT_EQ(w, (std::vector<bool>{false, false, false, false, true, true, true, true}));
+    // A click shorter than a frame reads as pressed once, in its own frame only: the one of
+    // frame 3 is not kept for a later reader.
+    EXPECT_EQ(button, (std::vector<bool>{false, false, true, false}));
+    // The pad is polled: Start held from frame 2 and still unread a frame later is not a press
+    // for a later reader; pressed again at 8, it is one press.
+    EXPECT_EQ(start, (std::vector<bool>{false, false, false, false, true, false, false, false}));
+}
+
 TEST_F(ScriptedGame, FrameTimesAndStatisticsReports) {
     wl::InputScript script;
     script.frameTime = 0.5;
@@ -266,10 +305,10 @@ TEST_F(ScriptedGame, MenuSelectionFlipsOncePerFrameAndEnterOnQuitEndsTheGame) {
         game->GetInputManager()->Update();
     }
     testing::internal::GetCapturedStderr();
-    // DOWN at 2; UP and DOWN at 5 flip once (DOWN, never asked for in frame 5, counts in frame 6).
-    const std::vector<bool> expected = {true, true, false, false, false, true, false, false, false, false, false, false};
+    // DOWN at 2; UP and DOWN at 5 flip once: DOWN, never asked for in frame 5, is gone after it.
+    const std::vector<bool> expected = {true, true, false, false, false, true, true, true, true, true, true, true};
     EXPECT_EQ(startSelected, expected);
-    EXPECT_EQ(menu->PictureName(), "menuend" + game->GetWindow()->GetAspectSuffix() + ".jpg");
+    EXPECT_EQ(menu->PictureName(), "menustart" + game->GetWindow()->GetAspectSuffix() + ".jpg");
 }
 
 TEST_F(ScriptedGame, EnterOnQuitEndsTheGameAfterThatFrame) {

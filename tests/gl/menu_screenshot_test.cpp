@@ -85,8 +85,7 @@ TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
         game.GetCurrentState()->Render();
         // The frame as drawn, before it is shown: what the screenshot key saves.
         if (frame == 1 || frame == 4) {
-            // Screenshots are named by the second: two in one second share a name, so each is
-            // moved aside before the next.
+            // Screenshots are named by the second: each is given a name of its own here.
             const std::string shot = SaveScreenshot();
             const std::string kept = "frame" + std::to_string(frame) + ".png";
             std::error_code error;

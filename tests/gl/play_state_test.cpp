@@ -451,10 +451,48 @@ TEST_F(PlayStateTest, LastLevelGoesToTheMenuAndTheNextStartIsLevelOne) {
     Capture([&] { game->ChangeState(STATE_PLAY); });
     EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
     EXPECT_FALSE(play->gameFinished);
-    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
-    const Output output = Capture([&] { game->ChangeState(STATE_PLAY); });
-    EXPECT_TRUE(Contains(output.out, "Trying to switch to level 'level1.dae'"));
+    // Nothing stays queued for the way back in: the menu's choice alone loads, and only once.
+    EXPECT_EQ(play->pendingAction, nullptr);
+    EXPECT_TRUE(play->nextLevelName.empty());
+    const Output output = Capture([&] { LoadLevelByNumber(game->GetState(STATE_MENU), 1); });
+    EXPECT_EQ(Count(output.out, "Trying to switch to level "), 1) << output.out;
     EXPECT_EQ(play->level->fileName, "level1.dae");
+}
+
+// The end trigger and death in the same update: the end's picture came first and stands.
+TEST_F(PlayStateTest, EndAndDeathInOneUpdateKeepTheFirstPicture) {
+    WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, -2, 0)}));
+    Start("level1.dae");
+    play->lightDamage = false;
+    const int ending = FramesUntil([&] { return false; }, 30);  // runs until the picture shows
+    ASSERT_LT(ending, 30);
+    ASSERT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    // Again, with the life running out in the very update the trigger fires.
+    play->pendingAction = nullptr;
+    Start("level1.dae");
+    Run(ending - 1);
+    ASSERT_EQ(game->GetCurrentState(), play);
+    play->player->life = 0.0f;
+    const Output last = Run(1);
+    EXPECT_NE(game->GetCurrentState(), play);
+    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    EXPECT_EQ(play->nextLevelName, "level2.dae");
+    EXPECT_FALSE(Contains(last.out, "You were reduced to a puddle of mud...")) << last.out;
+}
+
+// A figure that died far outside the physics world is put on the start before its character
+// and push box are built, so the reloaded level has both.
+TEST_F(PlayStateTest, AReloadAfterAFallOutOfTheWorldKeepsThePushBox) {
+    WriteLevel("pit.dae", Level({}));
+    Start("pit.dae");
+    ASSERT_NE(play->player->physData, nullptr);
+    play->player->transform[13] = -3000.0f;
+    const Output reload = Capture([&] { CPlayState::ReloadLevel(play); });
+    EXPECT_FALSE(Contains(reload.err, "Kinematic object")) << reload.err;
+    EXPECT_NE(play->player->physData, nullptr);
+    EXPECT_NEAR(play->player->transform[13], 0.2f, 1e-5f);
+    Run(10);
+    EXPECT_EQ(game->GetCurrentState(), play);
 }
 
 TEST_F(WithoutMilkModel, PowerUpIsLeftOutWithAnError) {
@@ -520,6 +558,38 @@ TEST_F(PlayStateTest, MenuToLevelToDeathPictureAndBackThroughTheMainLoop) {
     EXPECT_TRUE(first >= 0 && changed > first && again > changed) << output.out << output.err;
     EXPECT_EQ(Count(output.out, "You were reduced to a puddle of mud..."), 0);
     EXPECT_EQ(output.err.find("ERROR"), std::string::npos) << output.err;
+}
+
+// Keys pressed where nothing reads them act nowhere else: DOWN pressed while walking and again
+// on the mission-complete picture leaves "Start" chosen in the menu, and the light-damage key
+// pressed in the menu does not reach the level started from it. "Start" then loads level 1 once.
+TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
+    WriteLevel("level1.dae", Level({}));
+    WriteLevel("level5.dae", Level({Volume("TRIGGEREND", 0, -2, -9)}));
+    game.reset();
+    wl::InputScript loop;
+    loop.frames = 140;
+    loop.Key(2, wl::KEY_KP_5);
+    loop.Add(wl::InputEvent::KeyDown, 4, 'W').Add(wl::InputEvent::KeyUp, 80, 'W');  // into the end
+    loop.Key(10, wl::KEY_DOWN);    // in play
+    loop.Key(90, wl::KEY_DOWN);    // on the picture
+    loop.Key(100, wl::KEY_ENTER);  // back to the menu
+    loop.Key(110, 'L');            // a play-state key in the menu
+    loop.Key(120, wl::KEY_ENTER);  // "Start"
+    wl::UseInputScript(&loop);
+    game = std::make_unique<CGameImpl>();
+    const Output output = Capture([&] {
+        ASSERT_EQ(game->Initialize(), 0);
+        game->Run();
+    });
+    EXPECT_EQ(wl::FramesSwapped(), 140) << "the game ended early: Quit was chosen";
+    EXPECT_EQ(Count(output.out, "Trying to switch to level 'level1.dae'"), 1) << output.out;
+    auto* level = static_cast<CPlayState*>(game->GetState(STATE_PLAY));
+    EXPECT_EQ(game->GetCurrentState(), level);
+    ASSERT_NE(level->level, nullptr);
+    EXPECT_EQ(level->level->fileName, "level1.dae");
+    EXPECT_TRUE(level->lightDamage);
+    EXPECT_FALSE(Contains(output.out, "Light damage")) << output.out;
 }
 
 // The shipped levels in the game itself: each loads with all its power-ups and triggers, the
@@ -631,4 +701,94 @@ TEST_F(WalkingPlayer, KeysWalkTheFigureAwayFromTheCameraWithStepsAndThePushBox) 
     EXPECT_EQ(footsteps, 2);  // at once and after half a second
     EXPECT_EQ(Count(output.out, "Activating push box!"), 1) << output.out;
     EXPECT_EQ(Count(output.out, "Deactivating push box!"), 1) << output.out;
+}
+
+// Focus and the follow camera -----------------------------------------------------------------
+
+namespace {
+
+// The window loses the focus at frame 20 and has it again at frame 50.
+class PausingPlayer : public PlayStateTest {
+protected:
+    PausingPlayer() { script.Add(wl::InputEvent::Focus, 20, 0).Add(wl::InputEvent::Focus, 50, 1); }
+    void Frames(int count) {
+        Capture([&] {
+            for (int i = 0; i < count; ++i) {
+                play->Update(kFrame);
+                wl::SwapBuffers();
+                game->GetInputManager()->Update();
+            }
+        });
+    }
+};
+
+float Distance(const Vec3& a, const Vec3& b) { return Length(a - b); }
+
+Vec3 CameraPosition(const CSceneCamera& camera) {
+    return Vec3(camera.transform[12], camera.transform[13], camera.transform[14]);
+}
+
+}  // namespace
+
+TEST_F(PausingPlayer, TheLevelStandsStillWhileTheWindowHasNoFocus) {
+    WriteLevel("level1.dae", Level({}));  // open floor in full sun
+    Start("level1.dae");
+    play->player->umbrellaTime = 10.0f;
+    Frames(20);
+    // The events of frame 20 came with the last swap.
+    EXPECT_FALSE(wl::WindowActive());
+    const float life = play->player->life;
+    const float umbrella = play->player->umbrellaTime;
+    const Mat4 where = play->player->transform;
+    Frames(30);
+    EXPECT_TRUE(wl::WindowActive());
+    EXPECT_EQ(play->player->life, life);
+    EXPECT_EQ(play->player->umbrellaTime, umbrella);
+    EXPECT_EQ(play->player->transform[13], where[13]);
+    // It goes on from there: the umbrella counts down again, by the frames played.
+    Frames(6);
+    EXPECT_NEAR(play->player->umbrellaTime, umbrella - 6 * kFrame, 1e-4);
+}
+
+// A wall 3.5 units behind the figure stands between it and the camera (10 units back, 45
+// degrees up): the camera comes in front of the wall, the figure stays in view, and the zoom
+// the player chose is kept; turned away from the wall, the camera goes back out smoothly.
+TEST_F(PlayStateTest, TheFollowCameraComesInFrontOfAWallAndGoesBackOut) {
+    WriteLevel("walled.dae", Level({Box("wall", 0, 10, 4, 40, 20, 1)}));
+    WriteLevel("open.dae", Level({}));
+    play->lightDamage = false;  // a melting figure would draw the camera in by itself
+    Start("open.dae");
+    CAnchoredSceneCamera& camera = *play->playerCamera;
+    Run(10);
+    const float chosen = camera.distance;
+    const float full = camera.FullBackOff();
+    EXPECT_NEAR(Distance(CameraPosition(camera), camera.LookAtPoint()), full, 1e-3f);
+
+    Start("walled.dae");
+    Run(10);
+    const Vec3 eye = CameraPosition(camera);
+    const Vec3 target = camera.LookAtPoint();
+    EXPECT_LT(eye.z, 3.5f);  // in front of the wall's face
+    EXPECT_LT(Distance(eye, target), 0.75f * full);
+    EXPECT_GT(Distance(eye, target), 1.0f);
+    EXPECT_EQ(camera.distance, chosen);
+    EXPECT_TRUE(play->player->visible);
+    EXPECT_EQ(play->physicsWorld->RayFraction(eye, target, true), 1.0f);
+
+    // Turned to face the wall from the other side: the way back is clear, and the camera goes
+    // out over several frames, never jumping, to the full distance.
+    camera.Turn(180.0f, 0.0f);
+    float before = Distance(CameraPosition(camera), camera.LookAtPoint());
+    int steps = 0;
+    for (; steps < 120; ++steps) {
+        Run(1);
+        const float now = Distance(CameraPosition(camera), camera.LookAtPoint());
+        EXPECT_GE(now, before - 1e-4f);
+        EXPECT_LE(now - before, static_cast<float>(kCameraReturnSpeed * kFrame) + 1e-3f);
+        before = now;
+        if (std::fabs(now - full) < 1e-3f) break;
+    }
+    EXPECT_GT(steps, 10);
+    EXPECT_LT(steps, 120);
+    EXPECT_EQ(camera.distance, chosen);
 }

@@ -3,6 +3,7 @@
 
 #include <IL/il.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "render/Renderer.h"
@@ -242,6 +243,46 @@ TEST_F(Textures, ScreenshotSavesTheViewportAtAnOddWidth) {
     EXPECT_EQ(at(width - 1, height - 1)[2], 255);
     EXPECT_EQ(at(width - 2, height - 1)[0], 255);
     EXPECT_EQ(at(width / 2, height / 2)[0], 255);
+}
+
+// Shots taken quickly each keep a file of their own; a shot that cannot be written says so and
+// never reports itself saved.
+TEST_F(Textures, ScreenshotsInOneSecondKeepTheirOwnFilesAndAFailedOneIsNotSaved) {
+    ScopedGLContext gl;
+    ASSERT_TRUE(gl.ok);
+    glViewport(0, 0, 16, 16);
+    std::vector<std::string> names;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 4; ++i) names.push_back(SaveScreenshot());
+    const std::string out = testing::internal::GetCapturedStdout();
+    bool numbered = false;
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        EXPECT_TRUE(std::regex_match(names[i], std::regex(R"(screen-\d{14}(-[2-4])?\.png)")));
+        EXPECT_TRUE(std::filesystem::exists(names[i]));
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(names[i], names[j]);
+        numbered = numbered || names[i].find("-2.png") != std::string::npos;
+    }
+    // Four shots a few milliseconds apart cannot each fall in a second of their own.
+    EXPECT_TRUE(numbered);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) files += entry.path().extension() == ".png";
+    EXPECT_EQ(files, 4u);
+
+    // A folder that cannot be written to (gone while the game ran in it; a read-only folder
+    // would not stop the tests' root user).
+    std::filesystem::create_directory("gone");
+    std::filesystem::current_path("gone");
+    std::filesystem::remove(std::filesystem::current_path());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const std::string failed = SaveScreenshot();
+    const std::string failOut = testing::internal::GetCapturedStdout();
+    const std::string failErr = testing::internal::GetCapturedStderr();
+    std::filesystem::current_path(dir.Path());
+    EXPECT_EQ(failed, "");
+    EXPECT_EQ(failOut.find("saved"), std::string::npos) << failOut;
+    EXPECT_NE(failErr.find("ERROR: Screenshot 'screen-"), std::string::npos) << failErr;
 }
 
 }  // namespace

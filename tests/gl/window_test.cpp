@@ -1,4 +1,4 @@
-// The real full-screen window on a 1024x768 (4:3) screen.
+// The real window on a 1024x768 (4:3) screen: full screen, and as a window.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -35,16 +35,37 @@ TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
     EXPECT_EQ(window.orthoMatrix.m[10], -1.0f);
     EXPECT_EQ(window.orthoMatrix.m[0], 1.0f);
 
-    // The first click locks the mouse and says so once; later clicks say nothing.
+    // Full screen the pointer is hidden (and captured) from the start, so clicks say nothing.
+    EXPECT_TRUE(wl::CursorHidden());
+    EXPECT_TRUE(window.mouseLocked);
     testing::internal::CaptureStdout();
     for (int frame = 0; frame < 8; ++frame) wl::SwapBuffers();
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "Mouse locked, press ESC to unlock\n");
-    EXPECT_TRUE(window.mouseLocked);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 1);
     wl::SwapBuffers();
     wl::SwapBuffers();
     EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 0);  // the script ended: the window reads closed
+}
+
+TEST(Window, AWindowKeepsThePointerUntilTheFirstClick) {
+    wl::InputScript script;
+    script.frames = 10;
+    script.Add(wl::InputEvent::ButtonDown, 2, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::ButtonUp, 3, wl::MOUSE_BUTTON_LEFT)
+        .Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_RIGHT);
+    wl::UseInputScript(&script);
+    CWindow window;
+    CWindow::instance = &window;
+    ASSERT_EQ(window.Open(640, 480), 0);
+    EXPECT_FALSE(window.fullscreen);
+    EXPECT_FALSE(wl::CursorHidden());
+    // The first click locks the mouse and says so once; later clicks say nothing.
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < 8; ++frame) wl::SwapBuffers();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Mouse locked, press ESC to unlock\n");
+    EXPECT_TRUE(window.mouseLocked);
+    EXPECT_TRUE(wl::CursorHidden());
+    CWindow::instance = nullptr;
 }
 
 }  // namespace

@@ -215,8 +215,8 @@ TEST(WrittenLevels, EachErrorWithItsLineAndExitStatusOne) {
          "./level1.dae: floor: error: texture 'nosuch.jpg' is not in resources/textures/", 1, "level1.dae", "nosuch.jpg"},
         {"mass not a number", With(good, Node("PHYS_mass_heavy", "cube", -3, 0, 0)),
          "./level1.dae: PHYS_mass_heavy: error: mass 'heavy' is not a number; the game uses 1", 1},
-        {"mass not positive", With(good, Node("PHYS_mass_-2", "cube", -3, 0, 0)),
-         "./level1.dae: PHYS_mass_-2: error: mass -2 is not positive; the physics uses 1", 1},
+        {"mass negative", With(good, Node("PHYS_mass_-2", "cube", -3, 0, 0)),
+         "./level1.dae: PHYS_mass_-2: error: mass -2 is negative; the physics uses 1", 1},
         {"huge transform", With(good, Node("TAVO_START", "", 1e30f, 0, 0)),
          "./level1.dae: TAVO_START: error: stands beyond the physics world's \u00b12000 units, at (1e+30, 0, 0)", 1},
     };

@@ -99,11 +99,11 @@ TEST(PhysicsBadInput, ConvexHullRefusesBrokenVertexData) {
     }
 }
 
-TEST(PhysicsBadInput, MassOfZeroOrLessBecomesOne) {
+TEST(PhysicsBadInput, NegativeOrBrokenMassBecomesOneAndZeroIsAFixedBody) {
     PhysicsScene scene;
     scene.AddFloor();
     CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    for (float mass : {0.0f, -3.0f, kNaN}) {
+    for (float mass : {-3.0f, kNaN}) {
         CSceneGeoObject* crate = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 3.0f, 0.0f)), "PHYS_mass_x");
         testing::internal::CaptureStderr();
         scene.world.AddDynamicObject(crate, mass, false);
@@ -114,6 +114,16 @@ TEST(PhysicsBadInput, MassOfZeroOrLessBecomesOne) {
         EXPECT_FLOAT_EQ(BodyOf(crate)->getInvMass(), 1.0f);
         scene.Delete(crate);
     }
+    // Mass 0, as the library reads it: a body that stays where it was put, hanging in the air.
+    CSceneGeoObject* fixed = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 3.0f, 0.0f)), "PHYS_mass_0");
+    testing::internal::CaptureStderr();
+    scene.world.AddDynamicObject(fixed, 0.0f, false);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(BodyOf(fixed), nullptr);
+    EXPECT_TRUE(BodyOf(fixed)->isStaticObject());
+    scene.Run(60);
+    EXPECT_FLOAT_EQ(fixed->transform[13], 3.0f);
+    scene.Delete(fixed);
 }
 
 TEST(PhysicsBadInput, ZeroScaleOnADynamicObjectIsRefused) {

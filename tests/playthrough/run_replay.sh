@@ -41,7 +41,8 @@ out=$work/a/out
 err=$work/a/err
 cp "$out" "$artifacts/$name.out"; cp "$err" "$artifacts/$name.err"
 n=0
-for shot in $(ls "$work/a"/screen-*.png 2>/dev/null); do
+# In the order they were taken (several in one second are numbered "-2", "-3", ...).
+for shot in $(ls -tr "$work/a"/screen-*.png 2>/dev/null); do
   n=$((n + 1)); cp "$shot" "$artifacts/$name-$n.png"
 done
 
@@ -68,7 +69,7 @@ for check in "$@"; do
       if ! diff <(filter "$work/a/out") <(filter "$work/b/out") >"$work/diff"; then
         echo "FAIL: the second run printed other lines:"; head -20 "$work/diff"; fail=1
       fi
-      a=$(ls "$work/a"/screen-*.png 2>/dev/null | tail -1); b=$(ls "$work/b"/screen-*.png 2>/dev/null | tail -1)
+      a=$(ls -tr "$work/a"/screen-*.png 2>/dev/null | tail -1); b=$(ls -tr "$work/b"/screen-*.png 2>/dev/null | tail -1)
       if [ -z "$a" ] || [ -z "$b" ]; then echo "FAIL: a run took no screenshot"; fail=1
       elif ! cmp -s "$a" "$b"; then echo "FAIL: the last screenshots differ"; fail=1; fi ;;
     *) echo "FAIL: unknown check '$check'"; fail=1 ;;

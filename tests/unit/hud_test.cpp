@@ -75,8 +75,9 @@ TEST(Hud, ElementsOnA1024By768Window) {
     ExpectRect(hud, 1, 768 - 100, 768 + 100, 25, 125);
     // Life bar inside the life panel, 150 x 16 px.
     ExpectRect(hud, 2, 256 - 75, 256 + 75, 67, 83);
-    // Needle: 1 x 20 px, 72 px right of the detector's centre line (no sun).
-    ExpectRect(hud, 3, 768 + 72, 768 + 73, 75, 95);
+    // Needle: a 16 x 32 px marker centred 72 px right of the detector's centre line (no sun),
+    // reaching 6 px past the 20 px band above and below.
+    ExpectRect(hud, 3, 768 + 64, 768 + 80, 69, 101);
     // Umbrella icon 25 px from the left and 27 px below the top; its bar 90 px from the left.
     ExpectRect(hud, 4, 25, 73, 768 - 75, 768 - 27);
     ExpectRect(hud, 5, 90, 240, 768 - 59, 768 - 43);
@@ -138,11 +139,12 @@ TEST(Hud, NeedleGlidesToItsTargetWithoutOvershoot) {
     hud.Create(1024, 768);
     const float px = hud.PixelWidth();
     auto needleX = [&] { return hud.GetElement(3)->transform.m[12]; };
-    EXPECT_FLOAT_EQ(needleX(), 0.5f + 72 * px);
+    // The marker's left edge, 8 px left of its reading.
+    EXPECT_FLOAT_EQ(needleX(), 0.5f + 64 * px);
 
-    // Full sun: the target is 72 px left of the centre line. A quarter-second frame closes
+    // Full sun: the reading is 72 px left of the centre line. A quarter-second frame closes
     // half the gap.
-    const float target = 0.5f - 72 * px;
+    const float target = 0.5f - 80 * px;
     const float start = needleX();
     hud.Update(1.0f, 1.0f, 0.0f, 0.25);
     EXPECT_NEAR(needleX(), start + (target - start) * 0.5f, 1e-6f);
@@ -162,7 +164,7 @@ TEST(Hud, NeedleGlidesToItsTargetWithoutOvershoot) {
     EXPECT_NEAR(needleX(), target, 0.01f * px);
 
     // Back to the shade: it returns the other way, again without passing the target.
-    const float shadeTarget = 0.5f + 72 * px;
+    const float shadeTarget = 0.5f + 64 * px;
     for (int i = 0; i < 60; ++i) {
         hud.Update(1.0f, 0.0f, 0.0f, 0.2);
         EXPECT_LE(needleX(), shadeTarget);

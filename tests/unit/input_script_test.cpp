@@ -20,13 +20,15 @@ TEST(InputScript, ParsesSettingsAndEvents) {
                                      "9 keyup W\n"
                                      "10 cursor 100 -20\n"
                                      "11 wheel -2\n"
-                                     "12 buttondown 0\n",
+                                     "12 buttondown 0\n"
+                                     "13 focus off\n"
+                                     "14 focus on\n",
                                      &script, &error))
         << error;
     EXPECT_DOUBLE_EQ(script.frameTime, 0.02);
     EXPECT_DOUBLE_EQ(script.startTime, 0.5);
     EXPECT_EQ(script.frames, 120);
-    ASSERT_EQ(script.events.size(), 9u);
+    ASSERT_EQ(script.events.size(), 11u);
     // "key" presses in one frame and releases in the next; "tap" does both in one frame.
     EXPECT_EQ(script.events[0].type, wl::InputEvent::KeyDown);
     EXPECT_EQ(script.events[0].a, wl::KEY_ENTER);
@@ -37,6 +39,9 @@ TEST(InputScript, ParsesSettingsAndEvents) {
     EXPECT_EQ(script.events[4].a, 'W');
     EXPECT_EQ(script.events[6].b, -20);
     EXPECT_EQ(script.events[7].type, wl::InputEvent::WheelBy);
+    EXPECT_EQ(script.events[9].type, wl::InputEvent::Focus);
+    EXPECT_EQ(script.events[9].a, 0);
+    EXPECT_EQ(script.events[10].a, 1);
 }
 
 TEST(InputScript, RejectsBadLinesWithTheLineNumber) {
@@ -48,6 +53,7 @@ TEST(InputScript, RejectsBadLinesWithTheLineNumber) {
     EXPECT_FALSE(wl::ParseInputScript("-1 key W\n", &script, &error));
     EXPECT_FALSE(wl::ParseInputScript("3 cursor 10\n", &script, &error));
     EXPECT_FALSE(wl::ParseInputScript("3 jump\n", &script, &error));
+    EXPECT_FALSE(wl::ParseInputScript("3 focus maybe\n", &script, &error));
 }
 
 TEST(InputScript, PadDirectives) {

@@ -225,7 +225,8 @@ def _menu_background(w, h, s):
     return cv
 
 
-# The gamepad's buttons, one short line above the keyboard's hint on the menu pictures.
+# The gamepad's buttons, one short line between the controls of play and the keyboard's hint on
+# the menu pictures.
 PAD_CONTROLS = "Gamepad:  stick walk   A jump   X/RB run   B/LB push box   D-pad choose   Start confirm"
 
 
@@ -241,11 +242,45 @@ def menu_picture(w, h, start_selected):
     cv.over(CHOC, sub)
     _pill(cv, cx, 0.585 * h, 300 * s, 72 * s, s, start_selected, "Start")
     _pill(cv, cx, 0.705 * h, 300 * s, 72 * s, s, not start_selected, "Quit")
-    hint = text_mask(w, h, (cx, 0.95 * h), "UP / DOWN  choose      ENTER  confirm", font(BOLD, 22 * s))
+    _controls_line(cv, cx, 0.84 * h, s, CONTROLS)
+    hint = text_mask(w, h, (cx, 0.95 * h), "UP / DOWN  choose      ENTER  confirm      ESC  quit", font(BOLD, 22 * s))
     cv.over(CREAM, hint, 0.8)
-    pad = text_mask(w, h, (cx, 0.91 * h), PAD_CONTROLS, font(BOLD, 17 * s))
+    pad = text_mask(w, h, (cx, 0.89 * h), PAD_CONTROLS, font(BOLD, 17 * s))
     cv.over(CREAM, pad, 0.8)
     return cv.image(False)
+
+
+# The controls of play, as (key, what it does) pairs: keys in sun yellow, deeds in cream. The
+# mouse turns the camera, as players expect; the README lists every control.
+CONTROLS = [("W A S D", "walk"), ("SHIFT", "run"), ("SPACE", "jump"), ("LEFT BUTTON", "push"),
+            ("WHEEL", "zoom"), ("BACKSPACE", "restart")]
+
+
+def _controls_line(cv, cx, cy, s, pairs):
+    """One line of key / deed pairs on a dark rounded band, centred on (cx, cy); the type
+    shrinks if the line would not fit the picture's width."""
+    w, h = cv.w, cv.h
+    size = 18 * s
+    while True:
+        key_font, deed_font = font(BOLD, size), font(REGULAR, size)
+        gap, space = 0.9 * size, 0.3 * size
+        parts = []
+        for key, deed in pairs:
+            parts.append((key, key_font, SUN_YELLOW, space))
+            parts.append((deed, deed_font, CREAM, gap))
+        total = sum(f.getlength(t) + after for t, f, _, after in parts) - gap
+        if total + 2 * size <= 0.94 * w or size <= 12 * s:
+            break
+        size *= 0.95
+    x = cx - total / 2
+    pad_x, pad_y = size, 0.95 * size
+    band = shape_mask(w, h, lambda d, k: d.rounded_rectangle(
+        [(x - pad_x) * k, (cy - pad_y) * k, (x + total + pad_x) * k, (cy + pad_y) * k],
+        radius=pad_y * k, fill=255))
+    cv.over(CHOC_DARK, band, 0.72)
+    for text, fnt, colour, after in parts:
+        cv.over(colour, text_mask(w, h, (x, cy), text, fnt, anchor="lm"))
+        x += fnt.getlength(text) + after
 
 
 # ---------------------------------------------------------------- splash pictures
@@ -434,11 +469,21 @@ def hud_lifebar():
 
 
 def hud_detector():
-    w, h = 8, 32
-    rgb = np.ones((h, w, 3)) * np.array([18, 10, 4], float)
-    rgb[:5] = (255, 250, 236)             # a light tip on top of the dark needle
-    a = np.full((h, w), 255, np.uint8)
-    return Image.fromarray(np.dstack([to_u8(rgb), a]), "RGBA")
+    """The sun needle: a cream pointer with a dark outline, triangles above and below the
+    gradient band and a bar across it. Drawn 16 x 32 screen pixels, 2 texture pixels each."""
+    w, h = 32, 64
+    cx = w / 2
+
+    def shape(d, q, grow):
+        g = grow
+        d.polygon([((cx - 13 - g) * q, (1 - g) * q), ((cx + 13 + g) * q, (1 - g) * q), (cx * q, (14 + g) * q)], fill=255)
+        d.polygon([((cx - 13 - g) * q, (h - 1 + g) * q), ((cx + 13 + g) * q, (h - 1 + g) * q), (cx * q, (h - 14 - g) * q)], fill=255)
+        d.rectangle([(cx - 5 - g) * q, 8 * q, (cx + 5 + g) * q, (h - 8) * q], fill=255)
+
+    cv = Canvas(w, h, CHOC_DARK, 0.0)
+    cv.over(CHOC_DARK, shape_mask(w, h, lambda d, q: shape(d, q, 2.5), ss=4))
+    cv.over((255, 250, 236), shape_mask(w, h, lambda d, q: shape(d, q, 0.0), ss=4))
+    return cv.image(True)
 
 
 def umbrella_icon(size=64):

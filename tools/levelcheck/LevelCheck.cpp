@@ -209,7 +209,7 @@ private:
                 float mass = 1.0f;
                 const bool massRead = ReadMassProperty(object->properties, mass);
                 const bool convex = ReadConvexProperty(object->properties);
-                node.description = "dynamic: mass " + Number(mass) + ", " +
+                node.description = "dynamic: mass " + Number(mass) + (mass == 0.0f ? " (fixed)" : "") + ", " +
                                    (convex ? "convex hull of its first mesh"
                                            : "1 x 1 x 1 box from z = 0 to 1 in its own space");
                 node.fields.push_back({"mass", JsonNumber(mass)});
@@ -218,9 +218,9 @@ private:
                 if (!massRead) {
                     Add(report.name, Severity::Error,
                         "mass '" + written->second + "' is not a number; the game uses 1");
-                } else if (!(mass > 0.0f) || !std::isfinite(mass)) {
+                } else if (!(mass >= 0.0f) || !std::isfinite(mass)) {
                     Add(report.name, Severity::Error,
-                        "mass " + written->second + " is not positive; the physics uses 1");
+                        "mass " + written->second + " is negative; the physics uses 1");
                 }
                 const auto shape = object->properties.find("convex");
                 if (shape != object->properties.end() && shape->second != "true")
