@@ -30,9 +30,7 @@ const Vec3 kBlockedRayColor{0.0f, 1.0f, 0.0f};
 const Vec3 kOpenRayColor{1.0f, 0.0f, 0.0f};
 const Mat4 kIdentity;
 
-GLint Location(CShaderProgram* program, const char* name) {
-    return glGetUniformLocation(program->program, name);
-}
+GLint Location(CShaderProgram* program, const char* name) { return program->Uniform(name); }
 
 void SetIntIfPresent(CShaderProgram* program, const char* name, int value) {
     const GLint at = Location(program, name);
@@ -53,6 +51,24 @@ struct LightPass {
 
 bool IsClip(const CSceneObject& object) { return object.clipMode == 2; }
 
+// The two programs of a lit pass. Objects that no power-up projects onto are drawn with the
+// plain program, which gives the same colour as the projecting one without its projector loop:
+// a software rasterizer runs that loop for every fragment, projectors or not.
+struct LitPrograms {
+    CShaderProgram* plain = nullptr;      // null when it cannot be used
+    CShaderProgram* projected = nullptr;  // null when projective texturing is off or it cannot be used
+    CShaderProgram* current = nullptr;
+
+    // Makes current the program for an object with or without projectors (the other one stands
+    // in for a missing one).
+    CShaderProgram* For(bool projectors) {
+        CShaderProgram* wanted = (projected && (projectors || !plain)) ? projected : plain;
+        if (wanted && wanted != current) glUseProgram(wanted->program);
+        current = wanted;
+        return wanted;
+    }
+};
+
 // One frame's drawing for a play state: the passes share the renderer and the play state's
 // level, player, power-ups and flags.
 class FrameDrawer {
@@ -67,7 +83,11 @@ public:
     // "uni_HasProjectiveTexture" for one object, and its projectors when it has any.
     void SetProjectiveFlag(CShaderProgram* program, CSceneObject* object);
     void DrawShadowCasters(CShaderProgram* program);
-    void DrawLitObjects(CShaderProgram* program);
+    // Both programs of the pass made current in turn, with the pass's light uniforms set;
+    // false when neither can be used.
+    bool StartLitPass(LitPrograms& programs, const Mat4& projection, const Vec3& eyeSunDirection,
+                      const Mat4& lightNorm);
+    void DrawLitObjects(LitPrograms& programs);
     void DrawGizmos(CShaderProgram* program);
 
 private:
@@ -155,15 +175,31 @@ void FrameDrawer::DrawShadowCasters(CShaderProgram* program) {
     }
 }
 
-void FrameDrawer::DrawLitObjects(CShaderProgram* program) {
+bool FrameDrawer::StartLitPass(LitPrograms& programs, const Mat4& projection, const Vec3& eyeSunDirection,
+                               const Mat4& lightNorm) {
+    for (CShaderProgram** program : {&programs.projected, &programs.plain}) {
+        if (!*program) continue;
+        if (!UseProgram(*program)) {
+            *program = nullptr;
+            continue;
+        }
+        SetLightUniforms(*program, projection, eyeSunDirection, lightNorm);
+        programs.current = *program;
+    }
+    return programs.current != nullptr;
+}
+
+void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
         if (play.level) {
         for (auto& object : play.level->staticObjects) {
             // Invisible colliders: solid for the physics, never drawn.
             if (IsClip(*object)) continue;
+            CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
             if (play.projectiveTexturing) SetProjectiveFlag(program, object.get());
             DrawSceneObject(renderer, object.get(), program);
         }
         for (auto& object : play.level->dynamicObjects) {
+            CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
             if (play.projectiveTexturing) SetProjectiveFlag(program, object.get());
             object->UpdateWorldCorners();
             DrawSceneObject(renderer, object.get(), program);
@@ -171,6 +207,7 @@ void FrameDrawer::DrawLitObjects(CShaderProgram* program) {
     }
     // No markers on the figure or the power-ups: whatever the last level object projected must
     // not carry over onto them.
+    CShaderProgram* program = programs.For(false);
     if (play.projectiveTexturing) {
         SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
         renderer.projectorCount = 0;
@@ -324,20 +361,16 @@ void CPlayState::Render() {
     }
     glDepthMask(GL_TRUE);
 
-    CShaderProgram* bump = projectiveTexturing ? game->GetBumpShaderPhongProj() : game->GetBumpShaderPhong();
-    if (UseProgram(bump)) {
-        drawer.SetLightUniforms(bump, projection, eyeSun, lightNorm);
-        if (level)
-            for (auto& object : level->normalMappedObjects) {
-                if (projectiveTexturing) drawer.SetProjectiveFlag(bump, object.get());
-                DrawSceneObject(renderer, object.get(), bump);
-            }
-    }
-    CShaderProgram* lit = projectiveTexturing ? game->GetTextureShaderPhongProj() : game->GetTextureShaderPhong();
-    if (UseProgram(lit)) {
-        drawer.SetLightUniforms(lit, projection, eyeSun, lightNorm);
-        drawer.DrawLitObjects(lit);
-    }
+    LitPrograms bump{game->GetBumpShaderPhong(), projectiveTexturing ? game->GetBumpShaderPhongProj() : nullptr};
+    if (level && drawer.StartLitPass(bump, projection, eyeSun, lightNorm))
+        for (auto& object : level->normalMappedObjects) {
+            CShaderProgram* program = bump.For(!object->projectorPowerUps.empty());
+            if (projectiveTexturing) drawer.SetProjectiveFlag(program, object.get());
+            DrawSceneObject(renderer, object.get(), program);
+        }
+    LitPrograms lit{game->GetTextureShaderPhong(),
+                    projectiveTexturing ? game->GetTextureShaderPhongProj() : nullptr};
+    if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
 
     // Debug lines.
     CShaderProgram* lines = game->GetSimpleShader();
