@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     const double count = static_cast<double>(before.rgb.size());
     const double meanSquare = squares / count;
     const double psnr = meanSquare > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / meanSquare) : INFINITY;
-    std::printf("PSNR %.2f dB, MAE %.4f, largest difference %d (%d x %d)\n", psnr, absolutes / count, largest,
+    std::printf("PSNR %.2f dB, MAE %.6f, largest difference %d (%d x %d)\n", psnr, absolutes / count, largest,
                 before.width, before.height);
     if (psnr < minPsnr) {
         std::printf("below the floor of %.2f dB\n", minPsnr);

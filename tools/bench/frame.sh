@@ -3,7 +3,9 @@
 # the minimal shadow-mapped floor renderer of ../shared/floor-renderer (built and run as its README
 # says, nothing of it copied here), at 1280x720 and 1920x1080, each program in its own Xvfb, in one
 # run. The machines are noisy: the ratio to the floor renderer taken in the same run is what counts.
-# The floor is run before and after each size's levels and their mean is the size's floor.
+# The floor is run before and after each size's levels and their mean is the size's floor. The
+# table also gives frame-bench's peak RSS and its processor time per frame (all threads), which
+# other programs on a busy machine disturb less than the wall-clock medians.
 #
 # Usage (repository root, after building):
 #   tools/bench/frame.sh [FRAMES] [LEVEL ...]      (30 frames; all five shipped levels)
@@ -40,11 +42,12 @@ floor_ms() {
   echo "$line" | sed -E 's/.*: ([0-9.]+) ms\/frame.*/\1/'
 }
 
-printf '%-10s %-11s %10s %10s %6s %9s\n' level size median floor ratio "peak RSS" > "$work/table"
+printf '%-10s %-11s %10s %10s %6s %9s %10s\n' level size median floor ratio "peak RSS" "CPU/frame" > "$work/table"
 for size in $sizes; do
   before=$(floor_ms "$size")
   medians=()
   rss=()
+  cpu=()
   for level in "${levels[@]}"; do
     args=(--frames "$frames" --level "$level")
     [ -z "$shots" ] || args+=(--screenshot "$shots/${level%.dae}-$size.png")
@@ -52,12 +55,13 @@ for size in $sizes; do
     echo "$line" >&2
     medians+=("$(echo "$line" | sed -E 's/.*median ([0-9.]+) ms.*/\1/')")
     rss+=("$(echo "$line" | sed -nE 's/.*peak RSS ([0-9]+) MB.*/\1/p')")
+    cpu+=("$(echo "$line" | sed -nE 's/.*CPU ([0-9.]+) ms\/frame.*/\1/p')")
   done
   after=$(floor_ms "$size")
   floor=$(echo "scale=1; ($before + $after) / 2" | bc)
   for i in "${!levels[@]}"; do
-    printf '%-10s %-11s %7s ms %7s ms %6s %6s MB\n' "${levels[$i]%.dae}" "$size" "${medians[$i]}" "$floor" \
-      "$(echo "scale=2; ${medians[$i]} / $floor" | bc)" "${rss[$i]:-?}" >> "$work/table"
+    printf '%-10s %-11s %7s ms %7s ms %6s %6s MB %7s ms\n' "${levels[$i]%.dae}" "$size" "${medians[$i]}" "$floor" \
+      "$(echo "scale=2; ${medians[$i]} / $floor" | bc)" "${rss[$i]:-?}" "${cpu[$i]:-?}" >> "$work/table"
   done
 done
 cat "$work/table"
