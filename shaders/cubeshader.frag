@@ -30,7 +30,12 @@ void main()
     // The haze lets the sun sprite sit in a glow rather than on flat sky.
     vec3 toSun = -normalize(uni_ParallelLightDirection);
     float c = max(dot(normalize(v_EyeDir), toSun), 0.0);
-    float halo = 0.35 * pow(c, 48.0) + 0.12 * pow(c, 6.0);
+    // c^48 and c^6 by repeated squaring: exact powers, cheaper than pow's log and exp.
+    float c2 = c * c;
+    float c4 = c2 * c2;
+    float c8 = c4 * c4;
+    float c16 = c8 * c8;
+    float halo = 0.35 * (c16 * c16 * c16) + 0.12 * (c4 * c2);
     sky += halo * HaloTint * uni_ParallelLightColor * (1.0 - 0.5 * sky);
 
     frag_Color = vec4(min(sky, vec3(1.0)), 1.0);

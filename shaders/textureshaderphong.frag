@@ -1,4 +1,5 @@
 #version 330
+#extension GL_ARB_texture_gather : require
 
 // Phong lighting from the sun with a soft sky fill, soft-edged (percentage-closer filtered)
 // shadows and the material's diffuse and specular maps. Lighting is worked out in linear
@@ -7,31 +8,29 @@
 in vec3 v_EyePos;
 in vec3 v_Normal;
 in vec2 v_Tex;
-in vec4 v_ShadowCoord;
-in float v_ShadowBias;
+in vec3 v_ShadowCoord;        // orthographic: no division by w
+flat in float v_ShadowBias;
+// Values of the uniforms alone, worked out per vertex rather than per fragment.
+flat in vec3 v_ToSun;            // eye space, towards the sun
+flat in vec3 v_SunLight;         // linear sunlight: light colour, tint and strength
+flat in vec3 v_AmbientScale;     // the ambient colour's share of the sky fill
+flat in vec3 v_SpecularLinear;   // the material's specular colour in linear light
+flat in float v_SlopeLimit;      // steepest receiver slope followed, in depth per map unit
+flat in vec2 v_ShadowMapSize;    // in texels
 
 uniform vec3 uni_DiffuseColor;
-uniform vec3 uni_AmbientColor;
-uniform vec3 uni_SpecularColor;
 uniform float uni_Shininess;
 uniform int uni_HasDiffuseMap;
 uniform int uni_HasSpecularMap;
 uniform sampler2D uni_DiffuseMap;          // unit 0
 uniform sampler2D uni_SpecularMap;         // unit 2
-uniform sampler2DShadow uni_ShadowMap;     // unit 3, compared with LEQUAL
-uniform mat4 uni_LightNormMatrix;          // bias * light projection
-uniform vec3 uni_ParallelLightDirection;   // eye space, the way the light travels
-uniform vec3 uni_ParallelLightColor;
+uniform sampler2D uni_ShadowMap;           // unit 3, depths, compared here (LEQUAL)
 
 out vec4 frag_Color;
 
 const float Gamma = 2.2;
-const vec3 SunTint = vec3(1.0, 0.91, 0.78);       // warm sunlight
-const float SunStrength = 1.25;
 const vec3 SkyFill = vec3(0.17, 0.22, 0.32);      // cool light from the open sky
 const vec3 BounceFill = vec3(0.08, 0.07, 0.06);   // warm light bounced off the ground
-const float MinAmbient = 0.25;                    // even a black ambient colour sees some sky
-const float MaxShadowSlope = 8.0;                 // steepest surface slope the shadow test follows
 
 vec3 ToLinear(vec3 c)
 {
@@ -59,10 +58,7 @@ vec2 ReceiverSlope(vec3 p)
     if (abs(det) < 1e-20)
         return vec2(0.0);
     vec2 slope = vec2(dx.z * dy.y - dx.y * dy.z, dx.x * dy.z - dy.x * dx.z) / det;
-    mat4 n = uni_LightNormMatrix;
-    float depthPerMapUnit = length(vec3(n[0][2], n[1][2], n[2][2]))
-                          / max(length(vec3(n[0][0], n[1][0], n[2][0])), 1e-9);
-    float limit = MaxShadowSlope * depthPerMapUnit;
+    float limit = v_SlopeLimit;
     return clamp(slope, vec2(-limit), vec2(limit));
 }
 
@@ -70,25 +66,36 @@ vec2 ReceiverSlope(vec3 p)
 // the weights of a 3 x 3 grid of bilinear taps, which softens the shadow edge over about four
 // texels. Every texel is compared with the depth that the surface itself has at that texel's
 // centre, so a surface never shadows itself, however it leans, and no large margin is needed
-// that would lift shadows off the objects that cast them.
+// that would lift shadows off the objects that cast them. The sixteen depths come in four
+// gathers of 2 x 2 texels (a quarter of the fetches of sixteen filtered comparisons) and are
+// compared here as a depth comparison would: reference clamped to 0..1, lit when less or equal.
 float SunVisibility(vec3 p, vec2 slope, float bias)
 {
     if (p.x <= 0.0 || p.x >= 1.0 || p.y <= 0.0 || p.y >= 1.0 || p.z >= 1.0)
         return 1.0;   // outside the light's box nothing casts a shadow
-    vec2 size = vec2(textureSize(uni_ShadowMap, 0));
+    vec2 size = v_ShadowMapSize;
     vec2 texelPos = p.xy * size - 0.5;   // texel centres at whole numbers
     vec2 base = floor(texelPos);
     vec2 f = texelPos - base;
-    float lit = 0.0;
-    for (int j = -1; j <= 2; ++j) {
-        float wy = (j == -1) ? 1.0 - f.y : ((j == 2) ? f.y : 1.0);
-        for (int i = -1; i <= 2; ++i) {
-            float wx = (i == -1) ? 1.0 - f.x : ((i == 2) ? f.x : 1.0);
-            vec2 centre = (base + vec2(i, j) + 0.5) / size;
-            float reference = p.z - bias + dot(slope, centre - p.xy);
-            lit += wx * wy * textureLod(uni_ShadowMap, vec3(centre, reference), 0.0);
-        }
-    }
+    // Texels base - 1 .. base + 2 along each axis: their weights, and the surface's depth
+    // offsets at their centres.
+    vec4 wx = vec4(1.0 - f.x, 1.0, 1.0, f.x);
+    vec4 wy = vec4(1.0 - f.y, 1.0, 1.0, f.y);
+    vec4 rx = slope.x * ((base.x + vec4(-0.5, 0.5, 1.5, 2.5)) / size.x - p.x);
+    vec4 ry = slope.y * ((base.y + vec4(-0.5, 0.5, 1.5, 2.5)) / size.y - p.y);
+    float z = p.z - bias;
+    // A gather at the corner shared by four texels returns them as (left, top), (right, top),
+    // (right, bottom), (left, bottom).
+    vec4 d00 = textureGather(uni_ShadowMap, base / size);
+    vec4 d10 = textureGather(uni_ShadowMap, (base + vec2(2.0, 0.0)) / size);
+    vec4 d01 = textureGather(uni_ShadowMap, (base + vec2(0.0, 2.0)) / size);
+    vec4 d11 = textureGather(uni_ShadowMap, (base + 2.0) / size);
+    vec4 lit00 = vec4(lessThanEqual(clamp(z + rx.xyyx + ry.yyxx, 0.0, 1.0), d00));
+    vec4 lit10 = vec4(lessThanEqual(clamp(z + rx.zwwz + ry.yyxx, 0.0, 1.0), d10));
+    vec4 lit01 = vec4(lessThanEqual(clamp(z + rx.xyyx + ry.wwzz, 0.0, 1.0), d01));
+    vec4 lit11 = vec4(lessThanEqual(clamp(z + rx.zwwz + ry.wwzz, 0.0, 1.0), d11));
+    float lit = dot(wx.xyyx * wy.yyxx, lit00) + dot(wx.zwwz * wy.yyxx, lit10)
+              + dot(wx.xyyx * wy.wwzz, lit01) + dot(wx.zwwz * wy.wwzz, lit11);
     return lit / 9.0;
 }
 
@@ -98,26 +105,26 @@ void main()
     if (!gl_FrontFacing)
         normal = -normal;   // the inside of open geometry when back faces are drawn
     vec3 toEye = normalize(-v_EyePos);
-    vec3 toSun = -normalize(uni_ParallelLightDirection);
+    vec3 toSun = v_ToSun;
 
     vec3 albedo = uni_DiffuseColor;
     if (uni_HasDiffuseMap != 0)
         albedo *= texture(uni_DiffuseMap, v_Tex).rgb;
     vec3 base = ToLinear(albedo);
 
-    vec3 specularColor = ToLinear(uni_SpecularColor);
+    vec3 specularColor = v_SpecularLinear;
     if (uni_HasSpecularMap != 0)
         specularColor *= texture(uni_SpecularMap, v_Tex).rgb;
 
-    vec3 shadowPos = v_ShadowCoord.xyz / v_ShadowCoord.w;
+    vec3 shadowPos = v_ShadowCoord;
     vec2 shadowSlope = ReceiverSlope(shadowPos);   // outside any branch: it takes derivatives
     float nDotL = dot(normal, toSun);
     float shadow = nDotL > 0.0 ? SunVisibility(shadowPos, shadowSlope, v_ShadowBias) : 0.0;
-    vec3 sun = ToLinear(uni_ParallelLightColor) * SunTint * SunStrength * shadow;
+    vec3 sun = v_SunLight * shadow;
 
     // Sky fill: brighter on the side that faces the sun's half of the sky.
     vec3 fill = mix(BounceFill, SkyFill, 0.5 + 0.5 * nDotL);
-    vec3 ambient = fill * mix(vec3(MinAmbient), vec3(1.0), ToLinear(uni_AmbientColor));
+    vec3 ambient = fill * v_AmbientScale;
 
     float shininess = clamp(uni_Shininess, 1.0, 1024.0);
     float highlight = pow(max(dot(reflect(-toSun, normal), toEye), 0.0), shininess)

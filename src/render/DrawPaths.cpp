@@ -14,7 +14,7 @@
 
 namespace {
 
-GLint Uniform(CShaderProgram* program, const char* name) { return glGetUniformLocation(program->program, name); }
+GLint Uniform(CShaderProgram* program, const char* name) { return program->Uniform(name); }
 
 void SetMatrix(CShaderProgram* program, const char* name, const Mat4& matrix) {
     glUniformMatrix4fv(Uniform(program, name), 1, GL_FALSE, matrix.m);
@@ -116,8 +116,8 @@ void DrawLine(CRenderer& renderer, const Vec3& from, const Vec3& to, const Vec3&
         glBindBuffer(GL_ARRAY_BUFFER, renderer.lineVbo);
         glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(segment), segment);
     } else {
-        vertex = glGetAttribLocation(program->program, "in_Vertex");
-        color = glGetAttribLocation(program->program, "in_Color");
+        vertex = program->Attribute("in_Vertex");
+        color = program->Attribute("in_Color");
         glEnableVertexAttribArray(static_cast<GLuint>(vertex));
         glVertexAttribPointer(static_cast<GLuint>(vertex), 3, GL_FLOAT, GL_FALSE, 0, segment);
         glEnableVertexAttribArray(static_cast<GLuint>(color));
@@ -159,7 +159,7 @@ void DrawSprite(CRenderer& renderer, CSprite* sprite, CShaderProgram* program) {
         glBindBuffer(GL_ARRAY_BUFFER, sprite->vbo);
         const float position[3] = {sprite->position.x, sprite->position.y, sprite->position.z};
         glBufferData(GL_ARRAY_BUFFER, sizeof(position), position, GL_STATIC_DRAW);
-        const GLuint vertex = static_cast<GLuint>(glGetAttribLocation(program->program, "in_Vertex"));
+        const GLuint vertex = static_cast<GLuint>(program->Attribute("in_Vertex"));
         glEnableVertexAttribArray(vertex);
         glVertexAttribPointer(vertex, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
         glBindVertexArray(0);

@@ -19,9 +19,7 @@ namespace {
 const Vec3 kSunDirectionColor{0.0f, 1.0f, 1.0f};
 const Mat4 kIdentity;
 
-GLint Location(CShaderProgram* program, const char* name) {
-    return glGetUniformLocation(program->program, name);
-}
+GLint Location(CShaderProgram* program, const char* name) { return program->Uniform(name); }
 
 void SetIntIfPresent(CShaderProgram* program, const char* name, int value) {
     const GLint at = Location(program, name);
@@ -42,6 +40,24 @@ struct LightPass {
 
 bool IsClip(const CSceneObject& object) { return object.clipMode == 2; }
 
+// The two programs of a lit pass. Objects that no power-up projects onto are drawn with the
+// plain program, which gives the same colour as the projecting one without its projector loop:
+// a software rasterizer runs that loop for every fragment, projectors or not.
+struct LitPrograms {
+    CShaderProgram* plain = nullptr;      // null when it cannot be used
+    CShaderProgram* projected = nullptr;  // null when projective texturing is off or it cannot be used
+    CShaderProgram* current = nullptr;
+
+    // Makes current the program for an object with or without projectors (the other one stands
+    // in for a missing one).
+    CShaderProgram* For(bool projectors) {
+        CShaderProgram* wanted = (projected && (projectors || !plain)) ? projected : plain;
+        if (wanted && wanted != current) glUseProgram(wanted->program);
+        current = wanted;
+        return wanted;
+    }
+};
+
 // One frame's drawing: the passes share the renderer, the frame's description and the shadow
 // map.
 class FrameDrawer {
@@ -57,7 +73,11 @@ public:
     // "uni_HasProjectiveTexture" for one object, and its projectors when it has any.
     void SetProjectiveFlag(CShaderProgram* program, CSceneObject* object);
     void DrawShadowCasters(CShaderProgram* program);
-    void DrawLitObjects(CShaderProgram* program);
+    // Both programs of the pass made current in turn, with the pass's light uniforms set;
+    // false when neither can be used.
+    bool StartLitPass(LitPrograms& programs, const Mat4& projection, const Vec3& eyeSunDirection,
+                      const Mat4& lightNorm);
+    void DrawLitObjects(LitPrograms& programs);
     void DrawGizmos(CShaderProgram* program);
 
 private:
@@ -140,20 +160,37 @@ void FrameDrawer::DrawShadowCasters(CShaderProgram* program) {
         if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
 }
 
-void FrameDrawer::DrawLitObjects(CShaderProgram* program) {
+bool FrameDrawer::StartLitPass(LitPrograms& programs, const Mat4& projection, const Vec3& eyeSunDirection,
+                               const Mat4& lightNorm) {
+    for (CShaderProgram** program : {&programs.projected, &programs.plain}) {
+        if (!*program) continue;
+        if (!UseProgram(*program)) {
+            *program = nullptr;
+            continue;
+        }
+        SetLightUniforms(*program, projection, eyeSunDirection, lightNorm);
+        programs.current = *program;
+    }
+    return programs.current != nullptr;
+}
+
+void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
     for (CSceneObject* object : frame.scenery) {
         // Invisible colliders: solid for the physics, never drawn.
         if (IsClip(*object)) continue;
+        CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
         DrawSceneObject(renderer, object, program);
     }
     for (CSceneObject* object : frame.moving) {
+        CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
         object->UpdateWorldCorners();
         DrawSceneObject(renderer, object, program);
     }
     // No markers on the figure or the power-ups: whatever the last level object projected must
     // not carry over onto them.
+    CShaderProgram* program = programs.For(false);
     if (frame.projectiveTexturing) {
         SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
         renderer.projectorCount = 0;
@@ -276,19 +313,15 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     glDepthMask(GL_TRUE);
 
     const PlayFramePrograms& programs = frame.programs;
-    CShaderProgram* bump = frame.projectiveTexturing ? programs.bumpProjected : programs.bump;
-    if (UseProgram(bump)) {
-        drawer.SetLightUniforms(bump, projection, eyeSun, lightNorm);
+    LitPrograms bump{programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
+    if (drawer.StartLitPass(bump, projection, eyeSun, lightNorm))
         for (CSceneObject* object : frame.normalMapped) {
-            if (frame.projectiveTexturing) drawer.SetProjectiveFlag(bump, object);
-            DrawSceneObject(renderer, object, bump);
+            CShaderProgram* program = bump.For(!object->projectorPowerUps.empty());
+            if (frame.projectiveTexturing) drawer.SetProjectiveFlag(program, object);
+            DrawSceneObject(renderer, object, program);
         }
-    }
-    CShaderProgram* lit = frame.projectiveTexturing ? programs.litProjected : programs.lit;
-    if (UseProgram(lit)) {
-        drawer.SetLightUniforms(lit, projection, eyeSun, lightNorm);
-        drawer.DrawLitObjects(lit);
-    }
+    LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
+    if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
 
     // Debug lines.
     CShaderProgram* lines = programs.lines;

@@ -136,7 +136,7 @@ void CRenderer::BindVertexAttributes(CShaderProgram* program, const void* base) 
         {"in_BiTan", 3, offsetof(Vertex, bitangent), true},
     };
     for (const Attribute& a : attributes) {
-        GLint location = glGetAttribLocation(program->program, a.name);
+        GLint location = program->Attribute(a.name);
         if (a.optional && location == -1) continue;
         glEnableVertexAttribArray(location);
         glVertexAttribPointer(location, a.components, GL_FLOAT, GL_FALSE, kStride, Offset(base, a.offset));

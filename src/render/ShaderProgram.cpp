@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "game/DataPaths.h"
@@ -118,6 +119,8 @@ void CShaderProgram::LinkProgram() {
     }
     std::cout << "Linking program" << std::endl;
     glLinkProgram(program);
+    uniforms.clear();
+    attributes.clear();
 
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
@@ -130,6 +133,28 @@ void CShaderProgram::LinkProgram() {
         glDeleteProgram(program);
         program = 0;
     }
+}
+
+namespace {
+
+GLint CachedLocation(std::map<std::string, GLint, std::less<>>& cache, GLuint program, const char* name,
+                     bool uniform) {
+    const auto found = cache.find(std::string_view(name));
+    if (found != cache.end()) return found->second;
+    GLint location = -1;
+    if (program != 0) location = uniform ? glGetUniformLocation(program, name) : glGetAttribLocation(program, name);
+    cache.emplace(name, location);
+    return location;
+}
+
+}  // namespace
+
+GLint CShaderProgram::Uniform(const char* uniformName) {
+    return CachedLocation(uniforms, program, uniformName, true);
+}
+
+GLint CShaderProgram::Attribute(const char* attributeName) {
+    return CachedLocation(attributes, program, attributeName, false);
 }
 
 bool CShaderProgram::Use() {

@@ -5,6 +5,8 @@
 
 #include <GL/glew.h>
 
+#include <functional>
+#include <map>
 #include <string>
 
 class CShaderProgram {
@@ -20,6 +22,11 @@ public:
     // Makes the program current; false (with a message) when it is not loaded.
     bool Use();
 
+    // Locations of a uniform / vertex attribute (-1 where the program has none), asked of GL
+    // once per name and link: the draw paths ask for about twenty per mesh and pass.
+    GLint Uniform(const char* uniformName);
+    GLint Attribute(const char* attributeName);
+
     void CompileStage(GLenum type, const std::string& source, GLuint& shaderId);
     void LinkProgram();
 
@@ -29,4 +36,9 @@ public:
     GLuint vertexShader = 0;
     GLuint fragmentShader = 0;
     GLuint program = 0;
+
+private:
+    // Emptied by every link: a relinked program may place its names elsewhere.
+    std::map<std::string, GLint, std::less<>> uniforms;
+    std::map<std::string, GLint, std::less<>> attributes;
 };

@@ -1,6 +1,8 @@
 #pragma once
-// The sun's shadow map: a square depth texture in compare mode (LEQUAL) and the framebuffer
-// that renders into it. The play state makes one at start-up and draws into it every frame.
+// The sun's shadow map: a square depth texture and the framebuffer that renders into it. The
+// play state makes one at start-up and draws into it every frame. The lit programs read its
+// depths texel by texel (NEAREST, no comparison mode) in gathers of four and compare them
+// themselves, each texel with its own reference depth.
 
 #include <GL/glew.h>
 

@@ -117,6 +117,19 @@ CCubeMap* LoadCubeMapFiles(const std::string& name) {
     return cube.release();
 }
 
+namespace {
+
+// Once GL has its copy, nothing reads the decoded pixels again: drawing and the shaders use
+// the GL texture, screenshots read the framebuffer, and the HUD, sprites and pictures ask only
+// for the size, which stays. GL never gives its copy back to be re-uploaded (textures are
+// released only at shutdown), so the pixels are freed rather than kept beside it.
+void ReleasePixels(CTexture& texture) {
+    delete[] texture.pixels;
+    texture.pixels = nullptr;
+}
+
+}  // namespace
+
 void ApplyTextureFilter(GLenum target, const CRenderer& renderer) {
     const bool linear = renderer.textureFilter != 0;
     GLenum minFilter;
@@ -131,6 +144,10 @@ void ApplyTextureFilter(GLenum target, const CRenderer& renderer) {
 }
 
 void UploadTexture(CTexture* texture, const CRenderer& renderer) {
+    if (!texture->pixels) {
+        std::cerr << "ERROR: Texture pixels were released after an earlier upload!" << std::endl;
+        return;
+    }
     glGenTextures(1, &texture->glId);
     glBindTexture(GL_TEXTURE_2D, texture->glId);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -144,9 +161,15 @@ void UploadTexture(CTexture* texture, const CRenderer& renderer) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 4);
     glBindTexture(GL_TEXTURE_2D, 0);
+    ReleasePixels(*texture);
 }
 
 void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer) {
+    for (const CTexture& face : cubeMap->faces)
+        if (!face.pixels) {
+            std::cerr << "ERROR: Cube map pixels were released after an earlier upload!" << std::endl;
+            return;
+        }
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_CUBE_MAP, id);
@@ -164,6 +187,7 @@ void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer) {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 4);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    for (CTexture& face : cubeMap->faces) ReleasePixels(face);
 }
 
 std::string SaveScreenshot() {

@@ -8,7 +8,8 @@
 
 class CRenderer;
 
-// One image in main memory and (once uploaded) on the GPU. Rows are stored bottom-up.
+// One image in main memory until it is uploaded, then on the GPU alone. Rows are stored
+// bottom-up.
 struct CTexture {
     CTexture() = default;
     CTexture(const CTexture&) = delete;
@@ -19,7 +20,7 @@ struct CTexture {
     GLuint glId = 0;           // 0 = not on the GPU yet
     int32_t height = 0;
     int32_t width = 0;
-    uint8_t* pixels = nullptr;  // owned, width * height * bytes per pixel
+    uint8_t* pixels = nullptr;  // owned, width * height * bytes per pixel; null once uploaded
 };
 
 // A cube map: faces +X, -X, +Y, -Y, +Z, -Z. After upload all six share one GL id.
@@ -31,6 +32,8 @@ struct CCubeMap {
 CTexture* LoadImageFile(const std::string& name);
 // Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null on failure.
 CCubeMap* LoadCubeMapFiles(const std::string& name);
+// Both make the GL texture and then free the decoded pixels, which nothing reads after the
+// upload; a second upload of the same record is refused with a message.
 void UploadTexture(CTexture* texture, const CRenderer& renderer);
 void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer);
 // Applies the renderer's filter, mipmap and anisotropy settings to the bound texture target.

@@ -106,7 +106,7 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
         << startOut;
     // No content in this folder: every item is reported on standard error, and start-up went on.
     EXPECT_NE(startErr.find("Vertex shader file 'shaders/orthoshader.vert' not found!"), std::string::npos);
-    EXPECT_NE(startErr.find("ERROR: Texture map file 'menustart_169.jpg' could not be loaded!"), std::string::npos);
+    EXPECT_NE(startErr.find("ERROR: Texture map file 'menustart_43.jpg' could not be loaded!"), std::string::npos);
     EXPECT_NE(startErr.find("WARNING: CubeMap 'sky.jpg' not preloaded!"), std::string::npos);
     EXPECT_NE(dynamic_cast<CMenuState*>(game->GetCurrentState()), nullptr);
     EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());

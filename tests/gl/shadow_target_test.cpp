@@ -1,4 +1,4 @@
-// The sun's shadow target against real GL: the depth texture in compare mode and its framebuffer.
+// The sun's shadow target against real GL: the depth texture read as depths and its framebuffer.
 #include <gtest/gtest.h>
 
 #include "render/ShaderProgram.h"
@@ -57,7 +57,7 @@ protected:
     std::vector<std::unique_ptr<CShaderProgram>> programs;
 };
 
-TEST_F(ShadowTargetGL, FullSizeDepthTextureInCompareModeOnUnitThree) {
+TEST_F(ShadowTargetGL, FullSizeDepthTextureOfNearestDepthsOnUnitThree) {
     ShadowTarget target;
     CreateShadowTarget(target.shadowMap, target.shadowFramebuffer);
     EXPECT_EQ(target.shadowMap.width, 4096);
@@ -73,12 +73,13 @@ TEST_F(ShadowTargetGL, FullSizeDepthTextureInCompareModeOnUnitThree) {
     EXPECT_EQ(value, 4096);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_DEPTH_SIZE, &value);
     EXPECT_GE(value, 24);
+    // The lit programs gather the depths and compare them themselves.
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, &value);
-    EXPECT_EQ(value, GL_COMPARE_REF_TO_TEXTURE);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, &value);
-    EXPECT_EQ(value, GL_LEQUAL);
+    EXPECT_EQ(value, GL_NONE);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
-    EXPECT_EQ(value, GL_LINEAR);
+    EXPECT_EQ(value, GL_NEAREST);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
+    EXPECT_EQ(value, GL_NEAREST);
     // Back on the window's framebuffer, and the shadow framebuffer is usable without colour.
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
     EXPECT_EQ(value, 0);
@@ -92,18 +93,20 @@ TEST_F(ShadowTargetGL, FullSizeDepthTextureInCompareModeOnUnitThree) {
     glActiveTexture(GL_TEXTURE0);
 }
 
-TEST_F(ShadowTargetGL, DepthDrawnIntoItComparesLessOrEqual) {
+TEST_F(ShadowTargetGL, DepthDrawnIntoItIsGatheredAsDepths) {
     // Depth 0.5 (z = 0 in clip space) over the left half of the map, nothing (1.0) on the right.
     CShaderProgram* depth = MakeProgram("depthonly", "#version 330\nin vec2 in_Vertex;\n"
                                         "void main() { gl_Position = vec4(in_Vertex.x * 0.5 - 0.5, in_Vertex.y, 0.0, 1.0); }\n",
                                         "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n");
-    // Shows the comparison of reference depth 0.4 (red) and 0.6 (green) at the map's point under
-    // each pixel.
+    // Shows the depth at the map's point under each pixel (red), and the 2 x 2 texels gathered
+    // there compared with 0.6 the way the lit programs do (green: the share at or above it).
     CShaderProgram* show = MakeProgram(
         "showshadow", "#version 330\nin vec2 in_Vertex;\nout vec2 v_Map;\n"
                       "void main() { v_Map = in_Vertex * 0.5 + 0.5; gl_Position = vec4(in_Vertex, 0.0, 1.0); }\n",
-        "#version 330\nin vec2 v_Map;\nuniform sampler2DShadow uni_ShadowMap;\nout vec4 frag_Color;\n"
-        "void main() { frag_Color = vec4(texture(uni_ShadowMap, vec3(v_Map, 0.4)), texture(uni_ShadowMap, vec3(v_Map, 0.6)), 0.0, 1.0); }\n");
+        "#version 330\n#extension GL_ARB_texture_gather : require\nin vec2 v_Map;\n"
+        "uniform sampler2D uni_ShadowMap;\nout vec4 frag_Color;\n"
+        "void main() { vec4 lit = vec4(lessThanEqual(vec4(0.6), textureGather(uni_ShadowMap, v_Map)));\n"
+        "  frag_Color = vec4(texture(uni_ShadowMap, v_Map).r, dot(lit, vec4(0.25)), 0.0, 1.0); }\n");
     ASSERT_TRUE(depth->loaded && show->loaded);
 
     ShadowTarget target;
@@ -129,8 +132,8 @@ TEST_F(ShadowTargetGL, DepthDrawnIntoItComparesLessOrEqual) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(gl.width / 4, gl.height / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, left);
     glReadPixels(gl.width * 3 / 4, gl.height / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, right);
-    // Left: 0.4 <= 0.5 passes (lit), 0.6 does not (in shadow). Right: both pass the cleared 1.0.
-    EXPECT_EQ(left[0], 255);
+    // Left: depth 0.5, in front of 0.6 (in shadow). Right: the cleared 1.0 (lit).
+    EXPECT_NEAR(left[0], 128, 1);
     EXPECT_EQ(left[1], 0);
     EXPECT_EQ(right[0], 255);
     EXPECT_EQ(right[1], 255);

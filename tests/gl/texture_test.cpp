@@ -183,7 +183,20 @@ TEST_F(Textures, UploadFiltersAndUpdateOnlyTouchUploadedTextures) {
     glBindTexture(GL_TEXTURE_2D, a->glId);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
-    EXPECT_EQ(std::vector<unsigned char>(a->pixels, a->pixels + back.size()), back);
+    // The file's rows come top first, GL's bottom first.
+    const std::vector<unsigned char> file = RedOverBlue(3, 3, 3);
+    std::vector<unsigned char> bottomUp;
+    for (int row = 2; row >= 0; --row) bottomUp.insert(bottomUp.end(), file.begin() + row * 9, file.begin() + row * 9 + 9);
+    EXPECT_EQ(bottomUp, back);
+    // GL holds the only copy now: the decoded pixels are gone, the size stays, and a second
+    // upload is refused instead of making an empty texture.
+    EXPECT_EQ(a->pixels, nullptr);
+    EXPECT_EQ(a->width, 3);
+    const GLuint first = a->glId;
+    testing::internal::CaptureStderr();
+    UploadTexture(a, renderer);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("released after an earlier upload"), std::string::npos);
+    EXPECT_EQ(a->glId, first);
 
     const struct { int filter, mip; GLint mag, min; } table[] = {
         {0, 0, GL_NEAREST, GL_NEAREST}, {0, 1, GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST},
