@@ -44,6 +44,28 @@ const btVector3 kPushBoxOffset(0.0f, 90.0f, 0.0f);
 // One frame longer than this only loses simulated time; far longer ones would overflow the
 // library's sub-step count.
 const double kLongestStep = 1.0;
+const double kSubStep = 1.0 / 60.0;
+
+// What one Step does with `dt` more seconds when `pending` seconds are still owed.
+struct StepPlan {
+    int subSteps = 0;
+    double leftover = 0.0;  // owed afterwards
+};
+
+StepPlan PlanSubSteps(double pending, double dt) {
+    StepPlan plan;
+    if (!(dt >= 0.0)) {
+        plan.leftover = pending;
+        return plan;
+    }
+    const double owed = pending + std::min(dt, kLongestStep);
+    // A hair of slack so that a frame of exactly n sub-steps (0.1 s is six) is not cut to n - 1
+    // by rounding.
+    const double due = std::floor(owed / kSubStep + 1e-9);
+    plan.subSteps = static_cast<int>(std::min(due, static_cast<double>(CPhysicsWorld::kMaxSubSteps)));
+    plan.leftover = std::max(0.0, owed - due * kSubStep);
+    return plan;
+}
 
 std::string Quoted(const CSceneObject* object) { return "'" + object->name + "'"; }
 
@@ -606,14 +628,23 @@ float CPhysicsWorld::RayFraction(const Vec3& from, const Vec3& to) {
     return callback.m_closestHitFraction;
 }
 
-void CPhysicsWorld::Step(double dt) {
-    if (!state) return;
+double CPhysicsWorld::Step(double dt) {
+    if (!state) return 0.0;
     if (!(dt >= 0.0)) {
         std::cerr << "WARNING: Physics step of " << dt << " seconds ignored" << std::endl;
-        return;
+        return 0.0;
     }
-    const double clamped = std::min(dt, kLongestStep);
-    state->dynamicsWorld->stepSimulation(static_cast<btScalar>(clamped), kMaxSubSteps, kFixedSubStep);
+    // The sub-steps are counted here, not by the library, so that PlanStep knows them in
+    // advance: the library is handed exactly one sub-step at a time.
+    const StepPlan plan = PlanSubSteps(state->pendingTime, dt);
+    state->pendingTime = plan.leftover;
+    for (int i = 0; i < plan.subSteps; ++i) state->dynamicsWorld->stepSimulation(kFixedSubStep, 1, kFixedSubStep);
+    return plan.subSteps * kSubStep;
+}
+
+double CPhysicsWorld::PlanStep(double dt) const {
+    if (!state) return 0.0;
+    return PlanSubSteps(state->pendingTime, dt).subSteps * kSubStep;
 }
 
 void CPhysicsWorld::SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode) {
