@@ -87,21 +87,34 @@ struct LibraryState {
     const InputScript* pendingScript = nullptr;
     ScriptedInput* scripted = nullptr;  // owned; non-null while a script runs
     KeyTracker keys;                    // real keyboard
+    // Set by every event that may change what the game shows (not by cursor motion), cleared
+    // by WaitEvents.
+    bool eventsArrived = false;
 };
 
 LibraryState g_lib;
 
 void OnSize(GLFWwindow*, int width, int height) {
+    g_lib.eventsArrived = true;
     if (g_lib.sizeCallback) g_lib.sizeCallback(width, height);
 }
 void OnButton(GLFWwindow*, int button, int action, int) {
+    g_lib.eventsArrived = true;
     if (g_lib.buttonCallback && !g_lib.scripted) g_lib.buttonCallback(button, action);
 }
-void OnScroll(GLFWwindow*, double, double yOffset) { g_lib.wheel += yOffset; }
+void OnScroll(GLFWwindow*, double, double yOffset) {
+    g_lib.eventsArrived = true;
+    g_lib.wheel += yOffset;
+}
 void OnKey(GLFWwindow*, int key, int, int action, int) {
+    g_lib.eventsArrived = true;
     if (action == GLFW_PRESS) g_lib.keys.Press(key);
     else if (action == GLFW_RELEASE) g_lib.keys.Release(key);
 }
+// The window's contents were damaged, its focus changed or it is asked to close.
+void OnRefresh(GLFWwindow*) { g_lib.eventsArrived = true; }
+void OnFocus(GLFWwindow*, int) { g_lib.eventsArrived = true; }
+void OnClose(GLFWwindow*) { g_lib.eventsArrived = true; }
 void OnError(int, const char*) {}  // failures surface as return values
 
 }  // namespace
@@ -137,6 +150,7 @@ void Terminate() {
     g_lib.buttonCallback = nullptr;
     g_lib.wheel = 0.0;
     g_lib.keys.Clear();
+    g_lib.eventsArrived = false;
     g_lib.framesSwapped = 0;
     g_lib.samples = 0;
     delete g_lib.scripted;
@@ -186,7 +200,12 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     glfwSetInputMode(g_lib.window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
     glfwSetScrollCallback(g_lib.window, OnScroll);
     glfwSetMouseButtonCallback(g_lib.window, OnButton);
+    glfwSetWindowSizeCallback(g_lib.window, OnSize);
+    glfwSetWindowRefreshCallback(g_lib.window, OnRefresh);
+    glfwSetWindowFocusCallback(g_lib.window, OnFocus);
+    glfwSetWindowCloseCallback(g_lib.window, OnClose);
     g_lib.framesSwapped = 0;
+    g_lib.eventsArrived = true;  // the first frame is always drawn
     if (g_lib.scripted) {
         glfwSetTime(0.0);
         g_lib.scripted->DeliverUpTo(0);
@@ -247,6 +266,17 @@ void SwapBuffers() {
             for (int b : s->buttonsDown)
                 if (!buttonsBefore.count(b)) g_lib.buttonCallback(b, PRESS);
     }
+}
+
+bool WaitEvents(double seconds) {
+    if (!g_lib.window || g_lib.scripted) return true;
+    // Events the last swap already took in count without waiting for more.
+    if (g_lib.eventsArrived) glfwPollEvents();
+    else if (seconds > 0.0) glfwWaitEventsTimeout(seconds);
+    else glfwPollEvents();
+    const bool arrived = g_lib.eventsArrived;
+    g_lib.eventsArrived = false;
+    return arrived;
 }
 
 double GetTime() {
