@@ -44,26 +44,27 @@ const btVector3 kPushBoxOffset(0.0f, 90.0f, 0.0f);
 // One frame longer than this only loses simulated time; far longer ones would overflow the
 // library's sub-step count.
 const double kLongestStep = 1.0;
-const double kSubStep = 1.0 / 60.0;
 
 // What one Step does with `dt` more seconds when `pending` seconds are still owed.
 struct StepPlan {
     int subSteps = 0;
-    double leftover = 0.0;  // owed afterwards
+    btScalar leftover = 0.0f;  // owed afterwards
 };
 
-StepPlan PlanSubSteps(double pending, double dt) {
+// Counted in the library's own single precision and the library's own way (whole sub-steps of
+// the accumulated time, the remainder kept even beyond the cap), so that a run steps exactly
+// as it did when the library counted: scripted play-throughs stay on their routes.
+StepPlan PlanSubSteps(btScalar pending, double dt) {
     StepPlan plan;
-    if (!(dt >= 0.0)) {
-        plan.leftover = pending;
-        return plan;
+    plan.leftover = pending;
+    if (!(dt >= 0.0)) return plan;
+    const btScalar owed = pending + static_cast<btScalar>(std::min(dt, kLongestStep));
+    plan.leftover = owed;
+    if (owed >= CPhysicsWorld::kFixedSubStep) {
+        const int due = static_cast<int>(owed / CPhysicsWorld::kFixedSubStep);
+        plan.leftover = owed - static_cast<btScalar>(due) * CPhysicsWorld::kFixedSubStep;
+        plan.subSteps = std::min(due, CPhysicsWorld::kMaxSubSteps);
     }
-    const double owed = pending + std::min(dt, kLongestStep);
-    // A hair of slack so that a frame of exactly n sub-steps (0.1 s is six) is not cut to n - 1
-    // by rounding.
-    const double due = std::floor(owed / kSubStep + 1e-9);
-    plan.subSteps = static_cast<int>(std::min(due, static_cast<double>(CPhysicsWorld::kMaxSubSteps)));
-    plan.leftover = std::max(0.0, owed - due * kSubStep);
     return plan;
 }
 
@@ -639,12 +640,12 @@ double CPhysicsWorld::Step(double dt) {
     const StepPlan plan = PlanSubSteps(state->pendingTime, dt);
     state->pendingTime = plan.leftover;
     for (int i = 0; i < plan.subSteps; ++i) state->dynamicsWorld->stepSimulation(kFixedSubStep, 1, kFixedSubStep);
-    return plan.subSteps * kSubStep;
+    return plan.subSteps * static_cast<double>(kFixedSubStep);
 }
 
 double CPhysicsWorld::PlanStep(double dt) const {
     if (!state) return 0.0;
-    return PlanSubSteps(state->pendingTime, dt).subSteps * kSubStep;
+    return PlanSubSteps(state->pendingTime, dt).subSteps * static_cast<double>(kFixedSubStep);
 }
 
 void CPhysicsWorld::SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode) {

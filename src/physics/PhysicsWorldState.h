@@ -45,5 +45,5 @@ struct CPhysicsWorldState {
     std::vector<CPhysCharacterImpl*> characters;
     bool reportedBadRay = false;
     // Seconds passed but not yet simulated: always less than one sub-step after a Step.
-    double pendingTime = 0.0;
+    btScalar pendingTime = 0.0f;
 };
