@@ -52,8 +52,8 @@ struct StepPlan {
 };
 
 // Counted in the library's own single precision and the library's own way (whole sub-steps of
-// the accumulated time, the remainder kept even beyond the cap), so that a run steps exactly
-// as it did when the library counted: scripted play-throughs stay on their routes.
+// the accumulated time, the remainder kept even beyond the cap), so that the plan is what the
+// library then does.
 StepPlan PlanSubSteps(btScalar pending, double dt) {
     StepPlan plan;
     plan.leftover = pending;
@@ -635,11 +635,15 @@ double CPhysicsWorld::Step(double dt) {
         std::cerr << "WARNING: Physics step of " << dt << " seconds ignored" << std::endl;
         return 0.0;
     }
-    // The sub-steps are counted here, not by the library, so that PlanStep knows them in
-    // advance: the library is handed exactly one sub-step at a time.
+    // Counted here as well as by the library (the same way), so that PlanStep knows them in
+    // advance.
     const StepPlan plan = PlanSubSteps(state->pendingTime, dt);
     state->pendingTime = plan.leftover;
-    for (int i = 0; i < plan.subSteps; ++i) state->dynamicsWorld->stepSimulation(kFixedSubStep, 1, kFixedSubStep);
+    const int due = state->dynamicsWorld->stepSimulation(static_cast<btScalar>(std::min(dt, kLongestStep)),
+                                                         kMaxSubSteps, kFixedSubStep);
+    if (std::min(due, kMaxSubSteps) != plan.subSteps)
+        std::cerr << "WARNING: Physics ran " << std::min(due, kMaxSubSteps) << " sub-steps where " << plan.subSteps
+                  << " were planned" << std::endl;
     return plan.subSteps * static_cast<double>(kFixedSubStep);
 }
 

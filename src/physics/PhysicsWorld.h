@@ -31,7 +31,7 @@ public:
     // Half the edge of the cube the broadphase covers; nothing is added outside it.
     static constexpr float kWorldBound = 2000.0f;
     static constexpr float kFixedSubStep = 1.0f / 60.0f;
-    static const int kMaxSubSteps = 7;
+    static constexpr int kMaxSubSteps = 7;
 
     CPhysicsWorld();
     // Destroys the world if Destroy has not run.
