@@ -22,6 +22,11 @@
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
 
+namespace {
+// Longest wait for input on a screen that waits for it; the sound streams (about 3 s queued)
+// are topped up at least this often.
+const double kIdleWaitSeconds = 0.1;
+}  // namespace
 
 CGameImpl::CGameImpl() = default;
 
@@ -134,8 +139,19 @@ void CGameImpl::Run() {
     double lastReport = 0.0;
     double lastFrameStart = 0.0;
     double frameTime = 0.0;
+    const CGameState* drawnState = nullptr;
 
     while (running) {
+        // The menu and the pictures change only when the player does something. Without
+        // vertical sync (software rendering, virtual displays) drawing them again and again
+        // would keep a core busy for nothing: they wait for input instead, a tenth of a second
+        // at most so that the music stays topped up, and the last frame stays on screen.
+        if (currentState->WaitsForInput() && !wl::WaitEvents(kIdleWaitSeconds) && currentState == drawnState) {
+            soundManager->Update();
+            running = running && wl::GetWindowParam(wl::OPENED);
+            inputManager->Update();
+            continue;
+        }
         ++frames;
         const double now = wl::GetTime();
         if (lastFrameStart != 0.0) frameTime = now - lastFrameStart;
@@ -161,6 +177,7 @@ void CGameImpl::Run() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         // Fetched again: a state change made during Update renders the new state now.
         currentState->Render();
+        drawnState = currentState;
         wl::SwapBuffers();
         soundManager->Update();
 

@@ -15,6 +15,9 @@ public:
 
     virtual void Update(double frameTime) = 0;
     virtual void Render() = 0;
+    // A screen that changes only on the player's input (the menu, the pictures): the main loop
+    // then waits for input instead of drawing the same frame again and again.
+    virtual bool WaitsForInput() const { return false; }
     // Called each time the state becomes current.
     virtual void Enter() = 0;
     // Called once, at the end of the concrete state's constructor.

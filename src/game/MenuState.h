@@ -12,6 +12,7 @@ public:
 
     void Update(double frameTime) override;
     void Render() override;
+    bool WaitsForInput() const override { return true; }
     void Enter() override;
     void Init() override;
 

@@ -11,6 +11,7 @@ public:
 
     void Update(double frameTime) override;
     void Render() override;
+    bool WaitsForInput() const override { return true; }
     void Enter() override;
     void Init() override;
 

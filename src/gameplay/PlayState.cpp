@@ -47,11 +47,22 @@ void CPlayState::Update(double frameTime) {
     // While the window is in the background the level stands still, and goes on from there.
     if (!wl::WindowActive()) return;
 
-    // 1 to 3: debug keys, the player's input, animation.
+    // 1: debug keys (they may pause the physics).
     HandlePlayStateKeys(game->GetInputManager());
-    UpdatePlayerMovement(frameTime);
-    AnimateLimbs(frameTime);
-    AnimatePowerups(static_cast<float>(frameTime));
+
+    // Every rule advances by the time the physics simulates in this update, never by the frame
+    // time: the physics runs whole 1/60 s sub-steps and at most seven per update, so on a slow
+    // machine it falls behind the clock. Rules on the clock would then burn more life per unit
+    // walked, shorten the umbrella's reach and swing the limbs wider the slower the frames, and
+    // the first update after a level load would charge the whole load as sun. The cameras stay
+    // on the frame time: they answer the player's hand, not the rules.
+    const double dt = PhysicsTimeOfUpdate(frameTime);
+    simulatedTime = dt;
+
+    // 2 and 3: the player's input, animation.
+    UpdatePlayerMovement(dt);
+    AnimateLimbs(dt);
+    AnimatePowerups(static_cast<float>(dt));
 
     // 4: physics; triggers and power-ups react inside, and may already have shown a picture.
     StepPhysics(frameTime);
@@ -65,13 +76,13 @@ void CPlayState::Update(double frameTime) {
     if (physicsDebugging) std::cout << "SunValue: " << sun << std::endl;
     player->sunExposure = sun;
 
-    // 7: damage, in double precision so that short frames do not lose it.
-    const float damage = static_cast<float>(static_cast<double>(sun) * frameTime * kSunDamagePerSecond);
+    // 7: damage, in double precision so that short updates do not lose it.
+    const float damage = static_cast<float>(static_cast<double>(sun) * dt * kSunDamagePerSecond);
     player->life = std::clamp(player->life - damage, 0.0f, 1.0f);
 
     // 8: umbrella timer.
     player->umbrellaTime =
-        std::clamp(static_cast<float>(static_cast<double>(player->umbrellaTime) - frameTime), 0.0f, kMaxUmbrellaTime);
+        std::clamp(static_cast<float>(static_cast<double>(player->umbrellaTime) - dt), 0.0f, kMaxUmbrellaTime);
 
     // 9: melting, from 0.02 at full life down to 0.001.
     const float s = kFullScale - (1.0f - player->life) * (kFullScale - kMeltedScale);
@@ -101,10 +112,15 @@ void CPlayState::Update(double frameTime) {
     }
 
     // 13: head-up display.
-    if (CHud* hud = game->GetHud()) hud->Update(player->life, sun, player->umbrellaTime, frameTime);
+    if (CHud* hud = game->GetHud()) hud->Update(player->life, sun, player->umbrellaTime, dt);
 
     // 14: cameras and the sun keys.
     UpdateCameraControls(frameTime);
+}
+
+double CPlayState::PhysicsTimeOfUpdate(double frameTime) const {
+    if (!physicsWorld || !(physicsPass || singlePhysicsStep)) return 0.0;
+    return physicsWorld->PlanStep(frameTime);
 }
 
 void CPlayState::StepPhysics(double frameTime) {
@@ -117,8 +133,8 @@ void CPlayState::StepPhysics(double frameTime) {
     }
 }
 
-void CPlayState::AnimatePowerups(float frameTime) {
-    for (auto& entry : powerups) AnimatePowerup(*entry.second, frameTime);
+void CPlayState::AnimatePowerups(float dt) {
+    for (auto& entry : powerups) AnimatePowerup(*entry.second, dt);
 }
 
 void CPlayState::ShowPicture(const std::string& stem) {

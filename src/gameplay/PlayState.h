@@ -91,9 +91,10 @@ public:
 
     // Steps of Update that live with their systems.
     void HandlePlayStateKeys(CInputManager* input);  // step 1: debug toggles
-    void UpdatePlayerMovement(double frameTime);     // step 2: walk, jump, push box, reset
-    void AnimateLimbs(double frameTime);             // step 3: limbs and the umbrella spin
-    void AnimatePowerups(float frameTime);           // step 3, after the limbs
+    // Steps 2 and 3 take the update's simulated time (see Update).
+    void UpdatePlayerMovement(double dt);            // step 2: walk, jump, push box, reset
+    void AnimateLimbs(double dt);                    // step 3: limbs and the umbrella spin
+    void AnimatePowerups(float dt);                  // step 3, after the limbs
     float ComputeSunValue();                         // step 6: 0 shade .. 1 full sun
     void UpdateCameraControls(double frameTime);     // step 14 (it runs the sun keys)
     void UpdateSunDirectionKeys(double frameTime);   // keypad 2, 4, 5, 6, 8
@@ -101,6 +102,8 @@ public:
     // Level loading helpers.
     void StartLevelMusic(const std::string& fileName);
     void UploadObjectMeshes(CSceneGeoObject& object);
+    // Seconds the physics will simulate in this update (none while it is paused).
+    double PhysicsTimeOfUpdate(double frameTime) const;
     void StepPhysics(double frameTime);
 
     std::unique_ptr<CSceneCamera> freeCamera;
@@ -119,6 +122,8 @@ public:
     std::string nextLevelName;
     std::unique_ptr<CPhysicsWorld> physicsWorld;  // rebuilt with each level
     double footstepTimer = 0.0;             // seconds since the last footstep
+    // Seconds the physics simulated in the last update: the time every rule advanced by.
+    double simulatedTime = 0.0;
     // This update's keys, button and mouse, read once by the movement step and used again by the
     // camera step (a tap shorter than a frame reads as pressed only once).
     PlayerInput controlInput;

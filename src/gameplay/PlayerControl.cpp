@@ -28,15 +28,25 @@ void Swing(CSceneObject& limb, float degrees) {
 }
 
 // One update of a limb's swing: with `towardsMinus` set it swings down to -45 degrees, then
-// the flag flips and it swings back up to +45; reaching a limit costs the update its movement.
+// the flag flips and it swings back up to +45. A step that reaches a limit turns there and
+// goes on back with what is left of it, so the swing keeps its width and its pace however
+// long the update (a long update would otherwise carry the limb far past the limit).
 void SwingLimb(CSceneObject& limb, bool& towardsMinus, float step) {
-    if (towardsMinus) {
-        if (limb.swingAngle > -kLimbSwingLimit) Swing(limb, -step);
-        else towardsMinus = false;
-    } else {
-        if (limb.swingAngle < kLimbSwingLimit) Swing(limb, step);
-        else towardsMinus = true;
+    // Whole swings out and back change nothing.
+    float left = std::fmod(step, 4.0f * kLimbSwingLimit);
+    float angle = limb.swingAngle;
+    while (left > 0.0f) {
+        const float limit = towardsMinus ? -kLimbSwingLimit : kLimbSwingLimit;
+        const float room = std::fabs(limit - angle);
+        if (left < room) {
+            angle += towardsMinus ? -left : left;
+            break;
+        }
+        angle = limit;
+        left -= room;
+        towardsMinus = !towardsMinus;
     }
+    if (angle != limb.swingAngle) Swing(limb, angle - limb.swingAngle);
 }
 
 }  // namespace
@@ -316,19 +326,19 @@ PlayerControlContext ContextOf(CPlayState& play) {
 
 }  // namespace
 
-void CPlayState::UpdatePlayerMovement(double frameTime) {
+void CPlayState::UpdatePlayerMovement(double dt) {
     controlInput = ReadPlayerInput(game->GetInputManager());
     PlayerControlContext context = ContextOf(*this);
-    const PlayerMoveResult result = MovePlayer(context, controlInput, frameTime);
+    const PlayerMoveResult result = MovePlayer(context, controlInput, dt);
     if (CSoundManager* sound = game->GetSoundManager()) {
         if (result.footstep) sound->PlayFootstepSound();
         if (result.jumped) sound->PlayJumpSound();
     }
 }
 
-void CPlayState::AnimateLimbs(double frameTime) {
+void CPlayState::AnimateLimbs(double dt) {
     PlayerControlContext context = ContextOf(*this);
-    AnimatePlayer(context, frameTime);
+    AnimatePlayer(context, dt);
 }
 
 void CPlayState::UpdateCameraControls(double frameTime) {

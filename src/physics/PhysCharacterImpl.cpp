@@ -77,6 +77,9 @@ void CPhysCharacterImpl::SetWalkVelocity(const Vec3& velocity) {
                   << ") is not a number; the player stands still" << std::endl;
         v.setZero();
     }
+    // The game sets the velocity every update and an update simulates at most 7/60 s, so a
+    // second is never cut short: the figure covers the same ground per simulated second at
+    // any frame rate.
     controller->ReplaceVelocity(v, 1.0f);
     walkVelocity = FromBt(v);
 }

@@ -45,6 +45,29 @@ const btVector3 kPushBoxOffset(0.0f, 90.0f, 0.0f);
 // library's sub-step count.
 const double kLongestStep = 1.0;
 
+// What one Step does with `dt` more seconds when `pending` seconds are still owed.
+struct StepPlan {
+    int subSteps = 0;
+    btScalar leftover = 0.0f;  // owed afterwards
+};
+
+// Counted in the library's own single precision and the library's own way (whole sub-steps of
+// the accumulated time, the remainder kept even beyond the cap), so that the plan is what the
+// library then does.
+StepPlan PlanSubSteps(btScalar pending, double dt) {
+    StepPlan plan;
+    plan.leftover = pending;
+    if (!(dt >= 0.0)) return plan;
+    const btScalar owed = pending + static_cast<btScalar>(std::min(dt, kLongestStep));
+    plan.leftover = owed;
+    if (owed >= CPhysicsWorld::kFixedSubStep) {
+        const int due = static_cast<int>(owed / CPhysicsWorld::kFixedSubStep);
+        plan.leftover = owed - static_cast<btScalar>(due) * CPhysicsWorld::kFixedSubStep;
+        plan.subSteps = std::min(due, CPhysicsWorld::kMaxSubSteps);
+    }
+    return plan;
+}
+
 std::string Quoted(const CSceneObject* object) { return "'" + object->name + "'"; }
 
 bool InsideWorld(const btVector3& p) {
@@ -608,14 +631,27 @@ float CPhysicsWorld::RayFraction(const Vec3& from, const Vec3& to, bool staticOn
     return callback.m_closestHitFraction;
 }
 
-void CPhysicsWorld::Step(double dt) {
-    if (!state) return;
+double CPhysicsWorld::Step(double dt) {
+    if (!state) return 0.0;
     if (!(dt >= 0.0)) {
         std::cerr << "WARNING: Physics step of " << dt << " seconds ignored" << std::endl;
-        return;
+        return 0.0;
     }
-    const double clamped = std::min(dt, kLongestStep);
-    state->dynamicsWorld->stepSimulation(static_cast<btScalar>(clamped), kMaxSubSteps, kFixedSubStep);
+    // Counted here as well as by the library (the same way), so that PlanStep knows them in
+    // advance.
+    const StepPlan plan = PlanSubSteps(state->pendingTime, dt);
+    state->pendingTime = plan.leftover;
+    const int due = state->dynamicsWorld->stepSimulation(static_cast<btScalar>(std::min(dt, kLongestStep)),
+                                                         kMaxSubSteps, kFixedSubStep);
+    if (std::min(due, kMaxSubSteps) != plan.subSteps)
+        std::cerr << "WARNING: Physics ran " << std::min(due, kMaxSubSteps) << " sub-steps where " << plan.subSteps
+                  << " were planned" << std::endl;
+    return plan.subSteps * static_cast<double>(kFixedSubStep);
+}
+
+double CPhysicsWorld::PlanStep(double dt) const {
+    if (!state) return 0.0;
+    return PlanSubSteps(state->pendingTime, dt).subSteps * static_cast<double>(kFixedSubStep);
 }
 
 void CPhysicsWorld::SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode) {

@@ -31,7 +31,7 @@ public:
     // Half the edge of the cube the broadphase covers; nothing is added outside it.
     static constexpr float kWorldBound = 2000.0f;
     static constexpr float kFixedSubStep = 1.0f / 60.0f;
-    static const int kMaxSubSteps = 7;
+    static constexpr int kMaxSubSteps = 7;
 
     CPhysicsWorld();
     // Destroys the world if Destroy has not run.
@@ -63,8 +63,14 @@ public:
     // Fraction of the way from `from` to `to` at the first static mesh or dynamic body (only
     // static meshes with `staticOnly`), 1.0 when nothing is in the way.
     float RayFraction(const Vec3& from, const Vec3& to, bool staticOnly = false);
-    // Advances by dt seconds in fixed sub-steps of 1/60 s, at most 7 of them.
-    void Step(double dt);
+    // Advances by dt seconds in fixed sub-steps of 1/60 s, at most 7 of them; time short of a
+    // whole sub-step is kept for the next call, time beyond the seventh is dropped (a machine
+    // too slow for the game plays it slower rather than falling ever further behind). Returns
+    // the seconds simulated, which is what the game's rules advance by.
+    double Step(double dt);
+    // The seconds the next Step(dt) will simulate, without stepping: the rules that run before
+    // the physics in an update advance by the same time as the physics.
+    double PlanStep(double dt) const;
 
     // Debug drawing through the game's renderer and the simple colour program.
     void SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode);

@@ -44,4 +44,6 @@ struct CPhysicsWorldState {
     std::vector<CSceneObjectPhysData*> objectRecords;
     std::vector<CPhysCharacterImpl*> characters;
     bool reportedBadRay = false;
+    // Seconds passed but not yet simulated: always less than one sub-step after a Step.
+    btScalar pendingTime = 0.0f;
 };

@@ -128,25 +128,43 @@ struct LibraryState {
     KeyTracker buttons;                 // real mouse buttons
     bool focused = true;                // real window: input focus, not minimised
     bool iconified = false;
+    // Set by every event that may change what the game shows (not by cursor motion), cleared
+    // by WaitEvents.
+    bool eventsArrived = false;
 };
 
 LibraryState g_lib;
 
 void OnSize(GLFWwindow*, int width, int height) {
+    g_lib.eventsArrived = true;
     if (g_lib.sizeCallback) g_lib.sizeCallback(width, height);
 }
 void OnButton(GLFWwindow*, int button, int action, int) {
+    g_lib.eventsArrived = true;
     if (action == GLFW_PRESS) g_lib.buttons.Press(button, g_lib.framesSwapped);
     else if (action == GLFW_RELEASE) g_lib.buttons.Release(button);
     if (g_lib.buttonCallback && !g_lib.scripted) g_lib.buttonCallback(button, action);
 }
-void OnFocus(GLFWwindow*, int focused) { g_lib.focused = focused == GLFW_TRUE; }
-void OnIconify(GLFWwindow*, int iconified) { g_lib.iconified = iconified == GLFW_TRUE; }
-void OnScroll(GLFWwindow*, double, double yOffset) { g_lib.wheel += yOffset; }
+void OnFocus(GLFWwindow*, int focused) {
+    g_lib.eventsArrived = true;
+    g_lib.focused = focused == GLFW_TRUE;
+}
+void OnIconify(GLFWwindow*, int iconified) {
+    g_lib.eventsArrived = true;
+    g_lib.iconified = iconified == GLFW_TRUE;
+}
+void OnScroll(GLFWwindow*, double, double yOffset) {
+    g_lib.eventsArrived = true;
+    g_lib.wheel += yOffset;
+}
 void OnKey(GLFWwindow*, int key, int, int action, int) {
+    g_lib.eventsArrived = true;
     if (action == GLFW_PRESS) g_lib.keys.Press(key, g_lib.framesSwapped);
     else if (action == GLFW_RELEASE) g_lib.keys.Release(key);
 }
+// The window's contents were damaged or it is asked to close.
+void OnRefresh(GLFWwindow*) { g_lib.eventsArrived = true; }
+void OnClose(GLFWwindow*) { g_lib.eventsArrived = true; }
 void OnError(int, const char*) {}  // failures surface as return values
 
 }  // namespace
@@ -185,6 +203,7 @@ void Terminate() {
     g_lib.buttons.Clear();
     g_lib.focused = true;
     g_lib.iconified = false;
+    g_lib.eventsArrived = false;
     g_lib.framesSwapped = 0;
     g_lib.samples = 0;
     delete g_lib.scripted;
@@ -240,7 +259,11 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     g_lib.iconified = false;
     glfwSetWindowFocusCallback(g_lib.window, OnFocus);
     glfwSetWindowIconifyCallback(g_lib.window, OnIconify);
+    glfwSetWindowSizeCallback(g_lib.window, OnSize);
+    glfwSetWindowRefreshCallback(g_lib.window, OnRefresh);
+    glfwSetWindowCloseCallback(g_lib.window, OnClose);
     g_lib.framesSwapped = 0;
+    g_lib.eventsArrived = true;  // the first frame is always drawn
     if (g_lib.scripted) {
         glfwSetTime(0.0);
         g_lib.scripted->DeliverUpTo(0);
@@ -302,6 +325,17 @@ void SwapBuffers() {
             for (int b : s->buttonsDown)
                 if (!buttonsBefore.count(b)) g_lib.buttonCallback(b, PRESS);
     }
+}
+
+bool WaitEvents(double seconds) {
+    if (!g_lib.window || g_lib.scripted) return true;
+    // Events the last swap already took in count without waiting for more.
+    if (g_lib.eventsArrived) glfwPollEvents();
+    else if (seconds > 0.0) glfwWaitEventsTimeout(seconds);
+    else glfwPollEvents();
+    const bool arrived = g_lib.eventsArrived;
+    g_lib.eventsArrived = false;
+    return arrived;
 }
 
 double GetTime() {

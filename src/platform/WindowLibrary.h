@@ -90,6 +90,14 @@ int GetWindowParam(int param);
 void GetWindowSize(int* width, int* height);
 // Presents the frame and processes pending window and input events (callbacks run here).
 void SwapBuffers();
+// Processes window and input events, waiting up to `seconds` for one when none is pending,
+// for screens that change only when the player does something. Returns true when an event
+// that may change what the game shows arrived since the last call (keys, mouse buttons, the
+// wheel, a resize, a redraw request, focus, close; cursor motion alone does not count): the
+// caller then draws a frame, otherwise the last one stays on screen. The first call after a
+// window opens returns true. Under an input script it never waits and returns true, so
+// scripted runs draw every frame at their fixed time.
+bool WaitEvents(double seconds);
 // Seconds since Init.
 double GetTime();
 int GetKey(int key);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Plays the menu of the real game binary like a player: DOWN, UP, DOWN (each switches the
-# picture), then ENTER on the end entry, which must end the game with exit status 0. The end
-# picture's first use shows up as its one-time upload on standard error.
+# Plays the menu of the real game binary like a player: it first leaves the menu alone for a
+# few seconds, in which the game must use at most a tenth of one core (the display gives no
+# vertical sync, so a menu that draws again and again takes all it can get), then DOWN, UP, DOWN
+# (each switches the picture), then ENTER on the end entry, which must end the game with exit
+# status 0. The end picture's first use shows up as its one-time upload on standard error.
 # Usage: run_menu.sh PATH/TO/tavo WIDTHxHEIGHT SUFFIX   (run from the folder holding resources/ and shaders/)
 set -u
 bin=$1
@@ -10,17 +12,34 @@ suffix=$3
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+idle_seconds=4
 
 "$here/../support/with_xvfb.sh" "$screen" bash -c '
-  source "$1"; bin=$2; out=$3; err=$4
+  source "$1"; bin=$2; out=$3; err=$4; cpu=$5; idle_seconds=$6
   start_game "$out" "$err" "$bin"
   sleep 1
+  # CPU time (user + system, all threads) in clock ticks over an idle stretch.
+  before=$(awk "{print \$14 + \$15}" /proc/$pid/stat)
+  sleep "$idle_seconds"
+  after=$(awk "{print \$14 + \$15}" /proc/$pid/stat)
+  echo $((after - before)) > "$cpu"
   for key in Down Up Down; do press "$key"; done
-  end_game Return' _ "$here/drive.sh" "$bin" "$work/out" "$work/err"
+  end_game Return' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$work/cpu" "$idle_seconds"
 status=$?
 
 fail=0
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
+ticks=$(cat "$work/cpu" 2>/dev/null || echo missing)
+hz=$(getconf CLK_TCK)
+if ! [ "$ticks" -ge 0 ] 2>/dev/null; then
+  echo "FAIL: no CPU time measured on the idle menu"; fail=1
+elif [ $((ticks * 10)) -gt $((idle_seconds * hz)) ]; then
+  # A tenth rather than a quarter: on a machine busy with other work a spinning menu gets only
+  # a share of a core, and must still be caught.
+  echo "FAIL: the idle menu used $ticks/$hz CPU seconds in $idle_seconds s (more than a tenth of a core)"; fail=1
+else
+  echo "idle menu: $ticks/$hz CPU seconds in $idle_seconds s"
+fi
 [ "$(tail -1 "$work/out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }
 for picture in "menustart$suffix.jpg" "menuend$suffix.jpg"; do
   grep -q -F "WARNING: Late VRAM loading of Diff texture '$picture'!" "$work/err" \

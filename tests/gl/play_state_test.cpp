@@ -3,10 +3,12 @@
 // (linked into the test's own folder); the levels are the tests' own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "game/GameImpl.h"
@@ -71,9 +73,9 @@ ColladaNode Volume(const std::string& name, float x, float y, float z) {
     return node;
 }
 
-// A level: a 60 x 60 floor whose top is y = 0, the start just above it at the origin, and the
-// extra nodes given.
-std::string Level(std::vector<ColladaNode> extra) {
+// A level: a floor whose top is y = 0 (60 x 60 unless given), the start just above it at the
+// origin, and the extra nodes given.
+std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("ground", 0, -0.5f, 0, 60, 1, 60)) {
     ColladaDocument doc;
     ColladaMaterial floor;
     floor.id = "floor";
@@ -84,7 +86,7 @@ std::string Level(std::vector<ColladaNode> extra) {
     testsupport::ColladaMesh volume = CubeMesh("volume", "", true, false);
     for (float& coordinate : volume.positions) coordinate *= 6.0f;
     doc.meshes = {CubeMesh("cube", "floor", true, true), volume};
-    doc.roots = {Box("ground", 0, -0.5f, 0, 60, 1, 60), Marker("TAVO_START", 0, 0.2f, 0)};
+    doc.roots = {std::move(ground), Marker("TAVO_START", 0, 0.2f, 0)};
     for (ColladaNode& node : extra) doc.roots.push_back(std::move(node));
     return doc.Write();
 }
@@ -791,4 +793,103 @@ TEST_F(PlayStateTest, TheFollowCameraComesInFrontOfAWallAndGoesBackOut) {
     EXPECT_GT(steps, 10);
     EXPECT_LT(steps, 120);
     EXPECT_EQ(camera.distance, chosen);
+}
+
+// The same game at any frame rate ----------------------------------------------------------------
+
+namespace {
+
+// W held from the first frame to the last.
+class PlayerWalkingOn : public PlayStateTest {
+protected:
+    PlayerWalkingOn() { script.Add(wl::InputEvent::KeyDown, 1, 'W'); }
+
+    // One update at the given frame time; returns the seconds the physics simulated. (Nothing
+    // is drawn: W, delivered by the first buffer swap, stays held without further swaps.)
+    double Frame(double frameTime) {
+        play->Update(frameTime);
+        return play->simulatedTime;
+    }
+};
+
+// What a walk down the street left behind.
+struct RouteResult {
+    float life = 0.0f;
+    double simulated = 0.0;
+    std::set<std::string> triggersEntered;
+    int umbrellas = 0;
+    float widestSwing = 0.0f;  // of the right hand, in degrees either way
+    std::string nextLevel;
+};
+
+}  // namespace
+
+// A street 250 units long, walked from end to end with W held: sun, the shade of a roof, sun,
+// an umbrella that lasts for most of the way, sun again, past a gate trigger, beside a kill
+// volume, into the end trigger. At frame times from 1/60 s to half a second (where the physics
+// runs only 7/60 s of each frame) the walk must cost the same life and fire the same triggers,
+// and a figure in full sun must melt after 20 seconds of the time the physics simulated, the
+// first update after a slow load included.
+TEST_F(PlayerWalkingOn, TheSameRouteCostsTheSameLifeAtAnyFrameRate) {
+    const ColladaNode street = Box("ground", 0, -0.5f, -120, 20, 1, 260);  // z from +10 to -250
+    WriteLevel("route.dae", Level({Box("roof", 0, 12, -20, 30, 1, 14), Marker("POWERUP_UMBRELLA_1", 0, 1.15f, -40),
+                                   Volume("TRIGGER_gate", 0, 0, -100), Volume("TRIGGERKILL_n_1", 9, 0, -150),
+                                   Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -240)},
+                                  street));
+    WriteLevel("sun.dae", Level({}, street));
+
+    const double frameTimes[] = {1.0 / 60.0, 0.1, 0.25, 0.5};
+    wl::SwapBuffers();
+    ASSERT_EQ(wl::GetKey('W'), wl::PRESS);
+    RouteResult reference;
+    for (double frameTime : frameTimes) {
+        SCOPED_TRACE("frame time " + std::to_string(frameTime));
+        Capture([&] { game->ChangeState(STATE_PLAY); });
+        Start("route.dae");
+        ASSERT_NE(play->level, nullptr);
+        ASSERT_NE(play->player->rightHand, nullptr);
+        RouteResult route;
+        const Output output = Capture([&] {
+            while (game->GetCurrentState() == play && route.simulated < 60.0) {
+                route.simulated += Frame(frameTime);
+                for (const auto& trigger : play->level->triggers)
+                    if (trigger->inside) route.triggersEntered.insert(trigger->name);
+                route.widestSwing = std::max(route.widestSwing, std::fabs(play->player->rightHand->swingAngle));
+            }
+        });
+        route.life = play->player->life;
+        route.umbrellas = Count(output.out, "Umbrella time!");
+        route.nextLevel = play->nextLevelName;
+        EXPECT_EQ(route.nextLevel, "level2.dae") << "the end of the street was not reached";
+        EXPECT_EQ(route.umbrellas, 1);
+        EXPECT_LE(route.widestSwing, kLimbSwingLimit + 1e-3f);
+        if (frameTime == frameTimes[0]) {
+            reference = route;
+            // Sun on about 70 of the 237 units walked.
+            EXPECT_NEAR(reference.life, 0.71f, 0.05f);
+            EXPECT_EQ(reference.triggersEntered, (std::set<std::string>{"TRIGGER_gate", "TRIGGEREND_nextlevel_level2.dae"}));
+        } else {
+            EXPECT_NEAR(route.life, reference.life, 0.02f);
+            EXPECT_EQ(route.triggersEntered, reference.triggersEntered);
+            EXPECT_NEAR(route.simulated, reference.simulated, 0.5);
+        }
+
+        // Full sun from a slow start: the first update after loading charges one update's
+        // physics, not the load.
+        Capture([&] { game->ChangeState(STATE_PLAY); });
+        Start("sun.dae");
+        ASSERT_NE(play->level, nullptr);
+        double simulated = 0.0, longest = 0.0;
+        Capture([&] {
+            longest = simulated = Frame(3.0);
+            EXPECT_GE(play->player->life, 1.0f - 7.0f / 60.0f * 0.05f - 1e-6f);
+            while (game->GetCurrentState() == play && simulated < 40.0) {
+                const double dt = Frame(frameTime);
+                simulated += dt;
+                longest = std::max(longest, dt);
+            }
+        });
+        EXPECT_LE(play->player->life, 0.0f);
+        EXPECT_NEAR(simulated, 20.0, longest + 1.0 / 60.0);
+    }
 }

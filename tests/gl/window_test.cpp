@@ -1,6 +1,7 @@
 // The real window on a 1024x768 (4:3) screen: full screen, and as a window.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "game/Window.h"
@@ -45,6 +46,33 @@ TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
     wl::SwapBuffers();
     wl::SwapBuffers();
     EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 0);  // the script ended: the window reads closed
+
+    // A script never waits for input and never skips a frame: time and frames stand still.
+    const auto before = std::chrono::steady_clock::now();
+    const double time = wl::GetTime();
+    EXPECT_TRUE(wl::WaitEvents(5.0));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    EXPECT_EQ(wl::GetTime(), time);
+    EXPECT_EQ(wl::FramesSwapped(), 10);
+}
+
+// Without a script, a screen that waits for input sleeps until an event or the time is up, and
+// says whether anything worth a new frame came.
+TEST(Window, WaitingForInputSleepsUntilTheTimeIsUp) {
+    wl::UseInputScript(nullptr);
+    ASSERT_TRUE(wl::Init());
+    ASSERT_TRUE(wl::OpenWindow(320, 240, 8, 8, 8, 8, 24, 0, wl::WINDOW));
+    EXPECT_TRUE(wl::WaitEvents(0.0));  // the first frame is always drawn
+    // Mapping the window may bring a redraw request or the focus; then nothing more comes.
+    int calm = 0;
+    while (wl::WaitEvents(0.05) && calm < 40) ++calm;
+    ASSERT_LT(calm, 40) << "events keep coming without input";
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(wl::WaitEvents(0.3));
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+    EXPECT_GE(waited, 0.25);
+    EXPECT_LT(waited, 2.0);
+    wl::Terminate();
 }
 
 TEST(Window, AWindowKeepsThePointerUntilTheFirstClick) {
