@@ -10,6 +10,9 @@ struct StartOptions {
     int windowWidth = 0;    // 0: full screen at the desktop's size
     int windowHeight = 0;
     std::string levelPath;  // empty: start at the menu
+    // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but
+    // are not drawn; menu and picture frames are, and a screenshot draws its frame first.
+    bool drawPlayFrames = true;
 };
 
 enum class StartCommand {
