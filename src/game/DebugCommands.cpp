@@ -77,6 +77,9 @@ void CGameImpl::HandleGlobalKeys() {
         UpdateTextureFilters(this);
     }
     if (input.KeyHit(wl::KEY_F12)) {
+        // The screenshot shows the last frame; one that was not drawn is drawn now from the
+        // same state, exactly as the loop would have drawn it.
+        if (!lastFrameDrawn) DrawFrame();
         if (!SaveScreenshot().empty()) std::cout << "Screenshot saved in game dir" << std::endl;
     }
     if (input.KeyHit(wl::KEY_HOME)) ReloadShaderPrograms();

@@ -174,9 +174,9 @@ void CGameImpl::Run() {
 
         HandleGlobalKeys();
         currentState->Update(frameTime);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         // Fetched again: a state change made during Update renders the new state now.
-        currentState->Render();
+        lastFrameDrawn = startOptions.drawPlayFrames || currentState != states[STATE_PLAY].get();
+        if (lastFrameDrawn) DrawFrame();
         drawnState = currentState;
         wl::SwapBuffers();
         soundManager->Update();
@@ -185,6 +185,11 @@ void CGameImpl::Run() {
         running = running && wl::GetWindowParam(wl::OPENED) && !escHit;
         inputManager->Update();
     }
+}
+
+void CGameImpl::DrawFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    currentState->Render();
 }
 
 void CGameImpl::ResolveMaterialTextures(CMaterial& material) {

@@ -66,6 +66,10 @@ public:
 
 private:
     StartOptions startOptions;
+    // False when the last frame skipped drawing (drawPlayFrames off), so a screenshot draws it.
+    bool lastFrameDrawn = true;
+    // Clears and draws the current state, as the loop does after an update.
+    void DrawFrame();
     // --level: from the menu straight into the play state with that level file.
     void StartInLevelFile(const std::string& path);
     // Built-in GPU objects, the three game models and the built-in meshes that start-up puts

@@ -11,6 +11,9 @@ struct StartOptions {
     int windowHeight = 0;
     std::string levelPath;  // empty: start at the menu
     std::string dataFolder; // empty: the working folder if it holds the content, else the installed one
+    // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but
+    // are not drawn; menu and picture frames are, and a screenshot draws its frame first.
+    bool drawPlayFrames = true;
 };
 
 enum class StartCommand {

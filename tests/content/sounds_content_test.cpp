@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -168,8 +169,6 @@ const std::vector<Sound> kSounds = {
     {"dirt2.wav", Role::Footstep},   {"dirt3.wav", Role::Footstep},       {"dirt4.wav", Role::Footstep},
 };
 
-void PrintTo(const Sound& s, std::ostream* os) { *os << s.file; }
-
 std::vector<Sound> Having(std::initializer_list<Role> roles) {
   std::vector<Sound> out;
   for (const Sound& s : kSounds)
@@ -177,20 +176,12 @@ std::vector<Sound> Having(std::initializer_list<Role> roles) {
   return out;
 }
 
-std::string FileTestName(const ::testing::TestParamInfo<Sound>& info) {
-  std::string s = info.param.file;
-  std::replace(s.begin(), s.end(), '.', '_');
-  return s;
-}
+bool Looped(Role role) { return role == Role::Music || role == Role::Jingle; }
 
-class EverySound : public ::testing::TestWithParam<Sound> {};
-
-TEST_P(EverySound, DecodesAt44kHzWithTheExpectedLayout) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
+// Every check of one file; a failure is reported with the file's name.
+void CheckFormatLevelAndLength(const Clip& clip, Role role) {
   EXPECT_EQ(clip.info.samplerate, kRate);
-  const Role role = GetParam().role;
-  if (role == Role::Music || role == Role::Jingle) {
+  if (Looped(role)) {
     EXPECT_EQ(clip.info.channels, 2) << "music is stereo";
   } else {
     EXPECT_TRUE(clip.info.channels == 1 || clip.info.channels == 2) << clip.info.channels << " channels";
@@ -201,69 +192,30 @@ TEST_P(EverySound, DecodesAt44kHzWithTheExpectedLayout) {
   } else {
     EXPECT_EQ(clip.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_MPEG);
   }
-}
-
-TEST_P(EverySound, IsAudibleAndNotClipped) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
   EXPECT_GT(Db(Rms(clip)), -40.0) << "nearly silent";
   EXPECT_EQ(ClippedSamples(clip), 0u);
   EXPECT_LT(Db(Peak(clip)), -1.0) << "peak leaves less than 1 dB of headroom";
+  // Music: long enough not to tire on repeat, short enough to stay small; the jingle a few
+  // seconds of fanfare; running plays a footstep every third of a second.
+  const std::map<Role, std::pair<double, double>> lengths = {{Role::Music, {20.0, 60.0}}, {Role::Jingle, {2.0, 10.0}},
+                                                             {Role::Effect, {0.1, 4.0}}, {Role::Footstep, {0.05, 1.0 / 3.0}}};
+  EXPECT_GE(clip.Seconds(), lengths.at(role).first);
+  EXPECT_LE(clip.Seconds(), lengths.at(role).second);
 }
 
-TEST_P(EverySound, LengthSuitsItsUse) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
-  const double s = clip.Seconds();
-  switch (GetParam().role) {
-    case Role::Music:  // long enough not to tire on repeat, short enough to stay small
-      EXPECT_GE(s, 20.0);
-      EXPECT_LE(s, 60.0);
-      break;
-    case Role::Jingle:  // a few seconds of fanfare
-      EXPECT_GE(s, 2.0);
-      EXPECT_LE(s, 10.0);
-      break;
-    case Role::Effect:
-      EXPECT_GE(s, 0.1);
-      EXPECT_LE(s, 4.0);
-      break;
-    case Role::Footstep:  // running plays one every third of a second
-      EXPECT_GE(s, 0.05);
-      EXPECT_LE(s, 1.0 / 3.0);
-      break;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(sounds, EverySound, ::testing::ValuesIn(kSounds), FileTestName);
-
-class LoopedMusic : public ::testing::TestWithParam<Sound> {};
-
-// The music channel repeats a file endlessly: going from its last sample to
-// its first must be no bigger a step than the music makes anywhere else.
-TEST_P(LoopedMusic, EndRunsIntoStartWithoutAClick) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
-  ASSERT_GT(clip.Frames(), 1000u);
-  for (size_t c = 0; c < clip.channels.size(); ++c) {
-    const auto& ch = clip.channels[c];
-    const double seam = std::fabs(ch.front() - ch.back());
-    EXPECT_LE(seam, TypicalLargeStep(ch)) << "channel " << c << " jumps from " << ch.back() << " to " << ch.front();
-  }
-}
-
-// A stricter look at the same join: a predictor fitted to the music foresees
-// each sample from the 32 before it. Across the loop point (end, then start)
-// it must not be caught out much worse than by the rarest moments inside the
-// music; a loop cut at the wrong sample, or one that does not continue the
+// The music channel repeats a file endlessly: going from its last sample to its first must be
+// no bigger a step than the music makes anywhere else. A stricter look at the same join: a
+// predictor fitted to the music foresees each sample from the 32 before it. Across the loop
+// point (end, then start) it must not be caught out much worse than by the rarest moments
+// inside the music; a loop cut at the wrong sample, or one that does not continue the
 // waveform, surprises it many times over.
-TEST_P(LoopedMusic, WaveformContinuesThroughTheLoopPoint) {
+void CheckLoopPoint(const Clip& clip) {
   constexpr int kOrder = 32;
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
   ASSERT_GT(clip.Frames(), 10000u);
   for (size_t c = 0; c < clip.channels.size(); ++c) {
     const auto& ch = clip.channels[c];
+    const double step = std::fabs(ch.front() - ch.back());
+    EXPECT_LE(step, TypicalLargeStep(ch)) << "channel " << c << " jumps from " << ch.back() << " to " << ch.front();
     const std::vector<double> a = Predictor(ch, kOrder);
     std::vector<float> inside;
     inside.reserve(ch.size());
@@ -271,7 +223,6 @@ TEST_P(LoopedMusic, WaveformContinuesThroughTheLoopPoint) {
     const size_t k = inside.size() * 999 / 1000;
     std::nth_element(inside.begin(), inside.begin() + k, inside.end());
     const double rare = inside[k];
-
     std::vector<float> joined(ch.end() - kOrder, ch.end());
     joined.insert(joined.end(), ch.begin(), ch.begin() + 8);
     double seam = 0.0;
@@ -281,110 +232,70 @@ TEST_P(LoopedMusic, WaveformContinuesThroughTheLoopPoint) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(sounds, LoopedMusic, ::testing::ValuesIn(Having({Role::Music, Role::Jingle})),
-                         FileTestName);
-
-class LevelAndMenuMusic : public ::testing::TestWithParam<Sound> {};
-
-// A faded-out ending would make the music drop away every time it comes round.
-// (The jingle is exempt: it rings out before it starts again.)
-TEST_P(LevelAndMenuMusic, PlaysOnAtFullStrengthAcrossTheLoopPoint) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
-  const size_t window = kRate / 4;
-  ASSERT_GT(clip.Frames(), 2 * window);
-  const double overall = Db(Rms(clip));
-  EXPECT_GT(Db(Rms(clip, 0, window)), overall - 12.0) << "starts too quietly";
-  EXPECT_GT(Db(Rms(clip, clip.Frames() - window, window)), overall - 12.0) << "ends too quietly";
-}
-
-INSTANTIATE_TEST_SUITE_P(sounds, LevelAndMenuMusic, ::testing::ValuesIn(Having({Role::Music})), FileTestName);
-
-class OneShot : public ::testing::TestWithParam<Sound> {};
-
-TEST_P(OneShot, StartsAndEndsInSilence) {
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
-  for (const auto& ch : clip.channels) {
-    EXPECT_LT(std::fabs(ch.front()), 0.01f) << "starts with a click";
-    EXPECT_LT(std::fabs(ch.back()), 0.01f) << "is cut off";
-  }
-  const size_t w = kRate / 100;
-  ASSERT_GT(clip.Frames(), w);
-  EXPECT_LT(Db(Rms(clip, clip.Frames() - w, w)), Loudness(clip) - 30.0) << "last 10 ms are not a faded tail";
-}
-
-INSTANTIATE_TEST_SUITE_P(sounds, OneShot, ::testing::ValuesIn(Having({Role::Effect, Role::Footstep})),
-                         FileTestName);
-
-// Files that take turns with each other: the menu, level and umbrella tracks
-// replace one another, and the four footsteps are picked at random.
-struct Family {
-  const char* label;
-  std::vector<Sound> members;
-};
-
-void PrintTo(const Family& f, std::ostream* os) { *os << f.label; }
-
-class Families : public ::testing::TestWithParam<Family> {};
-
-TEST_P(Families, MembersShareOneLoudness) {
-  std::vector<double> levels;
-  for (const Sound& s : GetParam().members) {
-    const Clip clip = Load(s.file);
+TEST(Sounds, EachFileSuitsWhatTheGameDoesWithIt) {
+  for (const Sound& sound : kSounds) {
+    SCOPED_TRACE(sound.file);
+    const Clip clip = Load(sound.file);
     ASSERT_TRUE(clip.ok) << clip.error;
-    levels.push_back(Loudness(clip));
-  }
-  const auto [lo, hi] = std::minmax_element(levels.begin(), levels.end());
-  EXPECT_LE(*hi - *lo, 2.0) << "loudest " << GetParam().members[hi - levels.begin()].file << " at " << *hi
-                            << " dBFS, quietest " << GetParam().members[lo - levels.begin()].file << " at " << *lo
-                            << " dBFS";
-}
-
-TEST_P(Families, MembersAreDifferentSounds) {
-  std::vector<Clip> clips;
-  for (const Sound& s : GetParam().members) {
-    clips.push_back(Load(s.file));
-    ASSERT_TRUE(clips.back().ok) << clips.back().error;
-  }
-  for (size_t a = 0; a < clips.size(); ++a) {
-    for (size_t b = a + 1; b < clips.size(); ++b) {
-      const auto& x = clips[a].channels[0];
-      const auto& y = clips[b].channels[0];
-      const size_t n = std::min(x.size(), y.size());
-      double xy = 0, xx = 0, yy = 0;
-      for (size_t i = 0; i < n; ++i) {
-        xy += static_cast<double>(x[i]) * y[i];
-        xx += static_cast<double>(x[i]) * x[i];
-        yy += static_cast<double>(y[i]) * y[i];
+    CheckFormatLevelAndLength(clip, sound.role);
+    if (Looped(sound.role)) CheckLoopPoint(clip);
+    if (sound.role == Role::Music) {
+      // A faded-out ending would make the music drop away every time it comes round (the
+      // jingle is exempt: it rings out before it starts again).
+      const size_t window = kRate / 4;
+      const double overall = Db(Rms(clip));
+      EXPECT_GT(Db(Rms(clip, 0, window)), overall - 12.0) << "starts too quietly";
+      EXPECT_GT(Db(Rms(clip, clip.Frames() - window, window)), overall - 12.0) << "ends too quietly";
+    } else if (!Looped(sound.role)) {
+      // Played once: starts and ends in silence, with a faded tail.
+      for (const auto& ch : clip.channels) {
+        EXPECT_LT(std::fabs(ch.front()), 0.01f) << "starts with a click";
+        EXPECT_LT(std::fabs(ch.back()), 0.01f) << "is cut off";
       }
-      EXPECT_LT(xy / std::sqrt(xx * yy + 1e-30), 0.9) << clips[a].name << " and " << clips[b].name << " are alike";
+      const size_t w = kRate / 100;
+      ASSERT_GT(clip.Frames(), w);
+      EXPECT_LT(Db(Rms(clip, clip.Frames() - w, w)), Loudness(clip) - 30.0) << "last 10 ms are not a faded tail";
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(sounds, Families,
-                         ::testing::Values(Family{"music", Having({Role::Music})},
-                                           Family{"footsteps", Having({Role::Footstep})}),
-                         [](const ::testing::TestParamInfo<Family>& family) { return std::string(family.param.label); });
-
-class AgainstTheMusic : public ::testing::TestWithParam<Sound> {};
-
-// The jingle and the effects are heard against the music and should sit at its level.
-TEST_P(AgainstTheMusic, IsAsLoudAsTheMusic) {
+// Files that take turns with each other (the menu, level and umbrella tracks replace one
+// another, and the four footsteps are picked at random) share one loudness and are different
+// sounds; the jingle and the effects are heard against the music and sit at its level.
+TEST(Sounds, FamiliesShareOneLoudnessAndEffectsSitAtTheMusicsLevel) {
   double music = 0.0;
-  const auto tracks = Having({Role::Music});
-  for (const Sound& s : tracks) {
+  for (Role role : {Role::Music, Role::Footstep}) {
+    std::vector<Clip> clips;
+    for (const Sound& s : Having({role})) {
+      clips.push_back(Load(s.file));
+      ASSERT_TRUE(clips.back().ok) << clips.back().error;
+    }
+    double lo = 1e9, hi = -1e9;
+    for (const Clip& clip : clips) {
+      const double level = Loudness(clip);
+      lo = std::min(lo, level);
+      hi = std::max(hi, level);
+      if (role == Role::Music) music += level / static_cast<double>(clips.size());
+    }
+    EXPECT_LE(hi - lo, 2.0) << "loudness from " << lo << " to " << hi << " dBFS in one family";
+    for (size_t a = 0; a < clips.size(); ++a)
+      for (size_t b = a + 1; b < clips.size(); ++b) {
+        const auto& x = clips[a].channels[0];
+        const auto& y = clips[b].channels[0];
+        double xy = 0, xx = 0, yy = 0;
+        for (size_t i = 0; i < std::min(x.size(), y.size()); ++i) {
+          xy += static_cast<double>(x[i]) * y[i];
+          xx += static_cast<double>(x[i]) * x[i];
+          yy += static_cast<double>(y[i]) * y[i];
+        }
+        EXPECT_LT(xy / std::sqrt(xx * yy + 1e-30), 0.9) << clips[a].name << " and " << clips[b].name << " are alike";
+      }
+  }
+  for (const Sound& s : Having({Role::Jingle, Role::Effect})) {
     const Clip clip = Load(s.file);
     ASSERT_TRUE(clip.ok) << clip.error;
-    music += Loudness(clip) / static_cast<double>(tracks.size());
+    EXPECT_NEAR(Loudness(clip), music, 3.0) << s.file;
   }
-  const Clip clip = Load(GetParam().file);
-  ASSERT_TRUE(clip.ok) << clip.error;
-  EXPECT_NEAR(Loudness(clip), music, 3.0);
 }
-
-INSTANTIATE_TEST_SUITE_P(sounds, AgainstTheMusic, ::testing::ValuesIn(Having({Role::Jingle, Role::Effect})),
-                         FileTestName);
 
 }  // namespace

@@ -6,6 +6,11 @@
 #   press KEY [SECONDS]             key down, held a while (0.4 s), key up, a short pause
 #   end_game KEY                    presses KEY, which must end the game within 30 s; returns
 #                                   the game's exit status, or 99 (the game killed) if it did not
+# and, outside the screen, the skeleton of most runs:
+#   play_to_esc SCREEN OUT ERR READY PAUSE BIN [ARGS]
+#                                   in a private Xvfb screen of size SCREEN, starts BIN, waits for
+#                                   a line with READY, lets it run PAUSE seconds and ends it with
+#                                   ESC; returns the game's exit status
 
 wait_for() {
   local _
@@ -35,4 +40,18 @@ end_game() {
   for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then echo "game did not end on $1" >&2; kill "$pid"; return 99; fi
   wait "$pid"
+}
+
+play_to_esc() {
+  local screen=$1 drive
+  shift
+  drive=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/drive.sh
+  "$(dirname "$drive")/../support/with_xvfb.sh" "$screen" bash -c '
+    source "$1"; out=$2; err=$3; ready=$4; pause=$5; shift 5
+    "$@" >"$out" 2>"$err" &
+    pid=$!
+    wait_for "$out" "$ready" 180
+    sleep "$pause"
+    xdotool mousemove 5 5 mousemove 400 300
+    end_game Escape' _ "$drive" "$@"
 }

@@ -37,12 +37,9 @@ export ALSOFT_CONF="$work/alsoft.conf"
 unset ALSOFT_DRIVERS
 
 here=$(cd "$(dirname "$0")" && pwd)
-"$here/../support/with_xvfb.sh" "$screen" bash -c '
-  source "$1"; bin=$2; out=$3; err=$4
-  start_game "$out" "$err" "$bin"
-  # The player: listens to the menu for a while, then leaves.
-  sleep 3
-  end_game Escape' _ "$here/drive.sh" "$bin" "$work/out" "$work/err"
+source "$here/drive.sh"
+# The player listens to the menu for a while, then leaves.
+play_to_esc "$screen" "$work/out" "$work/err" "Starting game loop" 3 "$bin"
 status=$?
 
 fail=0
@@ -54,10 +51,7 @@ errors_other_than() {
 }
 
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
-expect_out "Initializing Sound"
-grep -q "^Sound provided by OpenAL Soft version [0-9]*\.[0-9]*\.[0-9]*$" "$work/out" ||
-  { echo "FAIL: no version line"; fail=1; }
-expect_out "OpenAL Soft initialized"
+# The sound start-up's own lines are checked by sound_tests for each output.
 expect_out "LOADING sound (streamed): mainmenu.mp3"
 expect_out "Main thread end. Cya!"
 
@@ -67,8 +61,6 @@ if [ "$mode" = nodevice ]; then
   grep -q "Available sound drivers:" "$work/out" && { echo "FAIL: drivers listed without a device"; fail=1; }
   if errors_other_than "$line" >/dev/null; then echo "FAIL: errors:"; errors_other_than "$line"; fail=1; fi
 else
-  expect_out "Available sound drivers:"
-  expect_out "$(printf '\tDevice 0: Wave File Writer')"
   if grep -q "^ERROR:" "$work/err"; then echo "FAIL: errors:"; grep "^ERROR:" "$work/err"; fail=1; fi
   # FILE must be heard, starting between FROM and TO seconds of the recording.
   expect_sound() {

@@ -14,19 +14,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
 
-# Runs the game with the given arguments in a private Xvfb screen, waits for the line `ready`
-# on standard output, then presses ESC, which must end the game.
+source "$here/drive.sh"
+# Runs the game with the given arguments, waits for the line `ready`, then ESC must end it.
 play() {
   local screen=$1 ready=$2
   shift 2
-  "$here/../support/with_xvfb.sh" "$screen" bash -c '
-    source "$1"; bin=$2; out=$3; err=$4; ready=$5; shift 5
-    "$bin" "$@" >"$out" 2>"$err" &
-    pid=$!
-    wait_for "$out" "$ready" 180
-    sleep 1
-    xdotool mousemove 5 5 mousemove 400 300
-    end_game Escape' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$ready" "$@"
+  play_to_esc "$screen" "$work/out" "$work/err" "$ready" 1 "$bin" "$@"
 }
 
 expect_out() { grep -q -F -x -- "$1" "$work/out" || { echo "FAIL: no line on standard output: $1"; fail=1; }; }

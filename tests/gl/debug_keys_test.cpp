@@ -138,12 +138,9 @@ TEST_F(DebugKeys, ScreenshotKeyWritesTheFrameOnTheScreen) {
     const int saved = FindLine(lines, "Screenshot 'screen-");
     ASSERT_NE(saved, -1);
     EXPECT_EQ(lines[static_cast<size_t>(saved) + 1], "Screenshot saved in game dir");
+    // The file's name and line are SaveScreenshot's (texture_test).
     const std::string& line = lines[static_cast<size_t>(saved)];
-    const std::string suffix = "' saved in game dir!";
-    ASSERT_GT(line.size(), suffix.size() + 12);
-    EXPECT_EQ(line.substr(line.size() - suffix.size()), suffix);
-    const std::string file = line.substr(12, line.size() - 12 - suffix.size());
-    EXPECT_EQ(file.size(), std::string("screen-20261207010203.png").size()) << file;
+    const std::string file = line.substr(12, line.find("' saved") - 12);
     ASSERT_TRUE(std::filesystem::exists(dir.Path() / file)) << file;
 
     // The picture is the window's size and shows what the state painted.

@@ -265,7 +265,9 @@ TEST_F(PlayStateTest, BrokenLevelLeavesTheOldOneRunning) {
     }
     EXPECT_EQ(play->level->fileName, "good.dae");
     EXPECT_FLOAT_EQ(play->player->life, life);
-    Run(10);  // still plays
+    // It still plays: the sun (straight overhead, no shade) goes on burning.
+    Run(10);
+    EXPECT_LT(play->player->life, life);
 }
 
 TEST_F(PlayStateTest, BrokenFirstLevelReturnsToTheMenu) {
@@ -290,7 +292,10 @@ TEST_F(PlayStateTest, LoadingTheSameLevelAgainRebuildsEverything) {
     EXPECT_EQ(play->powerups.size(), 1u);
     EXPECT_FLOAT_EQ(play->player->life, 1.0f);
     EXPECT_EQ(play->level->fileName, "same.dae");
+    // The rebuilt level plays: the sun burns the full life again.
     Run(30);
+    EXPECT_LT(play->player->life, 1.0f);
+    EXPECT_EQ(game->GetCurrentState(), play);
 }
 
 TEST_F(PlayStateTest, RepeatedPowerUpNumbersKeepTheFirst) {
@@ -301,7 +306,10 @@ TEST_F(PlayStateTest, RepeatedPowerUpNumbersKeepTheFirst) {
         << output.err;
     ASSERT_EQ(play->powerups.size(), 2u);
     EXPECT_EQ(play->powerups.at(3)->type, POWERUP_TYPE_MILK);
-    EXPECT_FLOAT_EQ(play->powerups.at(3)->object->transform[12] + 0.5f, 5.0f + 0.0f);
+    // At the first marker of number 3 (the milk, at x = 5; it hangs a little aside, see
+    // powerup_test), not at the umbrella's (x = -5).
+    ASSERT_EQ(play->level->powerUps.size(), 3u);
+    EXPECT_NEAR(play->powerups.at(3)->object->transform[12], play->level->powerUps[0].position.x, 1.0f);
     // A reload tears every power-up down cleanly.
     Capture([&] { play->LoadLevel("twice.dae"); });
     EXPECT_EQ(play->powerups.size(), 2u);
@@ -439,7 +447,11 @@ TEST_F(PlayStateTest, NextLevelThatDoesNotExistKeepsTheLevelRunning) {
     ASSERT_NE(play->level, nullptr);
     EXPECT_EQ(play->level->fileName, "level1.dae");
     EXPECT_EQ(game->GetCurrentState(), play);
+    // And it plays on: the sun overhead still burns.
+    const float life = play->player->life;
     Run(5);
+    EXPECT_EQ(play->level->fileName, "level1.dae");
+    EXPECT_LT(play->player->life, life);
 }
 
 TEST_F(PlayStateTest, LastLevelGoesToTheMenuAndTheNextStartIsLevelOne) {
@@ -505,7 +517,10 @@ TEST_F(WithoutMilkModel, PowerUpIsLeftOutWithAnError) {
         << output.err;
     EXPECT_EQ(play->powerups.count(1), 0u);
     EXPECT_EQ(play->powerups.count(2), 1u);
-    Run(30);
+    // The level plays on without it.
+    const Output output30 = Capture([&] { for (int i = 0; i < 30; ++i) play->Update(kFrame); });
+    EXPECT_TRUE(output30.err.empty()) << output30.err;
+    EXPECT_LT(play->player->life, 1.0f);
 }
 
 TEST_F(WithoutPlayerModel, NoLevelIsEnteredWithoutAPlayer) {
@@ -517,7 +532,9 @@ TEST_F(WithoutPlayerModel, NoLevelIsEnteredWithoutAPlayer) {
         << output.err;
     EXPECT_EQ(play->level, nullptr);
     EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
-    Run(3);
+    // An update without a level does nothing, and says nothing.
+    const Output update = Capture([&] { play->Update(kFrame); });
+    EXPECT_TRUE(update.out.empty() && update.err.empty()) << update.out << update.err;
 }
 
 TEST_F(PlayStateTest, ZeroFrameTimeChangesNothingAndLifeZeroIsDeath) {
@@ -539,28 +556,8 @@ TEST_F(PlayStateTest, ZeroFrameTimeChangesNothingAndLifeZeroIsDeath) {
     EXPECT_NE(game->GetCurrentState(), play);
 }
 
-// Through the real main loop, keys and all: the menu starts level 1, a kill volume at the start
-// shows the death picture, ENTER on the picture plays the level again.
-TEST_F(PlayStateTest, MenuToLevelToDeathPictureAndBackThroughTheMainLoop) {
-    WriteLevel("level1.dae", Level({Volume("TRIGGERKILL_n_1", 0, -2, 0)}));
-    game.reset();  // a fresh game that reads the script below
-    wl::InputScript loop;
-    loop.frames = 40;
-    loop.Key(2, wl::KEY_ENTER).Key(20, wl::KEY_ENTER);
-    wl::UseInputScript(&loop);
-    game = std::make_unique<CGameImpl>();
-    Output output = Capture([&] {
-        ASSERT_EQ(game->Initialize(), 0);
-        game->Run();
-    });
-    const auto lines = testsupport::Lines(output.out);
-    const int first = testsupport::FindLine(lines, "Trying to switch to level 'level1.dae'");
-    const int changed = testsupport::FindLine(lines, "Level changed in ", first);
-    const int again = testsupport::FindLine(lines, "Trying to switch to level 'level1.dae'", changed);
-    EXPECT_TRUE(first >= 0 && changed > first && again > changed) << output.out << output.err;
-    EXPECT_EQ(Count(output.out, "You were reduced to a puddle of mud..."), 0);
-    EXPECT_EQ(output.err.find("ERROR"), std::string::npos) << output.err;
-}
+// (The main loop through menu, level, death picture and back, and the shipped levels loading
+// one after the other, are the play-throughs': play.level3_canal, play.whole_game.)
 
 // Keys pressed where nothing reads them act nowhere else: DOWN pressed while walking and again
 // on the mission-complete picture leaves "Start" chosen in the menu, and the light-damage key
@@ -594,38 +591,6 @@ TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
     EXPECT_FALSE(Contains(output.out, "Light damage")) << output.out;
 }
 
-// The shipped levels in the game itself: each loads with all its power-ups and triggers, the
-// player stands on the start (neither falls through the floor nor dies there), and each end
-// trigger names the next level, which loads too, up to the last level.
-TEST_F(PlayStateTest, ShippedLevelsLoadAndThePlayerStandsOnTheStart) {
-    fs::remove_all(dir.Path() / "resources" / "levels");
-    fs::create_directory_symlink(previous / "resources" / "levels", dir.Path() / "resources" / "levels");
-    std::string name = "level1.dae";
-    int levels = 0;
-    while (!name.empty() && levels < 9) {
-        const Output output = Start(name);
-        ASSERT_NE(play->level, nullptr) << name << output.err;
-        ASSERT_EQ(play->level->fileName, name) << output.err;
-        ++levels;
-        EXPECT_EQ(play->powerups.size(), play->level->powerUps.size()) << name;
-        const float startY = play->level->startPosition.y;
-        play->lightDamage = false;
-        Run(120);
-        EXPECT_EQ(game->GetCurrentState(), play) << name << ": the start is not safe";
-        EXPECT_NEAR(play->player->transform[13], startY, 0.5f) << name << ": the player did not stay on the floor";
-        std::string next;
-        int ends = 0;
-        for (const auto& trigger : play->level->triggers) {
-            if (trigger->triggerType != "TRIGGEREND") continue;
-            ++ends;
-            const auto found = trigger->properties.find("nextlevel");
-            if (found != trigger->properties.end()) next = found->second;
-        }
-        EXPECT_GE(ends, 1) << name;
-        name = next;
-    }
-    EXPECT_EQ(levels, 5);
-}
 
 // A level without start, sun or end trigger, with a node far outside the world, one whose
 // transform is not a number and a texture nobody supplies: each is reported, the rest plays.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "PhysicsTestKit.h"
@@ -30,7 +31,6 @@ std::unique_ptr<CMesh> FloorWithOneBadTriangle(const Vec3& bad) {
                     {0, 2, 1, 0, 3, 2, 4, 5, 6});
 }
 
-}  // namespace
 
 TEST(PhysicsBadInput, StaticMeshDropsTrianglesWithNaNOrHugeCoordinates) {
     for (const Vec3& bad : {Vec3(kNaN, 0.0f, 0.0f), Vec3(20.0f, 1e30f, 0.0f), Vec3(2500.0f, 0.0f, 0.0f)}) {
@@ -61,48 +61,102 @@ TEST(PhysicsBadInput, StaticMeshWithNothingUsableMakesNoBody) {
     EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), 0);
 }
 
-TEST(PhysicsBadInput, ConvexHullRefusesFlatAndSinglePointMeshes) {
-    PhysicsScene scene;
-    CMesh* flat = scene.AddMesh(MakeMesh({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {0, 1, 2, 0, 2, 3}));
-    CMesh* point = scene.AddMesh(MakeMesh({{2, 2, 2}, {2, 2, 2}, {2, 2, 2}}, {0, 1, 2}));
-    CMesh* line = scene.AddMesh(MakeMesh({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}, {0, 1, 2}));
-    for (CMesh* mesh : {flat, point, line}) {
-        CSceneGeoObject* object = scene.AddObject(mesh, Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS_convex_true");
-        testing::internal::CaptureStderr();
-        scene.world.AddDynamicObject(object, 1.0f, true);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "WARNING: Dynamic object 'PHYS_convex_true' is flat or a single point: it has no convex hull, no "
-                  "body made\n");
-        EXPECT_EQ(object->physData, nullptr);
-        EXPECT_EQ(mesh->physData, nullptr);
-    }
-    // The same flat mesh as a box is fine: the box does not depend on the vertices.
-    CSceneGeoObject* boxed = scene.AddObject(flat, Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS");
-    scene.world.AddDynamicObject(boxed, 1.0f, false);
-    EXPECT_NE(BodyOf(boxed), nullptr);
-    scene.Run(2);
+// Each case builds one thing the library cannot take and adds it; it must be refused with its
+// message, get no physics record and leave the world empty.
+struct Refusal {
+    const char* what;
+    std::function<CSceneObject*(PhysicsScene&)> add;
+    std::string message;
+};
+
+CSceneObject* AddDynamic(PhysicsScene& scene, std::unique_ptr<CMesh> mesh, const Mat4& at, const char* name,
+                         bool convex, Vec3 scale = Vec3(1.0f, 1.0f, 1.0f)) {
+    CSceneGeoObject* object = scene.AddObject(scene.AddMesh(std::move(mesh)), at, name);
+    object->scale = scale;
+    scene.world.AddDynamicObject(object, 1.0f, convex);
+    return object;
 }
 
-TEST(PhysicsBadInput, ConvexHullRefusesBrokenVertexData) {
-    PhysicsScene scene;
-    CMesh* nanMesh = scene.AddMesh(MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1)));
-    nanMesh->vertices[3].position[1] = kNaN;
-    CMesh* badIndex = scene.AddMesh(MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1)));
-    badIndex->indices[5] = 4000;
-    for (CMesh* mesh : {nanMesh, badIndex}) {
-        CSceneGeoObject* object = scene.AddObject(mesh, Mat4(), "PHYS");
+CSceneObject* AddTrigger(PhysicsScene& scene, const Mat4& at, Vec3 scale) {
+    CMesh* volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
+    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
+    trigger->name = "TRIGGERKILL_deep";
+    trigger->transform = at;
+    trigger->scale = scale;
+    scene.world.AddTrigger(trigger);
+    return trigger;
+}
+
+std::unique_ptr<CMesh> Crate() { return MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)); }
+
+}  // namespace
+
+TEST(PhysicsBadInput, WhatTheLibraryCannotTakeIsRefusedWithItsMessage) {
+    const std::string noHull =
+        "WARNING: Dynamic object 'PHYS_convex_true' is flat or a single point: it has no convex hull, no body made";
+    const Refusal cases[] = {
+        {"flat hull", [](PhysicsScene& s) {
+             return AddDynamic(s, MakeMesh({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {0, 1, 2, 0, 2, 3}),
+                               Translation(Vec3(0, 5, 0)), "PHYS_convex_true", true); }, noHull},
+        {"single-point hull", [](PhysicsScene& s) {
+             return AddDynamic(s, MakeMesh({{2, 2, 2}, {2, 2, 2}, {2, 2, 2}}, {0, 1, 2}), Mat4(), "PHYS_convex_true",
+                               true); }, noHull},
+        {"hull on a line", [](PhysicsScene& s) {
+             return AddDynamic(s, MakeMesh({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}, {0, 1, 2}), Mat4(), "PHYS_convex_true",
+                               true); }, noHull},
+        {"hull with a NaN vertex", [](PhysicsScene& s) {
+             auto mesh = MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1));
+             mesh->vertices[3].position[1] = kNaN;
+             return AddDynamic(s, std::move(mesh), Mat4(), "PHYS", true); }, "WARNING: Dynamic object 'PHYS'"},
+        {"hull with an index out of range", [](PhysicsScene& s) {
+             auto mesh = MakeBoxMesh(Vec3(0, 0, 0), Vec3(1, 1, 1));
+             mesh->indices[5] = 4000;
+             return AddDynamic(s, std::move(mesh), Mat4(), "PHYS", true); }, "WARNING: Dynamic object 'PHYS'"},
+        {"zero scale", [](PhysicsScene& s) {
+             return AddDynamic(s, Crate(), Mat4(), "PHYS_flat", false, Vec3(1, 0, 1)); },
+         "WARNING: Dynamic object 'PHYS_flat' has a zero or invalid scale (1, 0, 1); no body made"},
+        {"body far out", [](PhysicsScene& s) {
+             return AddDynamic(s, Crate(), Translation(Vec3(0, 0, -2500)), "PHYS_far", false); },
+         "WARNING: Dynamic object 'PHYS_far' at (0, 0, -2500) lies outside the physics world"},
+        {"body at NaN", [](PhysicsScene& s) {
+             return AddDynamic(s, Crate(), Translation(Vec3(kNaN, 0, 0)), "PHYS_nan", false); },
+         "WARNING: Dynamic object 'PHYS_nan' has an invalid transform"},
+        {"trigger far out", [](PhysicsScene& s) { return AddTrigger(s, Translation(Vec3(0, -3000, 0)), Vec3(1, 1, 1)); },
+         "WARNING: Trigger 'TRIGGERKILL_deep' at (0, -3000, 0) lies outside"},
+        {"trigger of zero scale", [](PhysicsScene& s) { return AddTrigger(s, Mat4(), Vec3(1, 0, 1)); },
+         "WARNING: Trigger 'TRIGGERKILL_deep' has a zero scale"},
+    };
+    for (const Refusal& c : cases) {
+        PhysicsScene scene;
         testing::internal::CaptureStderr();
-        scene.world.AddDynamicObject(object, 1.0f, true);
+        const CSceneObject* object = c.add(scene);
         const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS'")) << err;
-        EXPECT_EQ(object->physData, nullptr);
+        EXPECT_TRUE(Contains(err, c.message)) << c.what << ": " << err;
+        EXPECT_EQ(object->physData, nullptr) << c.what;
+        EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), 0) << c.what;
+        EXPECT_TRUE(scene.world.GetState()->triggerGhosts.empty()) << c.what;
+        scene.Run(2);
     }
+    // A power-up outside the world is refused the same way.
+    PhysicsScene scene;
+    CPowerup powerup;
+    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
+    testing::internal::CaptureStderr();
+    scene.world.AddPowerup(&powerup);
+    EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "WARNING: Power-up 'pu' at (5000, 0, 0) lies outside"));
+    EXPECT_TRUE(scene.world.GetState()->powerupGhosts.empty());
+    // The flat mesh as a box is fine: a box body does not depend on the vertices.
+    CSceneGeoObject* boxed = scene.AddObject(
+        scene.AddMesh(MakeMesh({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {0, 1, 2, 0, 2, 3})),
+        Translation(Vec3(0.0f, 5.0f, 0.0f)), "PHYS");
+    scene.world.AddDynamicObject(boxed, 1.0f, false);
+    EXPECT_NE(BodyOf(boxed), nullptr);
 }
 
 TEST(PhysicsBadInput, NegativeOrBrokenMassBecomesOneAndZeroIsAFixedBody) {
     PhysicsScene scene;
     scene.AddFloor();
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
+    CMesh* crateMesh = scene.AddMesh(Crate());
     for (float mass : {-3.0f, kNaN}) {
         CSceneGeoObject* crate = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 3.0f, 0.0f)), "PHYS_mass_x");
         testing::internal::CaptureStderr();
@@ -124,59 +178,6 @@ TEST(PhysicsBadInput, NegativeOrBrokenMassBecomesOneAndZeroIsAFixedBody) {
     scene.Run(60);
     EXPECT_FLOAT_EQ(fixed->transform[13], 3.0f);
     scene.Delete(fixed);
-}
-
-TEST(PhysicsBadInput, ZeroScaleOnADynamicObjectIsRefused) {
-    PhysicsScene scene;
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    CSceneGeoObject* crate = scene.AddObject(crateMesh, Mat4(), "PHYS_flat");
-    crate->scale = Vec3(1.0f, 0.0f, 1.0f);
-    testing::internal::CaptureStderr();
-    scene.world.AddDynamicObject(crate, 1.0f, false);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "WARNING: Dynamic object 'PHYS_flat' has a zero or invalid scale (1, 0, 1); no body made\n");
-    EXPECT_EQ(crate->physData, nullptr);
-    scene.Run(2);
-}
-
-TEST(PhysicsBadInput, ObjectsOutsideTheWorldBoundsAreRefused) {
-    PhysicsScene scene;
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    CMesh* volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
-    CSceneGeoObject* far = scene.AddObject(crateMesh, Translation(Vec3(0.0f, 0.0f, -2500.0f)), "PHYS_far");
-    CSceneGeoObject* broken = scene.AddObject(crateMesh, Translation(Vec3(kNaN, 0.0f, 0.0f)), "PHYS_nan");
-    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGERKILL"));
-    trigger->name = "TRIGGERKILL_deep";
-    trigger->transform = Translation(Vec3(0.0f, -3000.0f, 0.0f));
-    CPowerup powerup;
-    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
-
-    testing::internal::CaptureStderr();
-    scene.world.AddDynamicObject(far, 1.0f, false);
-    scene.world.AddDynamicObject(broken, 1.0f, false);
-    scene.world.AddTrigger(trigger);
-    scene.world.AddPowerup(&powerup);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS_far' at (0, 0, -2500) lies outside the physics world"))
-        << err;
-    EXPECT_TRUE(Contains(err, "WARNING: Dynamic object 'PHYS_nan' has an invalid transform")) << err;
-    EXPECT_TRUE(Contains(err, "WARNING: Trigger 'TRIGGERKILL_deep' at (0, -3000, 0) lies outside")) << err;
-    EXPECT_TRUE(Contains(err, "WARNING: Power-up 'pu' at (5000, 0, 0) lies outside")) << err;
-    EXPECT_EQ(scene.world.GetDynamicsWorld()->getNumCollisionObjects(), 0);
-    EXPECT_TRUE(scene.world.GetState()->triggerGhosts.empty());
-    EXPECT_TRUE(scene.world.GetState()->powerupGhosts.empty());
-}
-
-TEST(PhysicsBadInput, TriggerWithZeroScaleIsRefused) {
-    PhysicsScene scene;
-    CMesh* volume = scene.AddMesh(MakeBoxMesh(Vec3(-1.0f, 0.0f, -1.0f), Vec3(1.0f, 2.0f, 1.0f)));
-    auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
-    trigger->name = "TRIGGER_squashed";
-    trigger->scale = Vec3(1.0f, 0.0f, 1.0f);
-    testing::internal::CaptureStderr();
-    scene.world.AddTrigger(trigger);
-    EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "WARNING: Trigger 'TRIGGER_squashed' has a zero scale"));
-    EXPECT_EQ(trigger->physData, nullptr);
 }
 
 TEST(PhysicsBadInput, ZeroLengthAndBrokenRaysCountAsUnblocked) {

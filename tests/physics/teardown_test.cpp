@@ -107,8 +107,17 @@ TEST(PhysicsTeardown, RecordWithoutCollisionObjectTouchesNoWorld) {
     CPhysicsWorld world;
     world.Init();
     auto* record = new CSceneObjectPhysData(world.GetState());
-    world.Destroy();  // detaches it
+    EXPECT_EQ(record->world, world.GetState());
+    testing::internal::CaptureStderr();
+    world.Destroy();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: Physics world destroyed while 1 physics records or characters still use it; detaching "
+              "them\n");
+    EXPECT_EQ(record->world, nullptr);  // detached: deleting it touches no freed world
     delete record;
+    // Records that never had a world say nothing when they go.
+    testing::internal::CaptureStderr();
     delete new CSceneObjectPhysData(nullptr);
     delete new CMeshPhysData(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

@@ -72,38 +72,6 @@ TEST(PhysicsFilter, RaysPassThroughPlayerGhostsAndHitSolids) {
     EXPECT_NEAR(scene.world.RayFraction(to, from), 5.0f / 20.0f, 1e-4f);
 }
 
-TEST(PhysicsFilter, GroupsAndMasksAsAdded) {
-    PhysicsScene scene;
-    CMesh* floorMesh = scene.AddMesh(MakeBoxMesh(Vec3(-5.0f, -1.0f, -5.0f), Vec3(5.0f, 0.0f, 5.0f)));
-    scene.world.AddStaticMesh(scene.AddObject(floorMesh, Mat4(), "floor"));
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    CSceneGeoObject* crate = scene.AddObject(crateMesh, CratePlacement(Vec3(0.0f, 2.0f, 0.0f)), "crate");
-    scene.world.AddDynamicObject(crate, 1.0f, false);
-    auto* player = scene.Keep(new CPlayerObject());
-    std::unique_ptr<CPhysCharacter> character(scene.world.CreateCharacter(player));
-    scene.world.AddKinematicObject(player);
-
-    auto filterOf = [](const btCollisionObject* o) {
-        const btBroadphaseProxy* proxy = o->getBroadphaseHandle();
-        return std::make_pair(proxy->m_collisionFilterGroup, proxy->m_collisionFilterMask);
-    };
-    EXPECT_EQ(filterOf(dynamic_cast<CMeshPhysData*>(floorMesh->physData)->staticBody), std::make_pair(2, 5));
-    EXPECT_EQ(filterOf(BodyOf(crate)), std::make_pair(4, 23));
-    EXPECT_EQ(filterOf(BodyOf(player)), std::make_pair(16, 12));
-    EXPECT_EQ(filterOf(static_cast<CPhysCharacterImpl*>(character.get())->GetGhost()), std::make_pair(1, 6));
-
-    scene.world.DeactivateBody(player);
-    EXPECT_EQ(filterOf(BodyOf(player)), std::make_pair(16, 8));
-    scene.world.ActivateBody(player);
-    EXPECT_EQ(filterOf(BodyOf(player)), std::make_pair(16, 12));
-    // The record's own mask never changes.
-    EXPECT_EQ(dynamic_cast<CSceneObjectPhysData*>(player->physData)->collisionMask, 12);
-    // Kinematic, never put to sleep.
-    EXPECT_TRUE(BodyOf(player)->isKinematicObject());
-    EXPECT_EQ(BodyOf(player)->getActivationState(), DISABLE_DEACTIVATION);
-    character.reset();
-}
-
 TEST(PhysicsFilter, ActivatingWithoutRecordSaysSo) {
     PhysicsScene scene;
     auto* player = scene.Keep(new CPlayerObject());

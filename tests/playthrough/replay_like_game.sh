@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tavo-replay must print exactly what the game prints and end with the game's exit status: here
-# both fail to start without a display (the window error value, -1 -> 255), and a script that
-# cannot be read is refused with status 2 and the line at fault.
+# both fail to start without a display (the window error value, -1 -> 255, said on both streams),
+# and a script that cannot be read is refused with status 2 and the line at fault.
 # Usage: replay_like_game.sh PATH/TO/tavo PATH/TO/tavo-replay
 set -u
 game=$1
@@ -15,6 +15,8 @@ env -u DISPLAY -u WAYLAND_DISPLAY "$replay" "$work/ok.replay" >"$work/replay.out
 replay_status=$?
 fail=0
 [ "$game_status" -eq 255 ] || { echo "FAIL: the game's status $game_status, expected 255"; fail=1; }
+grep -q -x "Error while initialization. Error value was -1. Exiting..." "$work/game.err" || { echo "FAIL: no error line"; fail=1; }
+[ "$(tail -1 "$work/game.out")" = "Window system threw an error." ] || { echo "FAIL: stdout does not end with the window error"; fail=1; }
 [ "$replay_status" -eq "$game_status" ] || { echo "FAIL: replay status $replay_status, the game's $game_status"; fail=1; }
 diff "$work/game.out" "$work/replay.out" || { echo "FAIL: standard output differs from the game's"; fail=1; }
 diff "$work/game.err" "$work/replay.err" || { echo "FAIL: standard error differs from the game's"; fail=1; }

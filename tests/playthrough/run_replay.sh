@@ -10,8 +10,11 @@
 #   picture:NAME  the picture NAME (e.g. stage_complete) was shown: its first use shows up as
 #                 its one-time upload on standard error
 #   nopicture:NAME  the picture NAME was never shown
-#   twice         the script is played a second time; both runs must print the same lines
-#                 (frame statistics and screenshot names aside) and take identical screenshots
+#   drawn         every frame is drawn (by default play frames are not: tavo-replay --no-play-draw)
+#   twice         the script is played a second time with every frame drawn; both runs must print
+#                 the same lines (frame statistics and screenshot names aside) and take identical
+#                 last screenshots: the game replays identically, and its updates do not depend on
+#                 drawing
 # Screenshots (F12 in the script) are kept as ARTIFACTS/SCRIPTNAME-N.png, with the output.
 set -u
 replay=$1
@@ -31,11 +34,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 play() {
   mkdir -p "$1"
   ln -s "$root/resources" "$root/shaders" "$1/"
-  (cd "$1" && "$here/../support/with_xvfb.sh" 640x480 "$replay" "$script" >out 2>err)
+  (cd "$1" && "$here/../support/with_xvfb.sh" 640x480 "$replay" $2 "$script" >out 2>err)
 }
+mode=--no-play-draw
+for check in "$@"; do [ "$check" = drawn ] && mode=; done
 
 fail=0
-play "$work/a"
+play "$work/a" "$mode"
 status=$?
 out=$work/a/out
 err=$work/a/err
@@ -63,15 +68,16 @@ for check in "$@"; do
         if grep -q -F "Late VRAM loading of Diff texture '${pic}_43." "$err"; then
           echo "FAIL: picture $pic shown"; fail=1; fi ;;
     twice)
-      play "$work/b"
-      # Timings and screenshot names (the wall clock) may differ; nothing else may.
-      filter() { grep -v -e "fps/" -e "^Screenshot '" "$1"; }
+      play "$work/b" ""
+      # Timings, what was drawn and screenshot names (the wall clock) may differ; nothing else may.
+      filter() { grep -v -e "fps/" -e "Tris rendered last frame" -e "^Screenshot '" "$1"; }
       if ! diff <(filter "$work/a/out") <(filter "$work/b/out") >"$work/diff"; then
         echo "FAIL: the second run printed other lines:"; head -20 "$work/diff"; fail=1
       fi
       a=$(ls -tr "$work/a"/screen-*.png 2>/dev/null | tail -1); b=$(ls -tr "$work/b"/screen-*.png 2>/dev/null | tail -1)
       if [ -z "$a" ] || [ -z "$b" ]; then echo "FAIL: a run took no screenshot"; fail=1
       elif ! cmp -s "$a" "$b"; then echo "FAIL: the last screenshots differ"; fail=1; fi ;;
+    drawn) ;;
     *) echo "FAIL: unknown check '$check'"; fail=1 ;;
   esac
 done

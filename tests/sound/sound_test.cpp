@@ -298,9 +298,8 @@ TEST_F(NoDevice, StartUpSaysSoAndEveryCallSucceedsSilently) {
     out.clear();
     err.clear();
     const auto lines = Lines(startOut);
+    // No device list between the version and the end of the start-up (WaveOutput has the rest).
     ASSERT_EQ(lines.size(), 3u) << startOut;
-    EXPECT_EQ(lines[0], "Initializing Sound");
-    EXPECT_EQ(lines[1], std::string("Sound provided by OpenAL Soft version ") + TAVO_OPENAL_VERSION);
     EXPECT_EQ(lines[2], "OpenAL Soft initialized");
     EXPECT_EQ(CountLines(startErr,
                          "ERROR: OpenAL Soft found no suitable sound devices for playpack! No sounds can be played ..."),

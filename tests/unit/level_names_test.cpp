@@ -17,25 +17,20 @@ using Properties = std::map<std::string, std::string>;
 
 }  // namespace
 
-TEST(LevelNames, PairsAfterTheKind) {
-    EXPECT_EQ(Parse("PHYS_mass_5_convex_true"), (Properties{{"mass", "5"}, {"convex", "true"}}));
-    EXPECT_EQ(Parse("TRIGGEREND_nextlevel_level2.dae"), (Properties{{"nextlevel", "level2.dae"}}));
-}
-
-TEST(LevelNames, TrailingKeyRepeatedKeyAndNoUnderscore) {
-    EXPECT_EQ(Parse("PHYS_mass_5_convex"), (Properties{{"mass", "5"}}));
-    EXPECT_EQ(Parse("PHYS_mass_5_mass_7"), (Properties{{"mass", "7"}}));
-    EXPECT_TRUE(Parse("PHYS").empty());
-    EXPECT_TRUE(Parse("PHYS_").empty());
-    EXPECT_TRUE(Parse("PHYS_mass").empty());
-    EXPECT_TRUE(Parse("").empty());
-}
-
-TEST(LevelNames, EmptySegmentsGiveEmptyKeysOrValues) {
-    // "PHYS__mass_2": the empty first segment is a key whose value is "mass"; "2" is left over.
-    EXPECT_EQ(Parse("PHYS__mass_2"), (Properties{{"", "mass"}}));
-    EXPECT_EQ(Parse("PHYS_mass__convex_true"), (Properties{{"mass", ""}, {"convex", "true"}}));
-    EXPECT_EQ(Parse("PHYS_mass_"), (Properties{{"mass", ""}}));
+TEST(LevelNames, NamePropertiesAsTheGameReadsThem) {
+    const std::pair<const char*, Properties> cases[] = {
+        {"PHYS_mass_5_convex_true", {{"mass", "5"}, {"convex", "true"}}},
+        {"TRIGGEREND_nextlevel_level2.dae", {{"nextlevel", "level2.dae"}}},
+        {"PHYS_mass_5_convex", {{"mass", "5"}}},  // a trailing key without a value is left out
+        {"PHYS_mass_5_mass_7", {{"mass", "7"}}},  // the last of a repeated key counts
+        {"PHYS", {}}, {"PHYS_", {}}, {"PHYS_mass", {}}, {"", {}},
+        // Empty segments give empty keys or values: in "PHYS__mass_2" the empty first segment is
+        // a key whose value is "mass", and "2" is left over.
+        {"PHYS__mass_2", {{"", "mass"}}},
+        {"PHYS_mass__convex_true", {{"mass", ""}, {"convex", "true"}}},
+        {"PHYS_mass_", {{"mass", ""}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Parse(c.first), c.second) << "'" << c.first << "'";
 }
 
 TEST(LevelNames, ExistingEntriesAreKeptOrOverwritten) {

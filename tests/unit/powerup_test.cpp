@@ -62,11 +62,6 @@ TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
     ExpectNear(TransformPoint(view, {3.0f, 1.0f, 6.0f}), {0.0f, 1.0f, 0.0f});
     // bias * orthographic(-10, 10, -10, 10, 0.1, 1): the corners of the square map to 0 and 1.
     const Mat4& p = powerup->projectorMatrix;
-    EXPECT_NEAR(p[0], 0.05f, 1e-6f);
-    EXPECT_NEAR(p[5], 0.05f, 1e-6f);
-    EXPECT_NEAR(p[10], -2.2222223f * 0.5f, 1e-6f);
-    EXPECT_NEAR(p[12], 0.5f, 1e-6f);
-    EXPECT_NEAR(p[14], -1.2222222f * 0.5f + 0.5f, 1e-6f);
     ExpectNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f});
     ExpectNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f});
 }
