@@ -50,12 +50,9 @@ void CGameImpl::PreloadTextures() {
         "milk.png", "umbrella.png",
     };
     for (const char* name : preload) textureManager->LoadTexture(name);
-    // The full-screen pictures only in the window's shape: the other shape is never shown, and
-    // at 1920 x 1080 each picture is 6 to 8 MB decoded.
-    const std::string shape = window ? window->GetAspectSuffix() : std::string("_169");
-    for (const char* stem : {"mission_complete", "stage_complete", "death"})
-        textureManager->LoadTexture(stem + shape + ".png");
-    for (const char* stem : {"menustart", "menuend"}) textureManager->LoadTexture(stem + shape + ".jpg");
+    // The full-screen pictures are decoded when first shown (CTextureManager::GetPicture), only
+    // in the window's shape: held decoded from start-up, the five of 1920 x 1080 took 37 MB
+    // through the whole session, though a play session may show none of them.
 
     if (CCubeMap* sky = textureManager->GetCubeMap("sky.jpg")) UploadCubeMap(sky, *renderer);
     if (CTexture* sun = textureManager->GetTexture("sun.png")) UploadTexture(sun, *renderer);

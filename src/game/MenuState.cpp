@@ -22,7 +22,7 @@ void CMenuState::ShowSelection() {
     CMesh* quad = GetPictureQuad(game);
     if (!quad) return;
     const std::string name = PictureName();
-    quad->material.diffuseTexture = game->GetTextureManager()->GetTexture(name);
+    quad->material.diffuseTexture = game->GetTextureManager()->GetPicture(name);
     // Named too, so that a first upload at draw time says which picture it is.
     quad->material.diffuseName = name;
 }

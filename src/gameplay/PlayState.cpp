@@ -140,7 +140,7 @@ void CPlayState::AnimatePowerups(float dt) {
 void CPlayState::ShowPicture(const std::string& stem) {
     const std::string name = stem + game->GetWindow()->GetAspectSuffix() + ".png";
     if (CMesh* quad = GetPictureQuad(game)) {
-        quad->material.diffuseTexture = game->GetTextureManager()->GetTexture(name);
+        quad->material.diffuseTexture = game->GetTextureManager()->GetPicture(name);
         // The splash screen picks its sound by this name.
         quad->material.diffuseName = name;
     }

@@ -35,6 +35,13 @@ CTexture* CTextureManager::GetTexture(const std::string& name) {
     return textures[name].get();
 }
 
+CTexture* CTextureManager::GetPicture(const std::string& name) {
+    auto it = textures.find(name);
+    if (it != textures.end()) return it->second.get();
+    if (!LoadTexture(name)) return nullptr;
+    return textures[name].get();
+}
+
 bool CTextureManager::LoadCubeMap(const std::string& name) {
     CCubeMap* cube = LoadCubeMapFiles(name);
     if (!cube) {

@@ -24,6 +24,10 @@ public:
     bool LoadTexture(const std::string& name);
     // The stored image, loading it on first use (with a warning); null if it cannot be loaded.
     CTexture* GetTexture(const std::string& name);
+    // A full-screen picture (menu, splash), decoded when it is first shown rather than at
+    // start-up: at 1920 x 1080 each is 6 to 8 MB decoded, and most are never shown in a
+    // session. Null (after the loader's error) if it cannot be loaded.
+    CTexture* GetPicture(const std::string& name);
     bool LoadCubeMap(const std::string& name);
     CCubeMap* GetCubeMap(const std::string& name);
 
