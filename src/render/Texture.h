@@ -29,7 +29,8 @@ struct CCubeMap {
 
 // Decodes "resources/textures/<name>"; null (with a message) on failure.
 CTexture* LoadImageFile(const std::string& name);
-// Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null on failure.
+// Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null (with a
+// message) on failure, and for faces that are not 24-bit squares all of one size.
 CCubeMap* LoadCubeMapFiles(const std::string& name);
 void UploadTexture(CTexture* texture, const CRenderer& renderer);
 void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer);

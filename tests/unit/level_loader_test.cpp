@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "scene/Level.h"
 #include "scene/LevelLoader.h"
@@ -325,8 +326,16 @@ TEST(LevelPaths, ShippedNamesPathsAndNextLevels) {
     EXPECT_EQ(NextLevelFileName("level1.dae", "level2.dae"), "level2.dae");
     EXPECT_EQ(NextLevelFileName("work/level1.dae", "level2.dae"), "work/level2.dae");
     EXPECT_EQ(NextLevelFileName("/a/b/level1.dae", "level2.dae"), "/a/b/level2.dae");
-    EXPECT_EQ(NextLevelFileName("./x.dae", "/abs/y.dae"), "/abs/y.dae");
     EXPECT_EQ(NextLevelFileName("level1.dae", "extra/y.dae"), "resources/levels/extra/y.dae");
+    EXPECT_EQ(NextLevelFileName("../a/x.dae", "./sub/y..dae"), "../a/./sub/y..dae");
+    // A level's end never leads out of its folder: such a value gives no next level at all.
+    const std::pair<const char*, std::string> refused[] = {
+        {"./x.dae", "/abs/y.dae"},      {"level1.dae", "/etc/passwd"},   {"level1.dae", "../level2.dae"},
+        {"level1.dae", "extra/../../x"}, {"work/l.dae", ".."},            {"work/l.dae", "a/.."},
+        {"level1.dae", ""},              {"level1.dae", "."},             {"level1.dae", "extra/"},
+        {"level1.dae", std::string("ok/..\0.dae", 10)},
+    };
+    for (const auto& c : refused) EXPECT_EQ(NextLevelFileName(c.first, c.second), "") << c.first << " -> " << c.second;
     EXPECT_EQ(LevelPathFromCommandLine("mine.dae"), "./mine.dae");
     EXPECT_EQ(LevelPathFromCommandLine("../mine.dae"), "../mine.dae");
     int music = 0;
