@@ -183,7 +183,8 @@ std::string ColladaAccessorFault(const std::string& text) {
             if (!PlainCount(tag.attributes, "count", 0, accessor.count) ||
                 !PlainCount(tag.attributes, "stride", 1, accessor.stride) ||
                 !PlainCount(tag.attributes, "offset", 0, accessor.offset)) {
-                fault = "an accessor of '" + accessor.source + "' has a count, stride or offset that is not a plain number";
+                fault = "an accessor of '" + accessor.source +
+                        "' has a count, stride or offset that is not a plain number";
                 return;
             }
             accessors.push_back(accessor);
