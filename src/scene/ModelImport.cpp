@@ -66,7 +66,8 @@ struct XmlTag {
     bool selfClosing = false;
 };
 
-// Calls `visit` for every tag of `text`, in order; the same rough scan as XmlNesting.
+// Calls `visit` for every tag of `text`, in order, with the offset just past the tag's '>'; the
+// same rough scan as XmlNesting.
 template <typename Visit>
 void ForEachXmlTag(const std::string& text, Visit visit) {
     size_t at = 0;
@@ -119,7 +120,7 @@ void ForEachXmlTag(const std::string& text, Visit visit) {
                 end = close + 1;
             }
             if (end >= text.size()) return;
-            visit(tag);
+            visit(tag, end + 1);
             at = end;
         }
         if (at == std::string::npos) return;
@@ -146,10 +147,26 @@ bool PlainCount(const std::map<std::string, std::string>& attributes, const char
     return value <= 0xFFFFFFFFull;
 }
 
-// Why the importer would read past the end of one of the file's data arrays, or an empty text.
-// Assimp 5.2 trusts an <accessor> to fit the array it names: one that asks for more values than
-// the array's "count" holds (a count of 0, a missing one, an accessor count too large) is read
-// past the array's end, and an empty array through a null pointer.
+// True when the text of an index list (from `at` up to its closing tag) holds only what the
+// importer's number reader steps over: digits, signs and white space. On anything else it stops
+// without moving and reads the same empty number forever, filling memory.
+bool PlainIndexList(const std::string& text, size_t at) {
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '<') return text.compare(at, 2, "</") == 0;
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
+              c == '\f'))
+            return false;
+    }
+    return true;
+}
+
+// Why Assimp 5.2 would crash, hang or read memory it does not own on this Collada text, or an
+// empty text. It trusts an <accessor> to fit the array it names: one that asks for more values
+// than the array's "count" holds (a count of 0, a missing one, an accessor count too large) is
+// read past the array's end, and an empty array through a null pointer. It reserves memory for
+// whatever count an element claims. It loops forever on an index list (<p>, <vcount>, <v>, <h>)
+// with anything but numbers in it.
 std::string ColladaAccessorFault(const std::string& text) {
     struct Accessor {
         std::string source;
@@ -159,10 +176,21 @@ std::string ColladaAccessorFault(const std::string& text) {
     std::vector<Accessor> accessors;
     std::string fault;
     bool inAccessor = false;
-    ForEachXmlTag(text, [&](const XmlTag& tag) {
+    ForEachXmlTag(text, [&](const XmlTag& tag, size_t content) {
         if (!fault.empty()) return;
         if (tag.closing) {
             if (tag.name == "accessor") inAccessor = false;
+            return;
+        }
+        uint64_t claimed = 0;
+        if (PlainCount(tag.attributes, "count", 0, claimed) && claimed > text.size()) {
+            fault = "<" + tag.name + "> claims a count of " + std::to_string(claimed) +
+                    ", more than the file could hold";
+            return;
+        }
+        if ((tag.name == "p" || tag.name == "vcount" || tag.name == "v" || tag.name == "h") && !tag.selfClosing &&
+            !PlainIndexList(text, content)) {
+            fault = "an index list <" + tag.name + "> holds something other than numbers";
             return;
         }
         if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {

@@ -260,6 +260,11 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
     dir.Write("short_array.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"12\">"));
     dir.Write("long_accessor.dae", replaced("count=\"8\" stride=\"3\"", "count=\"9\" stride=\"3\""));
     dir.Write("odd_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"0x18\">"));
+    // Found by fuzzing: Assimp reads an index list it cannot parse forever, filling memory.
+    const size_t list = good.find("<p>") + 3;
+    dir.Write("junk_index.dae", std::string(good).insert(list, "0 ; "));
+    dir.Write("hidden_index.dae", std::string(good).insert(list, "<![CDATA[0 ; ]]>"));
+    dir.Write("huge_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"4000000000\">"));
     const std::pair<const char*, const char*> cases[] = {
         {"missing.dae", ""}, {"empty.dae", ""}, {"truncated.dae", ""}, {"picture.dae", ""}, {"other.dae", ""},
         {"bad_number.dae", "as a real number"},
@@ -268,6 +273,9 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
         {"short_array.dae", "an accessor reads 24 values from data array 'cube-positions-array', which holds 12"},
         {"long_accessor.dae", "an accessor reads 27 values from data array 'cube-positions-array', which holds 24"},
         {"odd_count.dae", "the count of data array 'cube-positions-array' is not a plain number"},
+        {"junk_index.dae", "an index list <p> holds something other than numbers"},
+        {"hidden_index.dae", "an index list <p> holds something other than numbers"},
+        {"huge_count.dae", "<float_array> claims a count of 4000000000, more than the file could hold"},
     };
     for (const auto& c : cases) {
         std::string error;
