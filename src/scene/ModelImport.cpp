@@ -154,8 +154,8 @@ bool PlainIndexList(const std::string& text, size_t at) {
     for (; at < text.size(); ++at) {
         const char c = text[at];
         if (c == '<') return text.compare(at, 2, "</") == 0;
-        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
-              c == '\f'))
+        // Exactly the white space the importer skips between numbers: not '\f' or '\v'.
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '\t' || c == '\n' || c == '\r'))
             return false;
     }
     return true;

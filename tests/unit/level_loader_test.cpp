@@ -263,6 +263,7 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
     // Found by fuzzing: Assimp reads an index list it cannot parse forever, filling memory.
     const size_t list = good.find("<p>") + 3;
     dir.Write("junk_index.dae", std::string(good).insert(list, "0 ; "));
+    dir.Write("form_feed_index.dae", std::string(good).insert(list, "0 \f "));
     dir.Write("hidden_index.dae", std::string(good).insert(list, "<![CDATA[0 ; ]]>"));
     dir.Write("huge_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"4000000000\">"));
     const std::pair<const char*, const char*> cases[] = {
@@ -274,6 +275,7 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
         {"long_accessor.dae", "an accessor reads 27 values from data array 'cube-positions-array', which holds 24"},
         {"odd_count.dae", "the count of data array 'cube-positions-array' is not a plain number"},
         {"junk_index.dae", "an index list <p> holds something other than numbers"},
+        {"form_feed_index.dae", "an index list <p> holds something other than numbers"},
         {"hidden_index.dae", "an index list <p> holds something other than numbers"},
         {"huge_count.dae", "<float_array> claims a count of 4000000000, more than the file could hold"},
     };
