@@ -215,7 +215,10 @@ void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     const auto next = trigger->properties.find("nextlevel");
     if (next != trigger->properties.end()) {
         // The next level of a level started by path lies beside it.
-        play->nextLevelName = play->level ? NextLevelFileName(play->level->fileName, next->second) : next->second;
+        play->nextLevelName = NextLevelFileName(play->level ? play->level->fileName : std::string(), next->second);
+        if (play->nextLevelName.empty())
+            std::cerr << "ERROR: Next level '" << next->second
+                      << "' is not a file in the level's folder, not loading it" << std::endl;
         play->pendingAction = &CPlayState::LoadNextLevel;
         play->ShowPicture("stage_complete");
     } else {

@@ -110,6 +110,20 @@ CCubeMap* LoadCubeMapFiles(const std::string& name) {
         CTexture& face = cube->faces[k - 1];
         face.width = ilGetInteger(IL_IMAGE_WIDTH);
         face.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        // The GPU takes every face as one square of the first face's size and reads that many
+        // pixels from each buffer: anything else would be read past its end.
+        const std::string size = std::to_string(face.width) + "x" + std::to_string(face.height);
+        if (face.width != face.height) {
+            std::cerr << "Loading image failed. Cube map face '" << facePath << "' is " << size
+                      << "; faces must be square." << std::endl;
+            return nullptr;
+        }
+        if (k > 1 && face.width != cube->faces[0].width) {
+            std::cerr << "Loading image failed. Cube map face '" << facePath << "' is " << size
+                      << "; faces must all be the size of the first (" << cube->faces[0].width << "x"
+                      << cube->faces[0].height << ")." << std::endl;
+            return nullptr;
+        }
         face.pixels = AllocatePixels(static_cast<size_t>(face.width) * face.height * 3);
         if (!face.pixels) return nullptr;
         ilCopyPixels(0, 0, 0, face.width, face.height, 1, IL_RGB, IL_UNSIGNED_BYTE, face.pixels);
@@ -180,7 +194,7 @@ void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer) {
     for (int i = 0; i < 6; ++i) {
         CTexture& face = cubeMap->faces[i];
         face.glId = id;
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, 0, GL_RGB, face.width, face.width, 0, GL_RGB,
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, 0, GL_RGB, face.width, face.height, 0, GL_RGB,
                      GL_UNSIGNED_BYTE, face.pixels);
     }
     glGenerateMipmap(GL_TEXTURE_CUBE_MAP);

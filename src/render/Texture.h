@@ -30,7 +30,8 @@ struct CCubeMap {
 
 // Decodes "resources/textures/<name>"; null (with a message) on failure.
 CTexture* LoadImageFile(const std::string& name);
-// Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null on failure.
+// Decodes "<stem>1<ext>" .. "<stem>6<ext>" for "resources/textures/<name>"; null (with a
+// message) on failure, and for faces that are not 24-bit squares all of one size.
 CCubeMap* LoadCubeMapFiles(const std::string& name);
 // Both make the GL texture and then free the decoded pixels, which nothing reads after the
 // upload; a second upload of the same record is refused with a message.

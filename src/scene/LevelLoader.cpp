@@ -5,9 +5,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <utility>
@@ -41,14 +39,10 @@ Vec3 Translation(const aiMatrix4x4& world) { return {world.a4, world.b4, world.c
 // as does any text that is not a whole decimal number (with a warning, so that a typo such as
 // "POWERUP_MILK_x" does not silently share number 0 with another marker).
 int32_t PowerUpNumber(const std::string& name) {
-    const std::string text = AfterLastUnderscore(name);
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    const bool whole = !text.empty() && end && *end == '\0';
-    if (whole && errno == 0 && value >= INT32_MIN && value <= INT32_MAX) return static_cast<int32_t>(value);
-    std::cerr << "WARNING: Power-up '" << name << "' has no number after its last '_', using 0" << std::endl;
-    return 0;
+    int32_t number = 0;
+    if (!ReadPowerUpNumber(name, number))
+        std::cerr << "WARNING: Power-up '" << name << "' has no number after its last '_', using 0" << std::endl;
+    return number;
 }
 
 // While it lives, what the code prints on standard output and standard error goes into
@@ -234,9 +228,29 @@ std::string LevelFilePath(const std::string& fileName) {
     return fileName.find('/') != std::string::npos ? fileName : ContentPath(kLevelFolder + fileName);
 }
 
+namespace {
+
+// True when `relative` names a file in the folder it is taken from or below it: not absolute,
+// no ".." step, not a folder itself. Levels are downloaded from strangers; their end triggers
+// must not lead the game to open whatever file they name. A '\0' would cut the name short
+// where the system reads it, so it is refused as well.
+bool StaysInFolder(const std::string& relative) {
+    if (relative.empty() || relative[0] == '/' || relative.find('\0') != std::string::npos) return false;
+    std::string::size_type start = 0;
+    for (;;) {
+        const std::string::size_type slash = relative.find('/', start);
+        const std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part == "..") return false;
+        if (slash == std::string::npos) return !part.empty() && part != ".";
+        start = slash + 1;
+    }
+}
+
+}  // namespace
+
 std::string NextLevelFileName(const std::string& levelFileName, const std::string& nextLevel) {
+    if (!StaysInFolder(nextLevel)) return std::string();
     const std::string::size_type slash = levelFileName.rfind('/');
-    if (!nextLevel.empty() && nextLevel[0] == '/') return nextLevel;
     if (slash == std::string::npos) {
         // A shipped level: a name with a folder in it still means a place below the shipped folder.
         return nextLevel.find('/') == std::string::npos ? nextLevel : ContentPath(kLevelFolder + nextLevel);

@@ -60,7 +60,8 @@ extern const char* const kLevelFolder;
 std::string LevelFilePath(const std::string& fileName);
 // What the game loads when the level `levelFileName` ends in a TRIGGEREND with "nextlevel"
 // `nextLevel`: a shipped level's successor is shipped too; the successor of a level given
-// by path lies beside that level.
+// by path lies beside that level. Empty when `nextLevel` would lead out of that folder (an
+// absolute path, a ".." step) or names no file: such a level end loads nothing.
 std::string NextLevelFileName(const std::string& levelFileName, const std::string& nextLevel);
 // A level file named on a command line is a path, even without a folder ("mylevel.dae").
 std::string LevelPathFromCommandLine(const std::string& argument);

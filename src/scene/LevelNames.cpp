@@ -1,5 +1,7 @@
 #include "scene/LevelNames.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <sstream>
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -51,4 +53,17 @@ bool ReadMassProperty(const std::map<std::string, std::string>& properties, floa
 bool ReadConvexProperty(const std::map<std::string, std::string>& properties) {
     const auto found = properties.find("convex");
     return found != properties.end() && found->second == "true";
+}
+
+bool ReadPowerUpNumber(const std::string& name, int32_t& number) {
+    number = 0;
+    const std::string text = AfterLastUnderscore(name);
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    // The whole text, up to a '\0' inside it too, must be the number.
+    const bool whole = !text.empty() && end == text.c_str() + text.size();
+    if (!whole || errno != 0 || value < INT32_MIN || value > INT32_MAX) return false;
+    number = static_cast<int32_t>(value);
+    return true;
 }

@@ -2,6 +2,7 @@
 // The text conventions of level node names: a kind before the first '_', then key/value pairs
 // separated by '_' ("PHYS_mass_5_convex_true", "TRIGGEREND_nextlevel_level2.dae").
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -34,3 +35,6 @@ NameProperties SplitNameProperties(const std::string& name);
 bool ReadMassProperty(const std::map<std::string, std::string>& properties, float& mass);
 // A movable body gets a convex-hull shape only for "convex" exactly "true", else a box.
 bool ReadConvexProperty(const std::map<std::string, std::string>& properties);
+// The number of a power-up marker: the text after its last '_' as a whole decimal number that
+// fits 32 bits. False, with `number` = 0, for anything else ("POWERUP_MILK" has none).
+bool ReadPowerUpNumber(const std::string& name, int32_t& number);

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "scene/SceneGeoObject.h"
@@ -55,6 +57,185 @@ int XmlNesting(const std::string& text, int limit) {
     return deepest;
 }
 
+// One start tag of an XML text: its name and its attributes as written (first of each name,
+// no entities decoded), or nothing for closing tags, comments and the like.
+struct XmlTag {
+    std::string name;
+    std::map<std::string, std::string> attributes;
+    bool closing = false;
+    bool selfClosing = false;
+};
+
+// Calls `visit` for every tag of `text`, in order, with the offset just past the tag's '>'; the
+// same rough scan as XmlNesting.
+template <typename Visit>
+void ForEachXmlTag(const std::string& text, Visit visit) {
+    size_t at = 0;
+    while ((at = text.find('<', at)) != std::string::npos) {
+        if (text.compare(at, 4, "<!--") == 0) {
+            at = text.find("-->", at);
+        } else if (text.compare(at, 9, "<![CDATA[") == 0) {
+            at = text.find("]]>", at);
+        } else if (text.compare(at, 2, "<?") == 0 || text.compare(at, 2, "<!") == 0) {
+            at = text.find('>', at);
+        } else {
+            XmlTag tag;
+            size_t end = at + 1;
+            if (end < text.size() && text[end] == '/') {
+                tag.closing = true;
+                ++end;
+            }
+            auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+            const size_t nameStart = end;
+            while (end < text.size() && !isSpace(text[end]) && text[end] != '>' && text[end] != '/') ++end;
+            tag.name = text.substr(nameStart, end - nameStart);
+            // Attributes: name, '=', a quoted value; anything else is skipped a character at a time.
+            while (end < text.size() && text[end] != '>') {
+                if (text[end] == '/') {
+                    tag.selfClosing = true;
+                    ++end;
+                    continue;
+                }
+                tag.selfClosing = false;
+                if (isSpace(text[end])) {
+                    ++end;
+                    continue;
+                }
+                const size_t keyStart = end;
+                while (end < text.size() && !isSpace(text[end]) && text[end] != '=' && text[end] != '>' &&
+                       text[end] != '/' && text[end] != '"' && text[end] != '\'')
+                    ++end;
+                const std::string key = text.substr(keyStart, end - keyStart);
+                while (end < text.size() && isSpace(text[end])) ++end;
+                if (end >= text.size() || text[end] != '=') {
+                    if (key.empty()) ++end;  // a stray quote
+                    continue;
+                }
+                ++end;
+                while (end < text.size() && isSpace(text[end])) ++end;
+                if (end >= text.size() || (text[end] != '"' && text[end] != '\'')) continue;
+                const size_t close = text.find(text[end], end + 1);
+                if (close == std::string::npos) return;
+                tag.attributes.emplace(key, text.substr(end + 1, close - end - 1));
+                end = close + 1;
+            }
+            if (end >= text.size()) return;
+            visit(tag, end + 1);
+            at = end;
+        }
+        if (at == std::string::npos) return;
+        ++at;
+    }
+}
+
+// A count as the importer must read it: plain decimal digits, below 2^32. Anything else (a
+// sign, spaces, entities, hex) is refused rather than guessed at.
+bool PlainCount(const std::map<std::string, std::string>& attributes, const char* key, uint64_t fallback,
+                uint64_t& value) {
+    const auto found = attributes.find(key);
+    if (found == attributes.end()) {
+        value = fallback;
+        return true;
+    }
+    const std::string& text = found->second;
+    if (text.empty() || text.size() > 10) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return value <= 0xFFFFFFFFull;
+}
+
+// True when the text of an index list (from `at` up to its closing tag) holds only what the
+// importer's number reader steps over: digits, signs and white space. On anything else it stops
+// without moving and reads the same empty number forever, filling memory.
+bool PlainIndexList(const std::string& text, size_t at) {
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '<') return text.compare(at, 2, "</") == 0;
+        // Exactly the white space the importer skips between numbers: not '\f' or '\v'.
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == ' ' || c == '\t' || c == '\n' || c == '\r'))
+            return false;
+    }
+    return true;
+}
+
+// Why Assimp 5.2 would crash, hang or read memory it does not own on this Collada text, or an
+// empty text. It trusts an <accessor> to fit the array it names: one that asks for more values
+// than the array's "count" holds (a count of 0, a missing one, an accessor count too large) is
+// read past the array's end, and an empty array through a null pointer. It reserves memory for
+// whatever count an element claims. It loops forever on an index list (<p>, <vcount>, <v>, <h>)
+// with anything but numbers in it.
+std::string ColladaAccessorFault(const std::string& text) {
+    struct Accessor {
+        std::string source;
+        uint64_t count = 0, stride = 1, offset = 0, params = 0;
+    };
+    std::map<std::string, uint64_t> arrays;  // the smallest count of each id
+    std::vector<Accessor> accessors;
+    std::string fault;
+    bool inAccessor = false;
+    ForEachXmlTag(text, [&](const XmlTag& tag, size_t content) {
+        if (!fault.empty()) return;
+        if (tag.closing) {
+            if (tag.name == "accessor") inAccessor = false;
+            return;
+        }
+        uint64_t claimed = 0;
+        if (PlainCount(tag.attributes, "count", 0, claimed) && claimed > text.size()) {
+            fault = "<" + tag.name + "> claims a count of " + std::to_string(claimed) +
+                    ", more than the file could hold";
+            return;
+        }
+        if ((tag.name == "p" || tag.name == "vcount" || tag.name == "v" || tag.name == "h") && !tag.selfClosing &&
+            !PlainIndexList(text, content)) {
+            fault = "an index list <" + tag.name + "> holds something other than numbers";
+            return;
+        }
+        if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {
+            const auto id = tag.attributes.find("id");
+            uint64_t count = 0;
+            if (!PlainCount(tag.attributes, "count", 0, count)) {
+                fault = "the count of data array '" + (id != tag.attributes.end() ? id->second : "") +
+                        "' is not a plain number";
+                return;
+            }
+            const std::string key = id != tag.attributes.end() ? id->second : "";
+            const auto known = arrays.find(key);
+            if (known == arrays.end() || count < known->second) arrays[key] = count;
+        } else if (tag.name == "accessor") {
+            Accessor accessor;
+            const auto source = tag.attributes.find("source");
+            if (source != tag.attributes.end()) accessor.source = source->second;
+            if (!PlainCount(tag.attributes, "count", 0, accessor.count) ||
+                !PlainCount(tag.attributes, "stride", 1, accessor.stride) ||
+                !PlainCount(tag.attributes, "offset", 0, accessor.offset)) {
+                fault = "an accessor of '" + accessor.source +
+                        "' has a count, stride or offset that is not a plain number";
+                return;
+            }
+            accessors.push_back(accessor);
+            inAccessor = !tag.selfClosing;
+        } else if (tag.name == "param" && inAccessor && !accessors.empty()) {
+            ++accessors.back().params;
+        }
+    });
+    if (!fault.empty()) return fault;
+    for (const Accessor& accessor : accessors) {
+        if (accessor.count == 0 || accessor.source.empty() || accessor.source[0] != '#') continue;
+        const auto array = arrays.find(accessor.source.substr(1));
+        if (array == arrays.end()) continue;  // the importer refuses a reference it cannot resolve
+        // The last value read: the last element's start plus its last component.
+        const uint64_t needed = accessor.offset + (accessor.count - 1) * accessor.stride +
+                                std::max<uint64_t>(1, std::min<uint64_t>(accessor.params, 0xFFFFFFFFull));
+        if (needed > array->second)
+            return "an accessor reads " + std::to_string(needed) + " values from data array '" + array->first +
+                   "', which holds " + std::to_string(array->second);
+    }
+    return std::string();
+}
+
 }  // namespace
 
 const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags,
@@ -64,6 +245,11 @@ const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path
         const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         if (XmlNesting(text, kMaxColladaNesting) > kMaxColladaNesting) {
             if (error) *error = "elements nested deeper than " + std::to_string(kMaxColladaNesting) + " levels";
+            return nullptr;
+        }
+        const std::string fault = ColladaAccessorFault(text);
+        if (!fault.empty()) {
+            if (error) *error = fault;
             return nullptr;
         }
     }

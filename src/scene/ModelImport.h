@@ -23,8 +23,9 @@ class CSceneObject;
 // wrote them (the `name` attribute, which may hold '.'), not after their XML ids. Returns null
 // on failure, with the reason in `error` (when given). Files whose elements nest deeper than
 // kMaxColladaNesting are refused before the importer sees them: its parser recurses once per
-// level and overflows the stack a few thousand levels down. The scene lives as long as the
-// importer.
+// level and overflows the stack a few thousand levels down. So are files with a data accessor
+// that reaches past the end of the array it reads (the importer trusts it and reads on, or
+// through a null pointer for an empty array). The scene lives as long as the importer.
 const int kMaxColladaNesting = 4096;
 const aiScene* ImportCollada(Assimp::Importer& importer, const std::string& path, unsigned int flags,
                              std::string* error = nullptr);

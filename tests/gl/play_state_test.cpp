@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "game/GameImpl.h"
 #include "game/InputManager.h"
@@ -437,21 +438,29 @@ TEST_F(PlayStateTest, EndTriggerLoadsTheNextLevelAfterThePicture) {
     EXPECT_EQ(play->pendingAction, nullptr);
 }
 
-TEST_F(PlayStateTest, NextLevelThatDoesNotExistKeepsTheLevelRunning) {
-    WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_nowhere.dae", 0, -2, 0)}));
-    Start("level1.dae");
-    Run(5);
-    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
-    const Output back = Capture([&] { game->ChangeState(STATE_PLAY); });
-    EXPECT_TRUE(Contains(back.err, "ERROR: Could not load level scene resources/levels/nowhere.dae")) << back.err;
-    ASSERT_NE(play->level, nullptr);
-    EXPECT_EQ(play->level->fileName, "level1.dae");
-    EXPECT_EQ(game->GetCurrentState(), play);
-    // And it plays on: the sun overhead still burns.
-    const float life = play->player->life;
-    Run(5);
-    EXPECT_EQ(play->level->fileName, "level1.dae");
-    EXPECT_LT(play->player->life, life);
+TEST_F(PlayStateTest, NextLevelThatDoesNotExistOrLeavesTheFolderKeepsTheLevelRunning) {
+    // A level's end must not open files outside the level folder, even ones that exist.
+    dir.Write("secret.dae", Level({}));
+    const std::pair<std::string, std::string> cases[] = {
+        {"nowhere.dae", "ERROR: Could not load level scene resources/levels/nowhere.dae"},
+        {"../../secret.dae", "ERROR: Next level '../../secret.dae' is not a file in the level's folder, not loading it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_" + c.first, 0, -2, 0)}));
+        Start("level1.dae");
+        const Output ended = Run(5);
+        EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+        const Output back = Capture([&] { game->ChangeState(STATE_PLAY); });
+        EXPECT_TRUE(Contains(ended.err + back.err, c.second)) << ended.err << back.err;
+        ASSERT_NE(play->level, nullptr);
+        EXPECT_EQ(play->level->fileName, "level1.dae");
+        EXPECT_EQ(game->GetCurrentState(), play);
+        // And it plays on: the sun overhead still burns.
+        const float life = play->player->life;
+        Run(5);
+        EXPECT_LT(play->player->life, life);
+    }
 }
 
 TEST_F(PlayStateTest, LastLevelGoesToTheMenuAndTheNextStartIsLevelOne) {

@@ -156,6 +156,49 @@ TEST_F(Textures, CubeMapRefusesMissingFacesFourByteFacesAndNamesWithoutDot) {
     EXPECT_TRUE(cubes.empty());
 }
 
+TEST_F(Textures, CubeMapRefusesFacesThatAreNotSquaresOfOneSize) {
+    // Each face is uploaded as a square of the first face's size: other sizes would be read
+    // past the end of their pixels.
+    struct Case {
+        const char* stem;
+        int sizes[6][2];  // width, height of faces 1..6
+        const char* message;
+    };
+    const Case cases[] = {
+        {"wide", {{4, 2}, {4, 2}, {4, 2}, {4, 2}, {4, 2}, {4, 2}},
+         "Loading image failed. Cube map face 'resources/textures/wide1.png' is 4x2; faces must be square."},
+        {"tall", {{4, 4}, {4, 4}, {2, 8}, {4, 4}, {4, 4}, {4, 4}},
+         "Loading image failed. Cube map face 'resources/textures/tall3.png' is 2x8; faces must be square."},
+        {"mixed", {{4, 4}, {4, 4}, {4, 4}, {4, 4}, {4, 4}, {8, 8}},
+         "Loading image failed. Cube map face 'resources/textures/mixed6.png' is 8x8; faces must all be the size "
+         "of the first (4x4)."},
+        {"smaller", {{8, 8}, {2, 2}, {8, 8}, {8, 8}, {8, 8}, {8, 8}},
+         "Loading image failed. Cube map face 'resources/textures/smaller2.png' is 2x2; faces must all be the size "
+         "of the first (8x8)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stem);
+        for (int k = 0; k < 6; ++k) {
+            const int width = c.sizes[k][0], height = c.sizes[k][1];
+            const std::vector<unsigned char> pixels(static_cast<size_t>(width * height * 3), 70);
+            dir.Write("resources/textures/" + std::string(c.stem) + std::to_string(k + 1) + ".png",
+                      testsupport::EncodePng(width, height, 3, pixels));
+        }
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const std::string name = std::string(c.stem) + ".png";
+        EXPECT_FALSE(manager.LoadCubeMap(name));
+        const std::string err = testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        EXPECT_NE(err.find(std::string(c.message) + "\nERROR: CubeMap '" + name + "' could not be loaded!"),
+                  std::string::npos)
+            << err;
+    }
+    std::vector<CCubeMap*> cubes;
+    manager.GetAllCubeMaps(cubes);
+    EXPECT_TRUE(cubes.empty());
+}
+
 TEST_F(Textures, UploadFiltersAndUpdateOnlyTouchUploadedTextures) {
     ScopedGLContext gl;
     ASSERT_TRUE(gl.ok);

@@ -193,6 +193,12 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
     const std::vector<ColladaNode> good = GoodNodes();
     std::vector<ColladaNode> lowKill = Without(good, "TRIGGERKILL_n_1");
     lowKill.push_back(Scaled(Node("TRIGGERKILL_n_1", "cube", 0, -35, 0), 10, 10, 10));  // too narrow
+    // Downloaded levels must not lead the game to any file it can read.
+    auto endTo = [&good](const std::string& next) {
+        ColladaNode end = Node("TRIGGEREND_nextlevel_" + next, "cube");
+        end.id = "end";
+        return With(Without(good, "TRIGGEREND"), end);
+    };
     ColladaNode secondStart = Node("TAVO_START", "", 1, 0.15f, 2);
     secondStart.id = "start_2";
     const std::vector<Case> cases = {
@@ -205,6 +211,12 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
         {"next level missing", With(Without(good, "TRIGGEREND"), Node("TRIGGEREND_nextlevel_level9.dae", "cube")),
          "./level1.dae: TRIGGEREND_nextlevel_level9.dae: error: next level 'level9.dae' does not exist beside the "
          "level (./level9.dae)", 1},
+        {"next level up and out", endTo("../secret.dae"),
+         "./level1.dae: TRIGGEREND_nextlevel_../secret.dae: error: next level '../secret.dae' is not a file in the "
+         "level's folder (an absolute path or a '..' step); the game will not load it", 1},
+        {"next level absolute", endTo("/etc/hostname"),
+         "./level1.dae: TRIGGEREND_nextlevel_/etc/hostname: error: next level '/etc/hostname' is not a file in the "
+         "level's folder (an absolute path or a '..' step); the game will not load it", 1},
         {"power-up number twice", With(good, Node("POWERUP_UMBRELLA_1", "", 1, 2, 1)),
          "./level1.dae: POWERUP_UMBRELLA_1: error: power-up number 1 is already used by 'POWERUP_MILK_1'; the game "
          "leaves this one out", 1},
@@ -230,6 +242,9 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
         {"beyond the shadow map", With(good, Scaled(Node("hill", "cube", 100, 0.5f, 0), 20, 1, 1)),
          "./level1.dae: hill: warning: reaches beyond the \u00b1100 units around the origin that the sun's shadow map "
          "covers (no shadows are drawn there), from (90, 0, -0.5) to (110, 1, 0.5)", 0},
+        {"start inside the end trigger", With(Without(good, "TAVO_START"), Node("TAVO_START", "", 0, 1, -8)),
+         "./level1.dae: TRIGGEREND: warning: the start point (0, 1, -8) lies inside this trigger's bounds; a trigger "
+         "reacts only when the player touches its faces, so a player who starts wholly inside never sets it off", 0},
         {"music number without music", good,
          "./level7.dae: (file): warning: music number 7 has no music file (resources/sounds/music7.mp3)", 0,
          "level7.dae"},

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "scene/Level.h"
 #include "scene/LevelLoader.h"
@@ -238,12 +239,53 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
     dir.Write("truncated.dae", good.substr(0, good.size() / 2));
     dir.Write("picture.dae", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, '\0'));
     dir.Write("other.dae", "<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\"></svg>");
-    for (const char* name : {"missing.dae", "empty.dae", "truncated.dae", "picture.dae", "other.dae"}) {
+    // Found by fuzzing: the importer gives up on a number it cannot read (and, being Assimp 5.2,
+    // loses what it had parsed; the sanitizer build lists that leak as the library's).
+    std::string badNumber = good;
+    const size_t numbers = badNumber.find("<float_array");
+    ASSERT_NE(numbers, std::string::npos);
+    badNumber.replace(badNumber.find('>', numbers) + 1, 0, "\xcf\xdf ");
+    dir.Write("bad_number.dae", badNumber);
+    // Found by fuzzing: Assimp reads as many values as an accessor asks for, past the end of a
+    // shorter array (through a null pointer for an empty one), and crashed the game.
+    auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const std::string positions = "<float_array id=\"cube-positions-array\" count=\"24\">";
+    dir.Write("no_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\">"));
+    dir.Write("zero_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"0\">"));
+    dir.Write("short_array.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"12\">"));
+    dir.Write("long_accessor.dae", replaced("count=\"8\" stride=\"3\"", "count=\"9\" stride=\"3\""));
+    dir.Write("odd_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"0x18\">"));
+    // Found by fuzzing: Assimp reads an index list it cannot parse forever, filling memory.
+    const size_t list = good.find("<p>") + 3;
+    dir.Write("junk_index.dae", std::string(good).insert(list, "0 ; "));
+    dir.Write("form_feed_index.dae", std::string(good).insert(list, "0 \f "));
+    dir.Write("hidden_index.dae", std::string(good).insert(list, "<![CDATA[0 ; ]]>"));
+    dir.Write("huge_count.dae", replaced(positions, "<float_array id=\"cube-positions-array\" count=\"4000000000\">"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.dae", ""}, {"empty.dae", ""}, {"truncated.dae", ""}, {"picture.dae", ""}, {"other.dae", ""},
+        {"bad_number.dae", "as a real number"},
+        {"no_count.dae", "an accessor reads 24 values from data array 'cube-positions-array', which holds 0"},
+        {"zero_count.dae", "an accessor reads 24 values from data array 'cube-positions-array', which holds 0"},
+        {"short_array.dae", "an accessor reads 24 values from data array 'cube-positions-array', which holds 12"},
+        {"long_accessor.dae", "an accessor reads 27 values from data array 'cube-positions-array', which holds 24"},
+        {"odd_count.dae", "the count of data array 'cube-positions-array' is not a plain number"},
+        {"junk_index.dae", "an index list <p> holds something other than numbers"},
+        {"form_feed_index.dae", "an index list <p> holds something other than numbers"},
+        {"hidden_index.dae", "an index list <p> holds something other than numbers"},
+        {"huge_count.dae", "<float_array> claims a count of 4000000000, more than the file could hold"},
+    };
+    for (const auto& c : cases) {
         std::string error;
         std::unique_ptr<CLevel> level;
-        Capture([&] { level = ReadLevelFile(name, name, error); });
-        EXPECT_FALSE(level) << name;
-        EXPECT_FALSE(error.empty()) << name;
+        Capture([&] { level = ReadLevelFile(c.first, c.first, error); });
+        EXPECT_FALSE(level) << c.first;
+        EXPECT_FALSE(error.empty()) << c.first;
+        EXPECT_NE(error.find(c.second), std::string::npos) << c.first << ": " << error;
     }
 }
 
@@ -325,8 +367,16 @@ TEST(LevelPaths, ShippedNamesPathsAndNextLevels) {
     EXPECT_EQ(NextLevelFileName("level1.dae", "level2.dae"), "level2.dae");
     EXPECT_EQ(NextLevelFileName("work/level1.dae", "level2.dae"), "work/level2.dae");
     EXPECT_EQ(NextLevelFileName("/a/b/level1.dae", "level2.dae"), "/a/b/level2.dae");
-    EXPECT_EQ(NextLevelFileName("./x.dae", "/abs/y.dae"), "/abs/y.dae");
     EXPECT_EQ(NextLevelFileName("level1.dae", "extra/y.dae"), "resources/levels/extra/y.dae");
+    EXPECT_EQ(NextLevelFileName("../a/x.dae", "./sub/y..dae"), "../a/./sub/y..dae");
+    // A level's end never leads out of its folder: such a value gives no next level at all.
+    const std::pair<const char*, std::string> refused[] = {
+        {"./x.dae", "/abs/y.dae"},      {"level1.dae", "/etc/passwd"},   {"level1.dae", "../level2.dae"},
+        {"level1.dae", "extra/../../x"}, {"work/l.dae", ".."},            {"work/l.dae", "a/.."},
+        {"level1.dae", ""},              {"level1.dae", "."},             {"level1.dae", "extra/"},
+        {"level1.dae", std::string("ok/..\0.dae", 10)},
+    };
+    for (const auto& c : refused) EXPECT_EQ(NextLevelFileName(c.first, c.second), "") << c.first << " -> " << c.second;
     EXPECT_EQ(LevelPathFromCommandLine("mine.dae"), "./mine.dae");
     EXPECT_EQ(LevelPathFromCommandLine("../mine.dae"), "../mine.dae");
     int music = 0;

@@ -375,7 +375,12 @@ TEST_F(ModelFiles, BrokenFilesAreReportedAndTheGameGoesOn) {
     WriteRaw("truncated.dae", good.substr(0, good.size() / 2));
     WriteRaw("text.dae", "These are not the models you are looking for.\n");
     WriteRaw("picture.dae", testsupport::EncodePng(2, 2, 3, std::vector<unsigned char>(12, 200)));
-    for (const char* file : {"empty.dae", "truncated.dae", "text.dae", "picture.dae"}) {
+    // Found by fuzzing: an empty data array under an accessor crashed the importer.
+    std::string emptyArray = good;
+    const std::string counted = "count=\"24\">";
+    ASSERT_NE(emptyArray.find(counted), std::string::npos);
+    WriteRaw("empty_array.dae", emptyArray.replace(emptyArray.find(counted), counted.size(), "count=\"0\">"));
+    for (const char* file : {"empty.dae", "truncated.dae", "text.dae", "picture.dae", "empty_array.dae"}) {
         SCOPED_TRACE(file);
         CSceneObject* model = nullptr;
         Output o = Capture([&] { model = manager.GetModel(file); });
@@ -385,6 +390,11 @@ TEST_F(ModelFiles, BrokenFilesAreReportedAndTheGameGoesOn) {
             << o.err;
         EXPECT_NE(o.err.find(std::string("ERROR: Model ") + file + " does not exist!"), std::string::npos);
     }
+    Output refused = Capture([&] { manager.GetModel("empty_array.dae"); });
+    EXPECT_NE(refused.err.find("error was: an accessor reads 24 values from data array 'Body-mesh-positions-array', "
+                               "which holds 0"),
+              std::string::npos)
+        << refused.err;
     // A broken player is no player; a good model loads afterwards all the same.
     WriteRaw("broken_player.dae", good.substr(0, good.size() / 3));
     Output p = Capture([&] { EXPECT_EQ(manager.GetPlayer("broken_player.dae"), nullptr); });

@@ -264,11 +264,20 @@ private:
         const auto* trigger = dynamic_cast<const CSceneTrigger*>(report.object);
         const std::string type = trigger ? trigger->triggerType : BeforeFirstUnderscore(report.name);
         node.fields.push_back({"trigger", JsonString(type)});
+        triggerObjects.insert(report.object);
         if (type == "TRIGGEREND") {
             ++endTriggers;
             const auto next = report.object->properties.find("nextlevel");
             if (next == report.object->properties.end()) {
                 node.description = "trigger TRIGGEREND: ends the level and wins the game (no next level)";
+            } else if (NextLevelFileName(check.file, next->second).empty()) {
+                node.description = "trigger TRIGGEREND: ends the level, next level " + next->second +
+                                   " (refused: not a file in the level's folder)";
+                node.fields.push_back({"nextlevel", JsonString(next->second)});
+                Add(report.name, Severity::Error,
+                    "next level '" + next->second +
+                        "' is not a file in the level's folder (an absolute path or a '..' step); the game "
+                        "will not load it");
             } else {
                 const std::string nextPath = LevelFilePath(NextLevelFileName(check.file, next->second));
                 node.description = "trigger TRIGGEREND: ends the level, next level " + next->second + " (" +
@@ -372,7 +381,26 @@ private:
                             (number == 0 ? " (a character after the last '_' that is not a digit reads as 0)" : ""));
         Bounds();
         KillVolume();
+        StartInsideTrigger();
         Music();
+    }
+
+    // A trigger is a hollow mesh: the physics reports the player when its shape touches the
+    // trigger's faces, so a player who starts wholly inside one never enters it.
+    void StartInsideTrigger() {
+        if (starts.empty()) return;
+        const Vec3& start = starts.back();
+        for (const auto& object : objects) {
+            if (!triggerObjects.count(object.source) || object.box.empty || !object.box.finite) continue;
+            const Box& b = object.box;
+            if (start.x < b.lo.x || start.x > b.hi.x || start.y < b.lo.y || start.y > b.hi.y || start.z < b.lo.z ||
+                start.z > b.hi.z)
+                continue;
+            Add(object.name, Severity::Warning,
+                "the start point " + Text(start) +
+                    " lies inside this trigger's bounds; a trigger reacts only when the player touches its "
+                    "faces, so a player who starts wholly inside never sets it off");
+        }
     }
 
     void Bounds() {
@@ -457,6 +485,7 @@ private:
     std::vector<std::pair<std::string, Vec3>> points;
     std::vector<PlacedObject> objects;
     std::set<const CSceneObject*> killTriggers;
+    std::set<const CSceneObject*> triggerObjects;
     std::set<std::string> reportedTextures;
 
 public:
