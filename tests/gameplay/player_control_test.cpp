@@ -1,7 +1,4 @@
-// Player control on the real physics library, driven by scripted input with a fixed frame time:
-// walking relative to the camera and the figure's turn, cancelling keys, footsteps walking,
-// running and in the air, the push box, the reset key, the limbs and the umbrella, and the
-// player- and free-camera controls with the sun keys, and the same hands on a scripted gamepad.
+// Player control on real physics, driven by scripted keys, mouse and gamepad at a fixed frame time.
 #include <gtest/gtest.h>
 
 #include <BulletCollision/BroadphaseCollision/btBroadphaseProxy.h>
