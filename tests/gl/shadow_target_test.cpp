@@ -75,6 +75,9 @@ TEST_F(ShadowTargetGL, DepthDrawnIntoItIsGatheredAsDepths) {
 
     ShadowTarget target;
     CreateShadowTarget(target.shadowMap, target.shadowFramebuffer, 64);
+    GLint unit = 0;  // left bound on unit 3, the unit the lit programs read it from
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE3);
     glBindFramebuffer(GL_FRAMEBUFFER, target.shadowFramebuffer);
     glViewport(0, 0, 64, 64);
     glEnable(GL_DEPTH_TEST);
