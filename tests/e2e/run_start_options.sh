@@ -65,7 +65,7 @@ case "$mode" in
       DISPLAY= "$bin" $args >"$work/out" 2>"$work/err"
       status=$?
       expect_status "$status" 2
-      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE]"
+      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE] [--data DIR]"
       [ -s "$work/out" ] && { echo "FAIL: '$args' wrote to standard output"; fail=1; }
       grep -q "Window initialized" "$work/out" && { echo "FAIL: '$args' started the game"; fail=1; }
     done
