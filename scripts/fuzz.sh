@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the readers of untrusted files with libFuzzer under AddressSanitizer and
 # UndefinedBehaviorSanitizer: the level-name and level-path readers, the level reader and the
-# model reader (tests/fuzz). Builds them with clang in build-fuzz/ and runs each for SECONDS
+# model reader (tools/fuzz). Builds them with clang in build-fuzz/ and runs each for SECONDS
 # (default 60). Exits non-zero when any target finds something; the input that did it is left
 # in build-fuzz/findings/TARGET/ (crash-*, leak-*, timeout-*, oom-*; the next run of the target
 # replaces them), and the target's output in build-fuzz/findings/TARGET.log. The corpus grows in
@@ -13,7 +13,7 @@
 #                                        model_file)
 #   FUZZ_ARGS="-jobs=2 -workers=2" ...   more libFuzzer options for every target
 #
-# Replay a finding: build-fuzz/tests/fuzz/fuzz_TARGET build-fuzz/findings/TARGET/crash-...
+# Replay a finding: build-fuzz/tools/fuzz/fuzz_TARGET build-fuzz/findings/TARGET/crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,15 +44,15 @@ cmake --build build-fuzz -j"$(nproc)" "${build_targets[@]}"
 # elements and attributes and the node-name keys.
 seeds_of() {
   case $1 in
-    level_names) echo "$root/tests/fuzz/seeds/names" ;;
-    level_file) echo "$root/tests/fuzz/seeds/collada $root/resources/levels" ;;
-    model_file) echo "$root/tests/fuzz/seeds/collada $root/resources/models" ;;
+    level_names) echo "$root/tools/fuzz/seeds/names" ;;
+    level_file) echo "$root/tools/fuzz/seeds/collada $root/resources/levels" ;;
+    model_file) echo "$root/tools/fuzz/seeds/collada $root/resources/models" ;;
   esac
 }
 dict_of() {
   case $1 in
-    level_names) echo "$root/tests/fuzz/names.dict" ;;
-    *) echo "$root/tests/fuzz/collada.dict" ;;
+    level_names) echo "$root/tools/fuzz/names.dict" ;;
+    *) echo "$root/tools/fuzz/collada.dict" ;;
   esac
 }
 
@@ -70,7 +70,7 @@ for t in $targets; do
   if ! (cd build-fuzz && TMPDIR=$root/build-fuzz/tmp ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0} \
         UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
         LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tools/sanitizers/lsan.supp:print_suppressions=0} \
-        "$root/build-fuzz/tests/fuzz/fuzz_$t" "$corpus" $(seeds_of "$t") -dict="$(dict_of "$t")" \
+        "$root/build-fuzz/tools/fuzz/fuzz_$t" "$corpus" $(seeds_of "$t") -dict="$(dict_of "$t")" \
         -max_total_time="$seconds" -timeout=30 -artifact_prefix="$findings/" -print_final_stats=1 $extra \
         >"$findings.log" 2>&1); then
     failed+=("$t")

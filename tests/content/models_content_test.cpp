@@ -1,8 +1,5 @@
-// Content checks for the models and levels. Models are imported the way the game imports them
-// (its own Collada import and flags); levels are read by the game's own level reader. What the
-// level checker reports (starts, ends, next levels, power-up numbers, projectors, kill volumes,
-// the physics world's bounds, missing textures, masses) is checked by running it on the shipped
-// levels (tests/levelcheck); here are only the conventions it does not check.
+// Shipped models through the game's import, and the level conventions the level checker
+// (tests/levelcheck) does not look at, through the game's own level reader.
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,5 @@
-// Content checks for the pictures in resources/textures.
-//
-// Every picture is decoded the way the texture manager decodes it (DevIL,
-// origin at the lower left, unsigned bytes, copied out in the format that
-// its bytes per pixel select), so these tests see exactly the pixels the
-// game would upload.  They run from the repository root.
+// The shipped pictures, decoded as the texture manager decodes them (DevIL, origin lower left),
+// so these tests see the pixels the game uploads. They run from the repository root.
 
 #include <gtest/gtest.h>
 
@@ -147,8 +143,7 @@ double LineDifference(const Picture& pic, int a, int b, bool columns) {
 }
 
 TEST(PictureDecoding, TileableTexturesRepeatWithoutSeams) {
-    // The step from the last column back to the first must look like any
-    // other step between neighbouring columns; the same for rows.
+    // The step from the last column (row) back to the first is like any other step.
     for (const std::string& name : kTileable) {
         SCOPED_TRACE(name);
         const Picture pic = Load(name);
@@ -205,10 +200,8 @@ TEST(NormalMaps, DecodeToUnitTangentSpaceNormalsOfTheirColourMaps) {
         EXPECT_NEAR(sumX / count, 0.0, 0.03);
         EXPECT_NEAR(sumY / count, 0.0, 0.03);
 
-        // The normals must be the gradient of one height field in the frame the
-        // game samples in (u right, v up): then the slope field p = -nx/nz,
-        // q = -ny/nz has no curl.  A map whose green channel points the other way
-        // (or that was stored upside down) breaks this badly.
+        // One height field in the game's frame (u right, v up) gives a curl-free slope field;
+        // a flipped green channel or an upside-down map does not.
         double curl = 0.0, mirrored = 0.0;
         auto idx = [w, h](int x, int y) { return ((y + h) % h) * w + ((x + w) % w); };
         for (int y = 0; y < h; ++y)
@@ -485,8 +478,7 @@ TEST(Sprites, SunAndStarFadeOutBeforeTheirEdges) {
         ASSERT_TRUE(pic.loaded);
         ASSERT_EQ(pic.bpp, 4);
         EXPECT_EQ(pic.width, pic.height);
-        // Textures repeat, and a projected star must not leave a frame around
-        // its square: the whole border is empty.
+        // Textures repeat: a projected star must leave no frame around its square.
         int border = 0;
         for (int i = 0; i < pic.width; ++i) {
             border += pic.Alpha(i, 0) + pic.Alpha(i, pic.height - 1);
@@ -510,8 +502,7 @@ TEST(Sprites, SunAndStarFadeOutBeforeTheirEdges) {
 // ------------------------------------------------------------------ model skins
 
 TEST(ModelSkins, DuckSkinLayoutSurvivesTheTgaRoundTrip) {
-    // Body yellow on the left three quarters, beak orange on the right quarter,
-    // the eye (dark) in the upper half: v = 0.75 as the game samples it.
+    // Yellow body left, orange beak right, the dark eye at v = 0.75 as the game samples it.
     const Picture duck = Load("duckCM.tga");
     ASSERT_TRUE(duck.loaded);
     ASSERT_EQ(duck.bpp, 3);
@@ -530,29 +521,6 @@ TEST(ModelSkins, DuckSkinLayoutSurvivesTheTgaRoundTrip) {
     EXPECT_EQ(darkLower, 0);
     const unsigned char* eye = duck.At(duck.width * 3 / 8, duck.height * 3 / 4);
     EXPECT_LT(Luma(eye), 60.0);
-}
-
-TEST(ModelSkins, ChocolateIsASubtleBrown) {
-    const Picture choc = Load("chocolate.jpg");
-    ASSERT_TRUE(choc.loaded);
-    double r = 0, g = 0, b = 0, lo = 255, hi = 0;
-    const double n = static_cast<double>(choc.width) * choc.height;
-    for (int y = 0; y < choc.height; ++y)
-        for (int x = 0; x < choc.width; ++x) {
-            const unsigned char* p = choc.At(x, y);
-            r += p[0];
-            g += p[1];
-            b += p[2];
-            lo = std::min(lo, Luma(p));
-            hi = std::max(hi, Luma(p));
-        }
-    r /= n;
-    g /= n;
-    b /= n;
-    EXPECT_GT(r, g + 25);
-    EXPECT_GT(g, b + 15);
-    EXPECT_LT(r, 170) << "too light for chocolate";
-    EXPECT_LT(hi - lo, 70.0) << "the pattern should stay subtle";
 }
 
 }  // namespace

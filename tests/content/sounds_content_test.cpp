@@ -1,7 +1,4 @@
-// Checks every sound and music file the game ships in resources/sounds/:
-// each one must decode with libsndfile, be audible, stay clear of clipping,
-// have a sensible length, and the looped music must join its end to its start
-// without a click. Runs from the repository root.
+// The shipped sounds through libsndfile: audible, unclipped, sensible lengths, clickless loops.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

@@ -1,6 +1,4 @@
-// The sun test on the real physics library: open sky, a roof edge, a falling crate, the
-// player's own bodies, the sample points at full and zero life, the damage rule, and the keypad
-// turning of the light.
+// The sun test on the real physics library.
 #include <gtest/gtest.h>
 
 #include <cmath>

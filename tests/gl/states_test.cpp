@@ -113,33 +113,22 @@ TEST_F(GameStates, DownTwiceReturnsToTheStartPicture) {
     EXPECT_EQ(game->GetCurrentState(), menu);
 }
 
-TEST_F(GameStates, MenuDrawsItsPictureAsOneTwoTriangleElement) {
-    InstallOrthoShader();
-    wl::InputScript script;
-    script.frames = 5;
-    Start(script);
-    CRenderer* renderer = game->GetRenderer();
-    renderer->objectsRendered = renderer->trianglesRendered = 0;
-    testing::internal::CaptureStderr();
-    Frame();
-    testing::internal::GetCapturedStderr();
-    // (A quad not on the GPU is draw_paths_test's.)
-    EXPECT_EQ(renderer->objectsRendered, 1u);
-    EXPECT_EQ(renderer->trianglesRendered, 2u);
-}
-
-TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExist) {
+TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExistAndTheMenuIsOneQuadAFrame) {
     InstallOrthoShader();
     dir.Write("resources/levels/level4.dae", "<COLLADA/>");
     wl::InputScript script;
     script.frames = 20;
     script.Key(1, wl::KEY_KP_3).Key(3, wl::KEY_KP_4).Key(5, '4');  // '4': the main row, for laptops
     Start(script);
+    CRenderer* renderer = game->GetRenderer();
+    renderer->objectsRendered = renderer->trianglesRendered = 0;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     auto states = RunFrames(3);
     const std::string quietOut = testing::internal::GetCapturedStdout();
     const std::string quietErr = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(renderer->objectsRendered, 3u);  // the picture: one two-triangle element a frame
+    EXPECT_EQ(renderer->trianglesRendered, 6u);
     // KP_3 without a level3 file: nothing at all happens, not even a message.
     EXPECT_EQ(states, (std::vector<CGameState*>{Menu(), Menu(), Menu()}));
     EXPECT_EQ(quietOut, "");

