@@ -10,12 +10,18 @@
 
 namespace {
 
-TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
+// A left click in frames 2 to 3 and a right press in frame 5, in a run of ten frames.
+wl::InputScript ClicksInTenFrames() {
     wl::InputScript script;
     script.frames = 10;
     script.Add(wl::InputEvent::ButtonDown, 2, wl::MOUSE_BUTTON_LEFT)
         .Add(wl::InputEvent::ButtonUp, 3, wl::MOUSE_BUTTON_LEFT)
         .Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_RIGHT);
+    return script;
+}
+
+TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
+    const wl::InputScript script = ClicksInTenFrames();
     wl::UseInputScript(&script);
     CWindow window;
     CWindow::instance = &window;
@@ -76,11 +82,7 @@ TEST(Window, WaitingForInputSleepsUntilTheTimeIsUp) {
 }
 
 TEST(Window, AWindowKeepsThePointerUntilTheFirstClick) {
-    wl::InputScript script;
-    script.frames = 10;
-    script.Add(wl::InputEvent::ButtonDown, 2, wl::MOUSE_BUTTON_LEFT)
-        .Add(wl::InputEvent::ButtonUp, 3, wl::MOUSE_BUTTON_LEFT)
-        .Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_RIGHT);
+    const wl::InputScript script = ClicksInTenFrames();
     wl::UseInputScript(&script);
     CWindow window;
     CWindow::instance = &window;
