@@ -1,12 +1,8 @@
 // The game object and its main loop, driven by scripted input on a real window.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "game/GameImpl.h"
 #include "game/InputManager.h"
-#include "game/MenuState.h"
-#include "game/Window.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
@@ -24,7 +20,7 @@ class RecorderState : public CGameState {
 public:
     explicit RecorderState(CGame* owner) : CGameState(owner) { Init(); }
     void Init() override {}
-    void Enter() override { ++enters; }
+    void Enter() override {}
     void Update(double frameTime) override {
         frameTimes.push_back(frameTime);
         CInputManager* input = game->GetInputManager();
@@ -34,15 +30,12 @@ public:
         spaceHits.push_back(input->KeyHit(wl::KEY_SPACE));
         wheelDeltas.push_back(input->wheelDelta);
         mouseDeltas.push_back(input->mouseDeltaX);
-        if (quitAtFrame == static_cast<int>(frameTimes.size()) - 1) game->Quit();
     }
     void Render() override {
-        ++renders;
         game->GetRenderer()->objectsRendered += 11;
         game->GetRenderer()->trianglesRendered += 22;
     }
 
-    int enters = 0, renders = 0, quitAtFrame = -1;
     std::vector<double> frameTimes;
     std::vector<bool> enterHitsA, enterHitsB, spaceHits;
     std::vector<int> wheelDeltas, mouseDeltas;
@@ -107,7 +100,6 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     EXPECT_NE(startErr.find("Vertex shader file 'shaders/orthoshader.vert' not found!"), std::string::npos);
     EXPECT_NE(startErr.find("ERROR: Texture map file 'menustart_43.jpg' could not be loaded!"), std::string::npos);
     EXPECT_NE(startErr.find("WARNING: CubeMap 'sky.jpg' not preloaded!"), std::string::npos);
-    EXPECT_NE(dynamic_cast<CMenuState*>(game->GetCurrentState()), nullptr);
     EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());
     EXPECT_NE(startErr.find("ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"),
               std::string::npos);
@@ -139,33 +131,6 @@ TEST_F(ScriptedGame, KeyHitOncePerPressSharedByCallersAndTapsCount) {
     EXPECT_EQ(recorder->wheelDeltas[6], 0);
     EXPECT_EQ(recorder->mouseDeltas[8], 40);
     EXPECT_EQ(recorder->mouseDeltas[9], 0);
-}
-
-TEST_F(ScriptedGame, ReleaseIsOnlySeenAfterTheEndOfFrameUpdate) {
-    wl::InputScript script;
-    script.frames = 6;
-    script.Add(wl::InputEvent::KeyDown, 1, wl::KEY_ENTER).Add(wl::InputEvent::KeyUp, 2, wl::KEY_ENTER)
-        .Add(wl::InputEvent::KeyDown, 3, wl::KEY_ENTER);
-    Start(script);
-    CInputManager* input = game->GetInputManager();
-    for (int frame = 0; frame < 4; ++frame) {
-        if (frame == 1) {
-            EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));
-            EXPECT_FALSE(input->KeyHit(wl::KEY_ENTER));
-        }
-        if (frame == 2) {
-            EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 0u);  // the Update after the release forgot it
-            EXPECT_FALSE(input->KeyHit(wl::KEY_ENTER));
-        }
-        if (frame == 3) {
-            EXPECT_TRUE(input->KeyHit(wl::KEY_ENTER));  // a new press
-        }
-        wl::SwapBuffers();
-        if (frame == 1) {
-            EXPECT_EQ(input->heldKeys.count(wl::KEY_ENTER), 1u);  // released, but until Update
-        }
-        input->Update();
-    }
 }
 
 // A press nothing read in its frame is gone after it: a tap, a key still held (until it is
@@ -222,9 +187,6 @@ TEST_F(ScriptedGame, FrameTimesAndStatisticsReports) {
     EXPECT_DOUBLE_EQ(recorder->frameTimes[1], 0.5);
     EXPECT_DOUBLE_EQ(recorder->frameTimes[25], 0.5);
     auto lines = Lines(out);
-    EXPECT_EQ(lines[0], "Starting game loop");
-    EXPECT_EQ(lines[2], "*** Press F1 for a listing of debug commands ***");
-    EXPECT_EQ(lines[3], std::string(48, '*'));
     std::vector<std::string> reports;
     for (size_t i = 0; i < lines.size(); ++i)
         if (lines[i].find("fps/") != std::string::npos) {
@@ -233,104 +195,26 @@ TEST_F(ScriptedGame, FrameTimesAndStatisticsReports) {
         }
     // First window: 11 frames over 5.25 s (timer 0 to 5.25); then 11 frames over 5.5 s; then,
     // with F2 on from frame 22, 3 frames over 1.5 s and again 3 frames over 1.5 s.
-    ASSERT_EQ(reports.size(), 3u) << out;
-    EXPECT_EQ(reports[0], "2.09524fps/477.273ms (over 5.25 secs)");
-    EXPECT_EQ(reports[1], "2fps/500ms (over 5.5 secs)");
-    EXPECT_EQ(reports[2], "2fps/500ms (over 1.5 secs)");
-    EXPECT_NE(FindLine(lines, "FPS each frame: enabled"), -1);
-}
-
-TEST_F(ScriptedGame, EscQuitAndWindowCloseEndTheLoopAtTheEndOfThatFrame) {
-    wl::InputScript script;
-    script.frames = 7;            // the window closes after seven frames
-    script.Key(5, wl::KEY_ESC);   // arrives in the swap that ends frame 4
-    Start(script);
-    RunRecorded();
-    EXPECT_EQ(recorder->frameTimes.size(), 5u);
-    EXPECT_EQ(recorder->renders, 5);
-    EXPECT_FALSE(game->IsRunning());
-
-    recorder->frameTimes.clear();
-    recorder->quitAtFrame = 50;
-    RunRecorded();
-    EXPECT_EQ(recorder->frameTimes.size(), 2u);  // the rest of the window's seven frames
-
-    recorder->frameTimes.clear();
-    recorder->quitAtFrame = 0;
-    // The window is closed now, so even a fresh loop stops after the frame in which Quit fell.
-    RunRecorded();
-    EXPECT_EQ(recorder->frameTimes.size(), 1u);
-}
-
-TEST_F(ScriptedGame, StatesAreCachedAndBadIdsKeepTheCurrentState) {
-    wl::InputScript script;
-    Start(script);
-    CGameState* menu = game->GetState(STATE_MENU);
-    EXPECT_EQ(game->GetState(STATE_MENU), menu);
-    game->SetState(recorder.get());
-    EXPECT_EQ(recorder->enters, 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(game->ChangeState(7), nullptr);
-    EXPECT_EQ(game->GetState(-1), nullptr);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(game->GetCurrentState(), recorder.get());
-    EXPECT_NE(err.find("ERROR: INVALID GAME STATE: 7\n"), std::string::npos);
-    EXPECT_NE(err.find("ERROR: INVALID GAME STATE: -1\n"), std::string::npos);
-    EXPECT_EQ(game->ChangeState(STATE_MENU), menu);
-    EXPECT_EQ(game->GetCurrentState(), menu);
-}
-
-TEST_F(ScriptedGame, MenuSelectionFlipsOncePerFrameAndEnterOnQuitEndsTheGame) {
-    wl::InputScript script;
-    script.frames = 50;
-    script.Key(2, wl::KEY_DOWN);
-    script.Key(5, wl::KEY_UP).Key(5, wl::KEY_DOWN);  // both in one frame: one flip
-    Start(script);
-    auto* menu = dynamic_cast<CMenuState*>(game->GetCurrentState());
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->PictureName(), "menustart" + game->GetWindow()->GetAspectSuffix() + ".jpg");
-    std::vector<bool> startSelected;
-    testing::internal::CaptureStderr();
-    for (int frame = 0; frame < 12; ++frame) {
-        menu->Update(0.0);
-        startSelected.push_back(menu->IsStartSelected());
-        wl::SwapBuffers();
-        game->GetInputManager()->Update();
-    }
-    testing::internal::GetCapturedStderr();
-    // DOWN at 2; UP and DOWN at 5 flip once: DOWN, never asked for in frame 5, is gone after it.
-    const std::vector<bool> expected = {true, true, false, false, false, true, true, true, true, true, true, true};
-    EXPECT_EQ(startSelected, expected);
-    EXPECT_EQ(menu->PictureName(), "menustart" + game->GetWindow()->GetAspectSuffix() + ".jpg");
+    EXPECT_EQ(reports, (std::vector<std::string>{"2.09524fps/477.273ms (over 5.25 secs)", "2fps/500ms (over 5.5 secs)",
+                                                 "2fps/500ms (over 1.5 secs)"}))
+        << out;
 }
 
 TEST_F(ScriptedGame, GlobalDebugKeys) {
     wl::InputScript script;
-    script.frames = 40;
+    script.frames = 30;
     for (int f : {1, 3, 5}) script.Key(f, wl::KEY_F5);
-    for (int f : {7, 9}) script.Key(f, wl::KEY_F4);
-    for (int f : {11, 13, 15, 17, 19}) script.Key(f, wl::KEY_F11);
-    script.Key(21, wl::KEY_F3).Key(23, wl::KEY_F6).Key(25, wl::KEY_F1);
+    script.Key(7, wl::KEY_F4).Key(9, wl::KEY_F4).Key(21, wl::KEY_F3).Key(23, wl::KEY_F6);
     Start(script);
-    std::string out = RunRecorded();
-    auto lines = Lines(out);
-    int at = FindLine(lines, "Now using NO MipMapping");
-    at = FindLine(lines, "Now using NEAREST MipMapping", at);
-    at = FindLine(lines, "Now using LINEAR MipMapping", at);
-    at = FindLine(lines, "Now using NEAREST texture filtering", at);
-    at = FindLine(lines, "Now using LINEAR texture filtering", at);
-    CRenderer* renderer = game->GetRenderer();
-    if (renderer->maxAnisotropy >= 16.0f) {
-        for (const char* value : {"2", "4", "8", "16", "1"})
-            at = FindLine(lines, std::string("Now using ") + value + "x anisotropic filtering", at);
+    const auto lines = Lines(RunRecorded());
+    int at = 0;
+    for (const char* line : {"Now using NO MipMapping", "Now using NEAREST MipMapping", "Now using LINEAR MipMapping",
+                             "Now using NEAREST texture filtering", "Now using LINEAR texture filtering",
+                             "Wireframe drawing enabled", "VBOs disabled"}) {
+        at = FindLine(lines, line, at);
+        ASSERT_NE(at, -1) << "missing, or out of order: " << line;
     }
-    at = FindLine(lines, "Wireframe drawing enabled", at);
-    at = FindLine(lines, "VBOs disabled", at);
-    at = FindLine(lines, "Some game commands:", at);
-    EXPECT_NE(at, -1) << out;
-    EXPECT_EQ(lines[at + 18], "P - Single-Step physics (when physics disabled)");
-    EXPECT_TRUE(game->IsWireframe());
-    EXPECT_FALSE(renderer->useVBOs);
+    EXPECT_FALSE(game->GetRenderer()->useVBOs);
     GLint mode[2];
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_LINE);
@@ -363,28 +247,6 @@ TEST_F(ScriptedGame, ShaderReloadLeavesTheOtherFourProgramsAlone) {
     EXPECT_TRUE(game->GetTransformShader()->loaded);
     EXPECT_TRUE(game->GetTextureShaderPhongProj()->loaded);
     EXPECT_TRUE(game->GetBumpShaderPhongProj()->loaded);
-}
-
-TEST(GameWithoutDisplay, WindowFailureStopsStartUpAndTearsDownSafely) {
-    const char* display = std::getenv("DISPLAY");
-    std::string saved = display ? display : "";
-    unsetenv("DISPLAY");
-    testing::internal::CaptureStdout();
-    int result = 0;
-    {
-        CGameImpl game;
-        result = game.Initialize();
-        EXPECT_EQ(game.GetCurrentState(), nullptr);
-    }  // destroyed without a GL context: must not touch GL
-    std::string out = testing::internal::GetCapturedStdout();
-    if (!saved.empty()) setenv("DISPLAY", saved.c_str(), 1);
-    EXPECT_EQ(result, -1);
-    // Only the sound start-up, which comes before the window, has anything to say.
-    auto lines = Lines(out);
-    ASSERT_GE(lines.size(), 3u) << out;
-    EXPECT_EQ(lines.front(), "Initializing Sound");
-    EXPECT_EQ(lines[lines.size() - 2], "OpenAL Soft initialized");
-    EXPECT_EQ(lines.back(), "Window system threw an error.");
 }
 
 }  // namespace
