@@ -1,5 +1,5 @@
 // One frame of play on real GL with the shipped shaders: shadows from the sun, invisible
-// colliders, the view from the sun, the projected-marker programs and the GL state left behind.
+// colliders, the projected-marker programs and the GL state left behind.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -14,8 +14,6 @@
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
-#include "render/LightView.h"
-#include "render/PlayFrame.h"
 #include "render/Renderer.h"
 #include "scene/Level.h"
 #include "scene/Mesh.h"
@@ -70,21 +68,6 @@ struct Pixel {
     int Sum() const { return r + g + b; }
 };
 
-// The pixel where a world point appears through a camera's view and projection.
-Pixel PixelAt(const Mat4& view, const Mat4& projection, int width, int height, const Vec3& world) {
-    const Mat4 clip = Multiply(view, projection);
-    const float* m = clip.m;
-    const float x = m[0] * world.x + m[4] * world.y + m[8] * world.z + m[12];
-    const float y = m[1] * world.x + m[5] * world.y + m[9] * world.z + m[13];
-    const float w = m[3] * world.x + m[7] * world.y + m[11] * world.z + m[15];
-    const int px = static_cast<int>((x / w * 0.5f + 0.5f) * static_cast<float>(width));
-    const int py = static_cast<int>((y / w * 0.5f + 0.5f) * static_cast<float>(height));
-    unsigned char rgb[3] = {0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(px, py, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return {rgb[0], rgb[1], rgb[2]};
-}
-
 class PlayFrame : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -136,7 +119,17 @@ protected:
     }
     // The pixel where a world point appears through the free camera.
     Pixel At(const Vec3& world) {
-        return PixelAt(camera->viewMatrix, game->GetWindow()->perspectiveMatrix, width, height, world);
+        const Mat4 clip = Multiply(camera->viewMatrix, game->GetWindow()->perspectiveMatrix);
+        const float* m = clip.m;
+        const float x = m[0] * world.x + m[4] * world.y + m[8] * world.z + m[12];
+        const float y = m[1] * world.x + m[5] * world.y + m[9] * world.z + m[13];
+        const float w = m[3] * world.x + m[7] * world.y + m[11] * world.z + m[15];
+        unsigned char rgb[3] = {0, 0, 0};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(static_cast<int>((x / w * 0.5f + 0.5f) * static_cast<float>(width)),
+                     static_cast<int>((y / w * 0.5f + 0.5f) * static_cast<float>(height)), 1, 1, GL_RGB,
+                     GL_UNSIGNED_BYTE, rgb);
+        return {rgb[0], rgb[1], rgb[2]};
     }
     std::vector<unsigned char> Screen() {
         std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
@@ -203,38 +196,6 @@ TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
     EXPECT_FALSE(Screen() == without);
 }
 
-TEST_F(PlayFrame, HoldingBShowsTheSceneFromTheSun) {
-    script.Add(wl::InputEvent::KeyDown, 2, 'B').Add(wl::InputEvent::KeyUp, 3, 'B');
-    Start();
-    play->light.direction = Vec3(0, -1, 0);
-    Frame();
-    EXPECT_EQ(renderer->currentCamera, camera);
-    const std::vector<unsigned char> normal = Screen();
-    wl::SwapBuffers();
-    wl::SwapBuffers();  // B is down from here
-    Frame();
-    EXPECT_EQ(renderer->currentCamera, play->lightCamera.get());
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(renderer->viewMatrix.m[i], play->lightCamera->viewMatrix.m[i]);
-    EXPECT_FALSE(Screen() == normal);
-    // Straight down, 200 units across: the lit top of the 2-unit box in the middle of the
-    // picture (darker than the lighter ground), the ground around it, and nothing beyond 20 units.
-    auto sum = [this](int x, int y) {
-        unsigned char rgb[3] = {0, 0, 0};
-        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-        return rgb[0] + rgb[1] + rgb[2];
-    };
-    const float unitsPerPixelX = 200.0f / static_cast<float>(width);
-    const int boxTop = sum(width / 2, height / 2);
-    const int groundNear = sum(width / 2 + static_cast<int>(5.0f / unitsPerPixelX), height / 2);
-    const int beyond = sum(width / 2 + static_cast<int>(30.0f / unitsPerPixelX), height / 2);
-    EXPECT_GT(boxTop, 150);
-    EXPECT_GT(groundNear, boxTop + 60);
-    EXPECT_NE(beyond, groundNear);
-    wl::SwapBuffers();  // released
-    Frame();
-    EXPECT_EQ(renderer->currentCamera, camera);
-}
-
 TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn) {
     // Both marker programs fail to load: using one would print its "Cannot use shader" line.
     dir.Write("shaders/textureshaderphongproj.frag", "broken");
@@ -277,18 +238,7 @@ TEST_F(PlayFrame, LeavesTheGLStateTheNextFrameExpects) {
         EXPECT_EQ(viewport[2], width);
         EXPECT_EQ(viewport[3], height);
     }
-    // The sun's view is the light camera's, and stays with the renderer for the frame.
-    const Mat4 view = LightViewMatrix(play->light.direction);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(renderer->lightViewMatrix.m[i], view.m[i]);
-        EXPECT_EQ(play->lightCamera->viewMatrix.m[i], view.m[i]);
-    }
-    EXPECT_EQ(renderer->lightCamera, play->lightCamera.get());
 }
-
-}  // namespace
-
-namespace {
 
 // A marker program that shows what the frame told it: red = projector count / 10, green = the
 // projective flag, for the object under each pixel.
@@ -335,86 +285,6 @@ TEST_F(PlayFrame, ObjectsGetTheProjectorsOfThePowerUpsStillWaitingForPickUp) {
     ground->projectorPowerUps = {7, 1};
     Frame();
     EXPECT_NEAR(At({-6, 0, -4}).r, 25, 2);
-}
-
-}  // namespace
-
-namespace {
-
-// The renderer needs nothing but the description: no play state, no level, no rules. A box over
-// a ground, both in the description's scenery, is drawn lit and throws its shadow; left out of
-// the description, it is neither seen nor shades the ground.
-TEST(PlayFrameRenderer, DrawsAHandMadeDescriptionWithoutAPlayState) {
-    ScopedWorkDir dir;
-    std::filesystem::copy(kRepoShaders, dir.Path() / "shaders");
-    wl::InputScript script;
-    script.frames = 100;
-    wl::UseInputScript(&script);
-    CGameImpl game;
-    int result = -1;
-    const testsupport::Output start = testsupport::Capture([&] { result = game.Initialize(); });
-    ASSERT_EQ(result, 0) << start.out << start.err;
-    CRenderer& renderer = *game.GetRenderer();
-    // Meshes and renderer die before the game, while the GL context lives.
-    const std::unique_ptr<CMesh> groundMesh(MakeBox(20, 0, 20, 0.8f));
-    const std::unique_ptr<CMesh> boxMesh(MakeBox(1, 1, 1, 0.5f));
-    renderer.UploadMesh(groundMesh.get());
-    renderer.UploadMesh(boxMesh.get());
-    Mat4 raised;
-    raised.m[13] = 4.0f;
-    CSceneGeoObject ground(std::vector<CMesh*>{groundMesh.get()}, Mat4(), "ground", Vec3());
-    CSceneGeoObject box(std::vector<CMesh*>{boxMesh.get()}, raised, "box", Vec3());
-    for (CSceneGeoObject* object : {&ground, &box}) {
-        object->ComputeBounds();
-        object->UpdateWorldCorners();
-    }
-    CPlayFrameRenderer frameRenderer;
-
-    PlayFrameDescription frame;
-    frame.view = LookAt(Vec3(0, 20, 20), Vec3(0, 0, 0), Vec3(0, 1, 0));
-    frame.cameraModel = Inverse(frame.view);
-    frame.projection = game.GetWindow()->perspectiveMatrix;
-    wl::GetWindowSize(&frame.width, &frame.height);
-    frame.sunDirection = Normalize(Vec3(1, -1, 0));
-    frame.lightView = LightViewMatrix(frame.sunDirection);
-    frame.lightProjection = LightProjection();
-    frame.lightNorm = LightNormMatrix();
-    frame.projectiveTexturing = false;
-    frame.programs.depth = game.GetTransformShader();
-    frame.programs.lit = game.GetTextureShaderPhong();
-
-    struct Case {
-        std::vector<CSceneObject*> scenery;
-        uint32_t objects;
-        bool boxShown;
-    };
-    const Case cases[] = {{{&ground, &box}, 2, true}, {{&ground}, 1, false}};
-    int boxTop[2] = {0, 0};  // the pixel of the box's top, with and without the box
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.boxShown ? "with the box" : "without the box");
-        frame.scenery = c.scenery;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        testing::internal::CaptureStderr();
-        frameRenderer.Draw(renderer, frame);
-        glFinish();
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_TRUE(err.empty()) << err;
-        EXPECT_EQ(renderer.objectsRendered, c.objects);
-        auto at = [&](const Vec3& world) {
-            return PixelAt(frame.view, frame.projection, frame.width, frame.height, world).Sum();
-        };
-        const int sunny = at({-4, 0, 0});
-        const int shadowed = at({4, 0, 0});
-        EXPECT_GT(sunny, 90);
-        boxTop[c.boxShown ? 0 : 1] = at({0, 5, 0});
-        if (c.boxShown)
-            EXPECT_GT(sunny, shadowed + 90) << "sun " << sunny << " shade " << shadowed;
-        else
-            EXPECT_NEAR(sunny, shadowed, 20);
-    }
-    // The darker box over the lighter ground.
-    EXPECT_GT(boxTop[0], 60);
-    EXPECT_GT(boxTop[1], boxTop[0] + 40) << "box " << boxTop[0] << " ground " << boxTop[1];
 }
 
 }  // namespace
