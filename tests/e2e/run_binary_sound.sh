@@ -38,24 +38,17 @@ source "$here/drive.sh"
 play_to_esc "$screen" "$work/out" "$work/err" "Starting game loop" 3 "$bin"
 status=$?
 
-fail=0
-[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
+expect_status "$status" 0
 # The sound start-up's own lines are checked by sound_tests for each output.
-for line in "LOADING sound (streamed): mainmenu.mp3" "Main thread end. Cya!"; do
-  grep -q -F -x -- "$line" "$work/out" || { echo "FAIL: missing line on standard output: $line"; fail=1; }
-done
+expect_out "LOADING sound (streamed): mainmenu.mp3"
+expect_farewell
 expected_errors=
 if [ "$mode" = nodevice ]; then
   expected_errors="ERROR: OpenAL Soft found no suitable sound devices for playpack! No sounds can be played ..."
-  grep -q "Available sound drivers:" "$work/out" && { echo "FAIL: drivers listed without a device"; fail=1; }
+  grep -q "Available sound drivers:" "$work/out" && failed "drivers listed without a device"
 else
   # The menu music, from its beginning until the game ended.
-  "$trace" "$mix" resources/sounds/mainmenu.mp3 2.5 || { echo "FAIL: the menu music is not the whole mix"; fail=1; }
+  "$trace" "$mix" resources/sounds/mainmenu.mp3 2.5 || failed "the menu music is not the whole mix"
 fi
-[ "$(grep "^ERROR:" "$work/err")" = "$expected_errors" ] || { echo "FAIL: errors:"; grep "^ERROR:" "$work/err"; fail=1; }
-
-if [ "$fail" -ne 0 ]; then
-  echo "--- stdout"; head -60 "$work/out"; echo "--- stderr"; head -40 "$work/err"
-  exit 1
-fi
-echo "tavo sound ($mode) at $screen: OK"
+[ "$(grep "^ERROR:" "$work/err")" = "$expected_errors" ] || failed "errors other than the expected ones"
+finish "tavo sound ($mode) at $screen: OK"
