@@ -11,6 +11,10 @@
 #                                   in a private Xvfb screen of size SCREEN, starts BIN, waits for
 #                                   a line with READY, lets it run PAUSE seconds and ends it with
 #                                   ESC; returns the game's exit status
+# and the checks of the game's output in $work/out and $work/err, which set fail=1 and say why:
+#   failed TEXT, expect_status GOT WANTED, expect_out LINE, expect_farewell, drawn PICTURE (its
+#   one-time upload is on standard error), no_errors [ERE] (default ^ERROR:), and finish TEXT,
+#   which ends the script: the output's ends and status 1 after a failure, else TEXT.
 
 wait_for() {
   local _
@@ -54,4 +58,22 @@ play_to_esc() {
     sleep "$pause"
     xdotool mousemove 5 5 mousemove 400 300
     end_game Escape' _ "$drive" "$@"
+}
+
+fail=0
+failed() { echo "FAIL: $*"; fail=1; }
+expect_status() { [ "$1" -eq "$2" ] || failed "exit status $1, expected $2"; }
+expect_out() { grep -q -F -x -- "$1" "$work/out" || failed "no line on standard output: $1"; }
+expect_farewell() { [ "$(tail -1 "$work/out")" = "Main thread end. Cya!" ] || failed "last line is not the farewell"; }
+drawn() { grep -q -F "WARNING: Late VRAM loading of Diff texture '$1'!" "$work/err"; }
+no_errors() {
+  if grep -q -E "${1:-^ERROR:}" "$work/err"; then
+    failed "errors on standard error:"; grep -E "${1:-^ERROR:}" "$work/err" | sort | uniq -c | head -20
+  fi
+}
+finish() {
+  if [ "$fail" -ne 0 ]; then
+    echo "--- stdout"; grep -v "^LOADING" "$work/out" | tail -40; echo "--- stderr"; head -40 "$work/err"; exit 1
+  fi
+  echo "$1"
 }

@@ -12,7 +12,7 @@ build=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail=0
+source "$here/drive.sh"
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
 bin="$work/prefix/games/tavo"
@@ -34,15 +34,12 @@ play() {
 }
 check_played() {
   local status=$1 root=$2
-  [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
-  grep -q -F -x "Content from $root/" "$work/out" || { echo "FAIL: no 'Content from $root/' line"; fail=1; }
-  grep -q -F -x "LOADING Level file $root/resources/levels/level1.dae" "$work/out" \
-    || { echo "FAIL: level 1 was not loaded from $root"; fail=1; }
-  grep -q "^Level changed in" "$work/out" || { echo "FAIL: level 1 did not load"; fail=1; }
-  if grep -q -E "^ERROR:|not found!|Cannot use shader" "$work/err"; then
-    echo "FAIL: errors:"; grep -E "^ERROR:|not found!|Cannot use shader" "$work/err" | sort | uniq -c | head; fail=1
-  fi
-  [ -f "$work/elsewhere/AssimpLog.txt" ] || { echo "FAIL: the importer's log is not in the working folder"; fail=1; }
+  expect_status "$status" 0
+  expect_out "Content from $root/"
+  expect_out "LOADING Level file $root/resources/levels/level1.dae"
+  grep -q "^Level changed in" "$work/out" || failed "level 1 did not load"
+  no_errors "^ERROR:|not found!|Cannot use shader"
+  [ -f "$work/elsewhere/AssimpLog.txt" ] || failed "the importer's log is not in the working folder"
   rm -f "$work/elsewhere/AssimpLog.txt"
 }
 
@@ -52,13 +49,13 @@ check_played $? "$data"
 mv "$data" "$work/prefix/share/games/moved"
 (cd "$work/elsewhere" && "$bin" --windowed 640x480 >"$work/out" 2>"$work/err")
 status=$?
-[ "$status" -eq 1 ] || { echo "FAIL: exit status $status without content, expected 1"; fail=1; }
-expected="tavo: the game's content (resources/ and shaders/) is not in '$work/elsewhere', '$data'; name the folder that holds it with --data DIR"
-[ "$(cat "$work/err")" = "$expected" ] || { echo "FAIL: standard error was:"; cat "$work/err"; echo "expected: $expected"; fail=1; }
-[ -s "$work/out" ] && { echo "FAIL: output without content:"; cat "$work/out"; fail=1; }
+expect_status "$status" 1
+expected="tavo: the game's content (resources/ and shaders/) is not in '$work/elsewhere', '$data'; name the folder \
+that holds it with --data DIR"
+[ "$(cat "$work/err")" = "$expected" ] || failed "standard error without content is not: $expected"
+[ -s "$work/out" ] && failed "output without content"
 
 play --data "$work/prefix/share/games/moved"
 check_played $? "$work/prefix/share/games/moved"
 
-[ "$fail" -eq 0 ] && echo "PASS"
-exit "$fail"
+finish PASS

@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 idle_seconds=4
+source "$here/drive.sh"
 
 "$here/../support/with_xvfb.sh" "$screen" bash -c '
   source "$1"; bin=$2; out=$3; err=$4; cpu=$5; idle_seconds=$6
@@ -27,27 +28,21 @@ idle_seconds=4
   end_game Return' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$work/cpu" "$idle_seconds"
 status=$?
 
-fail=0
-[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
+expect_status "$status" 0
 ticks=$(cat "$work/cpu" 2>/dev/null || echo missing)
 hz=$(getconf CLK_TCK)
 if ! [ "$ticks" -ge 0 ] 2>/dev/null; then
-  echo "FAIL: no CPU time measured on the idle menu"; fail=1
+  failed "no CPU time measured on the idle menu"
 elif [ $((ticks * 10)) -gt $((idle_seconds * hz)) ]; then
   # A tenth rather than a quarter: on a machine busy with other work a spinning menu gets only
   # a share of a core, and must still be caught.
-  echo "FAIL: the idle menu used $ticks/$hz CPU seconds in $idle_seconds s (more than a tenth of a core)"; fail=1
+  failed "the idle menu used $ticks/$hz CPU seconds in $idle_seconds s (more than a tenth of a core)"
 else
   echo "idle menu: $ticks/$hz CPU seconds in $idle_seconds s"
 fi
-[ "$(tail -1 "$work/out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }
+expect_farewell
 for picture in "menustart$suffix.jpg" "menuend$suffix.jpg"; do
-  grep -q -F "WARNING: Late VRAM loading of Diff texture '$picture'!" "$work/err" \
-    || { echo "FAIL: $picture was never drawn"; fail=1; }
+  drawn "$picture" || failed "$picture was never drawn"
 done
-if grep -q "^ERROR:" "$work/err"; then echo "FAIL: errors on standard error:"; grep "^ERROR:" "$work/err" | sort | uniq -c; fail=1; fi
-if [ "$fail" -ne 0 ]; then
-  echo "--- stdout"; tail -20 "$work/out"; echo "--- stderr"; head -40 "$work/err"
-  exit 1
-fi
-echo "tavo at $screen: menu pictures switched and ENTER on the end entry quit with status 0"
+no_errors
+finish "tavo at $screen: menu pictures switched and ENTER on the end entry quit with status 0"

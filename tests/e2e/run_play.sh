@@ -3,9 +3,9 @@
 # down the street in the sun until the stage-complete picture, ENTER into level 2, ESC. On the
 # software renderer at this size a frame takes half a second or more, of which the physics walks
 # 7/60 s; the sun burns by the same simulated time, so the walk costs the life it costs at 60
-# frames a second and the figure must arrive unmelted. Checks the game's lines, the exit status and that a screenshot (F12) taken
-# during play shows a real scene with the HUD in its place (tavo-shot-check); the screenshot is
-# kept as SHOTS/play-level1.png.
+# frames a second and the figure must arrive unmelted. Checks the game's lines, the exit status
+# and that a screenshot (F12) taken during play shows a real scene with the HUD in its place
+# (tavo-shot-check); the screenshot is kept as SHOTS/play-level1.png.
 # Usage: run_play.sh PATH/TO/tavo PATH/TO/tavo-shot-check WIDTHxHEIGHT SUFFIX SHOTS
 #        (from the folder holding resources/)
 set -u
@@ -45,26 +45,22 @@ ln -s "$root/resources" "$root/shaders" "$work/run/"
   end_game Escape' _ "$root/tests/e2e/drive.sh" "$bin" "$work/out" "$work/err" "$suffix")
 status=$?
 
-fail=0
-out=$work/out
-[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
-[ "$(tail -1 "$out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }
-grep -q -F "Trying to switch to level 'level1.dae'" "$out" || { echo "FAIL: level 1 never asked for"; fail=1; }
-grep -q -F "Trying to switch to level 'level2.dae'" "$out" || { echo "FAIL: level 2 never asked for"; fail=1; }
-[ "$(grep -c "Level changed in" "$out")" -eq 2 ] || { echo "FAIL: not exactly two level changes"; fail=1; }
-grep -q -F "Powerup hit! 0" "$out" || { echo "FAIL: the milk on the street was not picked up"; fail=1; }
-grep -q -F "You were reduced to a puddle of mud..." "$out" && { echo "FAIL: the player melted"; fail=1; }
-grep -q -F "death$suffix.png" "$work/err" && { echo "FAIL: the death picture was shown"; fail=1; }
+source "$root/tests/e2e/drive.sh"
+expect_status "$status" 0
+expect_farewell
+for level in 1 2; do
+  grep -q -F "Trying to switch to level 'level$level.dae'" "$work/out" || failed "level $level never asked for"
+done
+[ "$(grep -c "Level changed in" "$work/out")" -eq 2 ] || failed "not exactly two level changes"
+grep -q -F "Powerup hit! 0" "$work/out" || failed "the milk on the street was not picked up"
+grep -q -F "You were reduced to a puddle of mud..." "$work/out" && failed "the player melted"
+grep -q -F "death$suffix.png" "$work/err" && failed "the death picture was shown"
 shot=$(ls "$work/run"/screen-*.png 2>/dev/null | head -1)
 if [ -z "$shot" ]; then
-  echo "FAIL: no screenshot during play"; fail=1
+  failed "no screenshot during play"
 else
   cp "$shot" "$shots/play-level1.png"
   "$shot_check" "$shot" resources/textures/hud_life.png || fail=1
 fi
-if grep -q "^ERROR:" "$work/err"; then echo "FAIL: errors on standard error:"; grep "^ERROR:" "$work/err" | sort | uniq -c | head; fail=1; fi
-if [ "$fail" -ne 0 ]; then
-  echo "--- stdout"; grep -v "^LOADING" "$out" | tail -30; echo "--- stderr"; head -30 "$work/err"
-  exit 1
-fi
-echo "tavo at $screen: level 1 won by holding W, level 2 entered, ESC quit with status 0"
+no_errors
+finish "tavo at $screen: level 1 won by holding W, level 2 entered, ESC quit with status 0"

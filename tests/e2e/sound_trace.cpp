@@ -1,58 +1,31 @@
-// sound_trace: what a recorded mix of the game holds (OpenAL Soft's wave-file output).
-// Usage: sound_trace MIX.wav [--min-correlation X] [SOUND[@FROM-TO] ...]
-// Prints the mix's sounding stretches ("sounding FROM-TO" in seconds), then for each SOUND file
-// where its beginning lies in the mix ("found NAME at SECONDS correlation C"), searched between
-// FROM and TO seconds when given. Exits with 1 when a sound is not found (correlation below the
-// minimum, 0.9 unless given) or a file cannot be decoded.
-#include <cstdio>
+// sound_trace: whether a recorded mix of the game (OpenAL Soft's wave-file output) begins with a
+// sound: the file's beginning must lie in the mix where its first sounding stretch starts (within
+// 50 ms), and that stretch must last at least MIN_SECONDS. Prints what it found; exits with 0 when
+// both hold, 1 when not, 2 when a file cannot be decoded.
+// Usage: sound_trace MIX.wav SOUND MIN_SECONDS
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
-#include <string>
 
 #include "support/SoundAnalysis.h"
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::cerr << "usage: sound_trace MIX.wav [--min-correlation X] [SOUND[@FROM-TO] ...]" << std::endl;
+    soundcheck::Recording mix, sound;
+    if (argc != 4 || !soundcheck::Load(argv[1], &mix) || !soundcheck::Load(argv[2], &sound)) {
+        std::cerr << "usage: sound_trace MIX.wav SOUND MIN_SECONDS (both files decodable)" << std::endl;
         return 2;
     }
-    soundcheck::Recording mix;
-    if (!soundcheck::Load(argv[1], &mix)) {
-        std::cerr << "cannot decode " << argv[1] << std::endl;
+    const auto stretches = soundcheck::Sounding(mix, 0.005, 0.05);
+    const soundcheck::Match match = soundcheck::Find(mix, sound);
+    std::cout << "mix " << mix.Seconds() << " s; " << argv[2] << " at " << match.seconds << " s, correlation "
+              << match.correlation << "; first sound ";
+    if (stretches.empty()) {
+        std::cout << "none" << std::endl;
         return 1;
     }
-    std::cout << "mix " << mix.Seconds() << " s at " << mix.rate << " Hz" << std::endl;
-    for (const auto& stretch : soundcheck::Sounding(mix, 0.005, 0.05))
-        std::cout << "sounding " << stretch.start << "-" << stretch.end << std::endl;
-
-    double minimum = 0.9;
-    int failures = 0;
-    for (int i = 2; i < argc; ++i) {
-        std::string argument = argv[i];
-        if (argument == "--min-correlation" && i + 1 < argc) {
-            minimum = std::atof(argv[++i]);
-            continue;
-        }
-        double from = 0.0, to = -1.0;
-        const size_t at = argument.rfind('@');
-        if (at != std::string::npos) {
-            if (std::sscanf(argument.c_str() + at + 1, "%lf-%lf", &from, &to) != 2) {
-                std::cerr << "bad range in " << argument << std::endl;
-                return 2;
-            }
-            argument.resize(at);
-        }
-        soundcheck::Recording sound;
-        if (!soundcheck::Load(argument, &sound)) {
-            std::cerr << "cannot decode " << argument << std::endl;
-            ++failures;
-            continue;
-        }
-        const soundcheck::Match match = soundcheck::Find(mix, sound, from, to);
-        const bool found = match.correlation >= minimum;
-        std::cout << (found ? "found " : "NOT found ") << argument << " at " << match.seconds << " correlation "
-                  << match.correlation << std::endl;
-        if (!found) ++failures;
-    }
-    return failures == 0 ? 0 : 1;
+    std::cout << stretches[0].start << "-" << stretches[0].end << " s" << std::endl;
+    return match.correlation >= 0.9 && std::fabs(match.seconds - stretches[0].start) <= 0.05 &&
+                   stretches[0].Length() >= std::atof(argv[3])
+               ? 0
+               : 1;
 }

@@ -137,16 +137,12 @@ using WaveOutput = SoundTest;
 TEST_F(WaveOutput, StartUpNamesTheLibraryAndTheDevice) {
     StartManager();
     Collect();
-    const auto lines = Lines(out);
-    ASSERT_GE(lines.size(), 7u) << out << err;
-    EXPECT_EQ(lines[0], "Initializing Sound");
     // The real version, each part printed in hexadecimal: a decimal part above 9 would give it away.
-    EXPECT_EQ(lines[1], std::string("Sound provided by OpenAL Soft version ") + TAVO_OPENAL_VERSION);
-    EXPECT_EQ(lines[2], "Available sound drivers:");
-    EXPECT_EQ(lines[3], "\tDevice 0: Wave File Writer");
-    EXPECT_EQ(lines[4], "OpenAL Soft using driver 0");
-    EXPECT_EQ(lines[5], "Using STEREO speaker mode");
-    EXPECT_EQ(lines[6], "OpenAL Soft initialized");
+    const std::vector<std::string> expected = {
+        "Initializing Sound", std::string("Sound provided by OpenAL Soft version ") + TAVO_OPENAL_VERSION,
+        "Available sound drivers:", "\tDevice 0: Wave File Writer", "OpenAL Soft using driver 0",
+        "Using STEREO speaker mode", "OpenAL Soft initialized"};
+    EXPECT_EQ(Lines(out), expected) << err;
     EXPECT_TRUE(ErrorLines(err).empty()) << err;
 }
 
@@ -297,15 +293,12 @@ TEST_F(NoDevice, StartUpSaysSoAndEveryCallSucceedsSilently) {
     const std::string startOut = out, startErr = err;
     out.clear();
     err.clear();
-    const auto lines = Lines(startOut);
     // No device list between the version and the end of the start-up (WaveOutput has the rest).
+    const auto lines = Lines(startOut);
     ASSERT_EQ(lines.size(), 3u) << startOut;
     EXPECT_EQ(lines[2], "OpenAL Soft initialized");
-    EXPECT_EQ(CountLines(startErr,
-                         "ERROR: OpenAL Soft found no suitable sound devices for playpack! No sounds can be played ..."),
-              1)
-        << startErr;
-    EXPECT_EQ(ErrorLines(startErr).size(), 1u) << startErr;
+    EXPECT_EQ(ErrorLines(startErr), std::vector<std::string>{"ERROR: OpenAL Soft found no suitable sound devices for "
+                                                             "playpack! No sounds can be played ..."});
     snd::OutputType output = snd::OUTPUTTYPE_AUTODETECT;
     manager->State().system->GetOutput(&output);
     EXPECT_EQ(output, snd::OUTPUTTYPE_NOSOUND);
@@ -338,22 +331,22 @@ TEST_F(NoDevice, StartUpSaysSoAndEveryCallSucceedsSilently) {
 TEST_F(NoDevice, MissingFilesAreReportedOnceAndNotOpenedAgain) {
     StartManagerQuietly();
     for (int i = 0; i < 3; ++i) manager->PlayJumpSound();
-    for (int i = 0; i < 2; ++i) manager->StartMusic("music9.mp3");
+    for (int i = 0; i < 2; ++i) manager->PlayLevelMusic(12);  // the start-up left the stream in hexadecimal
     // The file appears later: the name is settled, it is not tried again.
     WriteSound("jump.mp3", soundcheck::Tone(600, 0.1));
     manager->PlayJumpSound();
     Collect();
 
     EXPECT_EQ(CountLines(out, "LOADING sound: jump.mp3"), 1) << out;
-    EXPECT_EQ(CountLines(out, "LOADING sound (streamed): music9.mp3"), 1) << out;
+    EXPECT_EQ(CountLines(out, "LOADING sound (streamed): music12.mp3"), 1) << out;
     EXPECT_EQ(CountLines(err, "ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createSound"), 1) << err;
     EXPECT_EQ(CountLines(err, "while: playSound"), 4) << err;
     EXPECT_EQ(CountLines(err, "ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"), 1) << err;
     EXPECT_EQ(CountLines(err, "while: startMusic"), 2) << err;
     EXPECT_EQ(ErrorLines(err).size(), 8u) << err;
-    EXPECT_EQ(manager->State().sounds.count("jump.mp3"), 1u);
     EXPECT_EQ(manager->State().sounds.at("jump.mp3"), nullptr);
-    EXPECT_EQ(manager->State().streams.at("music9.mp3"), nullptr);
+    EXPECT_EQ(manager->State().streams.at("music12.mp3"), nullptr);
+    EXPECT_EQ(manager->State().levelMusic, 12);
 }
 
 TEST_F(NoDevice, BrokenSoundFilesAreReportedAndTheGameGoesOn) {
@@ -437,34 +430,14 @@ TEST_F(NoDevice, FootstepsNeverRepeatAndUseTheFourSounds) {
     EXPECT_TRUE(ErrorLines(err).empty()) << err;
 }
 
-TEST_F(NoDevice, LevelMusicNamesAreDecimal) {
-    StartManagerQuietly();
-    manager->PlayLevelMusic(3);
-    manager->PlayLevelMusic(12);  // the start-up left the stream in hexadecimal
-    manager->ResumeLevelMusic();
-    Collect();
-    EXPECT_EQ(CountLines(out, "LOADING sound (streamed): music3.mp3"), 1) << out;
-    EXPECT_EQ(CountLines(out, "LOADING sound (streamed): music12.mp3"), 1) << out;
-    EXPECT_EQ(manager->State().levelMusic, 12);
-    // The resumed music is the last level's, which is already known.
-    EXPECT_EQ(CountLines(err, "while: startMusic"), 3) << err;
-}
-
+// The last name of the table, and values beyond either end of it.
 TEST(ResultNames, CheckResultWritesTheNameOfTheValue) {
-    const std::vector<std::pair<int, std::string>> cases = {
-        {0, "FMOD_OK"},
-        {58, "FMOD_ERR_OUTPUT_CREATEBUFFER"},
-        {97, "FMOD_ERR_MUSIC_NOCALLBACK"},
-        {98, "UNKNOWN ERROR VALUE!"},
-        {-1, "UNKNOWN ERROR VALUE!"},
-    };
-    for (const auto& [value, name] : cases) {
+    for (const auto& [value, name] : std::vector<std::pair<int, std::string>>{
+             {97, "FMOD_ERR_MUSIC_NOCALLBACK"}, {98, "UNKNOWN ERROR VALUE!"}, {-1, "UNKNOWN ERROR VALUE!"}}) {
         testing::internal::CaptureStderr();
         CSoundManager::CheckResult(value, "test");
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Sound layer returned error: '" + name + "' while: test\n");
     }
-    EXPECT_STREQ(snd::ResultName(snd::ERR_FILE_NOTFOUND), "FMOD_ERR_FILE_NOTFOUND");
-    EXPECT_STREQ(snd::ResultName(snd::ERR_UNINITIALIZED), "FMOD_ERR_UNINITIALIZED");
 }
 
 // The layer itself, on the silent output.
