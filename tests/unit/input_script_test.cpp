@@ -90,16 +90,6 @@ TEST(InputScript, PadDirectives) {
     }
 }
 
-TEST(InputScript, KeyNames) {
-    EXPECT_EQ(wl::KeyCodeFromName("esc"), wl::KEY_ESC);
-    EXPECT_EQ(wl::KeyCodeFromName("KP_4"), wl::KEY_KP_4);
-    EXPECT_EQ(wl::KeyCodeFromName("F12"), wl::KEY_F12);
-    EXPECT_EQ(wl::KeyCodeFromName("a"), 'A');
-    EXPECT_EQ(wl::KeyCodeFromName("PAGEUP"), wl::KEY_PAGEUP);
-    EXPECT_EQ(wl::KeyCodeFromName("F13"), -1);
-    EXPECT_EQ(wl::KeyCodeFromName(""), -1);
-}
-
 TEST(AspectSuffix, OnlyExactFourThirdsIsFourThirds) {
     for (auto size : {std::pair{1024, 768}, {800, 600}, {1600, 1200}})
         EXPECT_EQ(AspectSuffixFor(size.first, size.second), "_43") << size.first << "x" << size.second;
