@@ -31,7 +31,6 @@ std::unique_ptr<CMesh> FloorWithOneBadTriangle(const Vec3& bad) {
                     {0, 2, 1, 0, 3, 2, 4, 5, 6});
 }
 
-
 TEST(PhysicsBadInput, StaticMeshDropsTrianglesWithNaNOrHugeCoordinates) {
     for (const Vec3& bad : {Vec3(kNaN, 0.0f, 0.0f), Vec3(20.0f, 1e30f, 0.0f), Vec3(2500.0f, 0.0f, 0.0f)}) {
         PhysicsScene scene;
