@@ -115,7 +115,7 @@ std::vector<ColladaNode> With(std::vector<ColladaNode> nodes, const ColladaNode&
 
 }  // namespace
 
-TEST(ShippedLevels, TheWholeChainFromLevelOneHasNoError) {
+TEST(ShippedLevels, TheWholeChainFromLevelOneAndTheGuidesExampleHaveNoError) {
     // The tests run from the repository root, where the game's folders are.
     const Result result = Check("resources/levels/level1.dae");
     EXPECT_EQ(result.status, 0) << result.out;
@@ -126,36 +126,12 @@ TEST(ShippedLevels, TheWholeChainFromLevelOneHasNoError) {
         EXPECT_GT(at, previous) << "level " << n << " not checked after the one before\n" << result.out;
         previous = at;
     }
-    EXPECT_EQ(result.out.find(": error: "), std::string::npos) << result.out;
     EXPECT_TRUE(HasLine(result.out, "5 levels, 0 errors, 1 warning")) << result.out;
-    // What the game makes of the nodes, one line each.
-    EXPECT_NE(result.out.find("      TAVO_START: start: the player's origin at ("), std::string::npos);
-    EXPECT_NE(result.out.find("TAVO_SUN: sun: light travels along"), std::string::npos);
-    EXPECT_NE(result.out.find("TRIGGEREND_nextlevel_level2.dae: trigger TRIGGEREND: ends the level, next level "
-                              "level2.dae (resources/levels/level2.dae)"),
-              std::string::npos);
-    EXPECT_NE(result.out.find("ends the level and wins the game (no next level)"), std::string::npos);
 
-    const Result alone = Check("--no-follow resources/levels/level3.dae");
-    EXPECT_EQ(alone.status, 0);
-    EXPECT_TRUE(HasLine(alone.out, "1 level, 0 errors, 0 warnings")) << alone.out;
-}
-
-TEST(ShippedLevels, JsonIsOneDocumentWithEveryLevel) {
-    const Result result = Shell(std::string(TAVO_LEVELCHECK) +
-                                " --json resources/levels/level1.dae | /usr/bin/python3 -c 'import json,sys; "
-                                "d=json.load(sys.stdin); print(len(d[\"levels\"]), d[\"errors\"], "
-                                "sum(len(l[\"nodes\"]) for l in d[\"levels\"]), d[\"levels\"][0][\"nextLevels\"])'");
-    EXPECT_EQ(result.status, 0);
-    // As many nodes as the text report lists.
-    int nodes = 0;
-    for (const std::string& line : testsupport::Lines(Check("resources/levels/level1.dae").out)) {
-        const std::size_t at = line.find(".dae: ");
-        if (at != std::string::npos && line.size() > 6 && line.compare(line.size() - 6, 6, " nodes") == 0)
-            nodes += std::stoi(line.substr(at + 6));
-    }
-    EXPECT_GT(nodes, 100);
-    EXPECT_EQ(result.out, "5 0 " + std::to_string(nodes) + " ['resources/levels/level2.dae']\n");
+    const Result yard = Check("docs/examples/yard1.dae");
+    EXPECT_EQ(yard.status, 0) << yard.out;
+    EXPECT_TRUE(HasLine(yard.out, "1 level, 0 errors, 0 warnings")) << yard.out;
+    EXPECT_NE(yard.out.find("from the west, 50\u00b0 up"), std::string::npos) << yard.out;
 }
 
 TEST(WrittenLevels, AGoodLevelHasNoFindingAndSaysWhatEachNodeIs) {
@@ -371,12 +347,4 @@ TEST(CommandLine, JsonCarriesTheSameLinesAndBadArgumentsGiveStatusTwo) {
     EXPECT_EQ(Check("--frobnicate level1.dae").status, 2);
     EXPECT_NE(Check("--bogus").out.find("usage: tavo-levelcheck"), std::string::npos);
     EXPECT_EQ(Check("--help").status, 0);
-}
-
-TEST(WorkedExample, TheYardOfTheLevelGuidePassesWithoutFindings) {
-    const Result result = Check("docs/examples/yard1.dae");
-    EXPECT_EQ(result.status, 0) << result.out;
-    EXPECT_TRUE(HasLine(result.out, "1 level, 0 errors, 0 warnings")) << result.out;
-    EXPECT_NE(result.out.find("      TAVO_SUN: sun: light travels along"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("from the west, 50\u00b0 up"), std::string::npos) << result.out;
 }

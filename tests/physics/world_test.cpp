@@ -238,18 +238,6 @@ public:
 };
 }  // namespace
 
-TEST(PhysicsDebugDraw, LevelModeDrawsABoxAsLines) {
-    PhysicsScene scene;
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    scene.world.AddDynamicObject(scene.AddObject(crateMesh, CratePlacement(Vec3(0.0f, 1.0f, 0.0f)), "crate"), 1.0f,
-                                 false);
-    scene.world.SetDebugDrawer(nullptr, nullptr, CPhysDebugDrawer::kLevelDebugMode);
-    CPhysDebugDrawer* drawer = scene.world.GetDebugDrawer();
-    scene.world.DebugDraw();
-    // The level mode draws bounding boxes (twelve edges each), not the shapes as wire frames.
-    EXPECT_EQ(drawer->linesDrawn, 12u);
-}
-
 TEST(PhysicsDebugDraw, WorldContactsReachTheDrawer) {
     PhysicsScene scene;
     scene.AddFloor();

@@ -135,21 +135,11 @@ TEST(LevelPowerUps, NumbersKindsAndPositions) {
     EXPECT_NE(loaded.output.err.find("'POWERUP_UMBRELLA_99999999999'"), std::string::npos);
 }
 
-TEST(LevelPowerUps, ProjectorDigitsOfPadObjects) {
-    Loaded loaded = Load(Document({Node("PU_lamp_13", "cube"), Node("PU_pad_1a", "cube"), Node("lamp_13", "cube")}));
-    ASSERT_TRUE(loaded.level);
-    const auto& objects = loaded.level->staticObjects;
-    ASSERT_EQ(objects.size(), 3u);
-    EXPECT_EQ(objects[0]->projectorPowerUps, (std::vector<int32_t>{1, 3}));
-    EXPECT_EQ(objects[1]->projectorPowerUps, (std::vector<int32_t>{1, 0}));
-    EXPECT_TRUE(objects[2]->projectorPowerUps.empty());
-}
-
 TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
     Loaded loaded = Load(Document({Node("CLIP_wall", "cube"), Node("NOCLIP_grass", "cube"), Node("CLIPPER", "cube"),
                                    Node("CLIP_bumpy", "bumpy"), Node("NOCLIP_bumpy", "bumpy"),
                                    Node("PHYS_mass_5_convex_true", "bumpy"), Node("PHYS_n_2", "cube"),
-                                   Node("PU_floor_1", "bumpy"), Node("house", "cube")}));
+                                   Node("PU_floor_13", "bumpy"), Node("house", "cube")}));
     ASSERT_TRUE(loaded.level);
     const CLevel& level = *loaded.level;
     EXPECT_EQ(Names(level.staticObjects), (std::vector<std::string>{"CLIP_wall", "NOCLIP_grass", "CLIPPER", "house"}));
@@ -157,9 +147,10 @@ TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
     EXPECT_EQ(level.staticObjects[1]->clipMode, 1);
     EXPECT_EQ(level.staticObjects[2]->clipMode, 2);
     EXPECT_EQ(level.staticObjects[3]->clipMode, 0);
-    EXPECT_EQ(Names(level.normalMappedObjects), (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_1"}));
+    EXPECT_EQ(Names(level.normalMappedObjects), (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_13"}));
     for (const auto& object : level.normalMappedObjects) EXPECT_EQ(object->clipMode, 0);
-    EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, std::vector<int32_t>{1});
+    EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, (std::vector<int32_t>{1, 3}));  // one digit each
+    EXPECT_TRUE(level.staticObjects[3]->projectorPowerUps.empty());
     EXPECT_EQ(Names(level.dynamicObjects), (std::vector<std::string>{"PHYS_mass_5_convex_true", "PHYS_n_2"}));
     EXPECT_EQ(level.dynamicObjects[0]->properties.at("mass"), "5");
     EXPECT_EQ(level.dynamicObjects[0]->properties.at("convex"), "true");

@@ -212,26 +212,6 @@ TEST_F(ModelFiles, MeshWithoutNormalsOrTextureCoordinatesGetsZeros) {
             EXPECT_EQ(f, 0.0f) << "vertex " << i;
     }
     for (uint32_t i = 0; i < mesh->indexCount; ++i) EXPECT_LT(mesh->indices[i], mesh->vertexCount);
-
-    // With normals and coordinates, both arrive, and the tangent frame is computed.
-    ColladaDocument full;
-    full.meshes.push_back(CubeMesh("full", "", true, true));
-    full.roots.push_back(Node("Full", "full"));
-    Write("full.dae", full);
-    CSceneObject* fullModel = nullptr;
-    Capture([&] { fullModel = manager.GetModel("full.dae"); });
-    ASSERT_NE(fullModel, nullptr);
-    CMesh* fullMesh = Find(fullModel, "Full")->GetMesh(0);
-    ASSERT_NE(fullMesh, nullptr);
-    float normalSum = 0, uvSum = 0;
-    for (uint32_t i = 0; i < fullMesh->vertexCount; ++i) {
-        const Vertex& v = fullMesh->vertices[i];
-        EXPECT_NEAR(v.normal[0], v.position[0] * 2, 1e-5f);
-        normalSum += std::fabs(v.normal[1]);
-        uvSum += v.tex[0] + v.tex[1];
-    }
-    EXPECT_GT(normalSum, 0.0f);
-    EXPECT_GT(uvSum, 0.0f);
 }
 
 TEST_F(ModelFiles, MaterialsByShadingModel) {
@@ -398,7 +378,7 @@ TEST_F(ModelFiles, MeshesWithoutTrianglesAreLeftOut) {
     EXPECT_EQ(emptyNode->meshCount, 0u);
 }
 
-TEST(BuiltInMeshes, CountsWindingAndScreenCoverage) {
+TEST(BuiltInMeshes, CubeFacesOutwardAndTheSkyInward) {
     auto normalOf = [](const CMesh& mesh, uint32_t triangle) {
         const float* a = mesh.vertices[mesh.indices[3 * triangle]].position;
         const float* b = mesh.vertices[mesh.indices[3 * triangle + 1]].position;
@@ -414,20 +394,6 @@ TEST(BuiltInMeshes, CountsWindingAndScreenCoverage) {
         EXPECT_GT(normalOf(*cube, t), 0.0f) << "cube triangle " << t << " faces outward";
         EXPECT_LT(normalOf(*sky, t), 0.0f) << "sky triangle " << t << " faces inward";
     }
-
-    // The screen quad's two triangles cover -1..1 once, counter-clockwise towards the viewer,
-    // with the picture upright (v = 1 at the top).
-    auto screen = CreateScreenQuadMesh();
-    ASSERT_EQ(screen->indexCount, 6u);
-    float area = 0;
-    for (uint32_t t = 0; t < 2; ++t) {
-        const float* a = screen->vertices[screen->indices[3 * t]].position;
-        const float* b = screen->vertices[screen->indices[3 * t + 1]].position;
-        const float* c = screen->vertices[screen->indices[3 * t + 2]].position;
-        area += ((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
-    }
-    EXPECT_FLOAT_EQ(area, 4.0f);
-    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(screen->vertices[i].tex[1], screen->vertices[i].position[1] > 0 ? 1.0f : 0.0f);
 
 }
 

@@ -82,18 +82,6 @@ TEST(Rotate, MatchesHandComputedRotationsAboutEachAxis) {
     ExpectMatrixNear(Rotate(Mat4(), 120.0f, Vec3(1, 1, 1)), FromColumns({0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {0, 0, 0}));
 }
 
-TEST(Rotate, RotatesInTheLocalFrameAndKeepsTheTranslation) {
-    const Mat4 placed = Translation(1, 2, 3);
-    const Mat4 turned = Rotate(placed, 90.0f, kAxisX);
-    EXPECT_FLOAT_EQ(turned.m[12], 1.0f);
-    EXPECT_FLOAT_EQ(turned.m[13], 2.0f);
-    EXPECT_FLOAT_EQ(turned.m[14], 3.0f);
-    // M * R: the new rotation acts first. Rz then Rx applied to y gives Rz(Rx(y)) = Rz(z) = z;
-    // the other order would give -x.
-    const Mat4 both = Rotate(Rotate(Mat4(), 90.0f, kAxisZ), 90.0f, kAxisX);
-    ExpectVecNear(TransformPoint(both, {0, 1, 0}), {0, 0, 1});
-}
-
 TEST(ModelMatrix, ScaleMultipliesTheBasisColumnsOnly) {
     CSceneObject object(Translation(1, 2, 3), "crate");
     object.transform = Rotate(object.transform, 90.0f, kAxisZ);
