@@ -54,20 +54,6 @@ TEST_F(SunScene, OpenSkyIsFullSunFromAnyDirection) {
     ExpectVecNear(Normalize(rays.end[0] - rays.start[0]), Normalize(Vec3(-1.0f, 1.0f, -0.3f)));
 }
 
-TEST_F(SunScene, PlayersOwnPushBoxAndCharacterCastNoShade) {
-    testing::internal::CaptureStdout();
-    scene.world.AddKinematicObject(player);
-    scene.world.DeactivateBody(player);
-    std::unique_ptr<CPhysCharacter> character(scene.world.CreateCharacter(player));
-    scene.Run(10);
-    EXPECT_FLOAT_EQ(SunValue(), 1.0f);
-    scene.world.ActivateBody(player);
-    scene.Run(1);
-    EXPECT_FLOAT_EQ(SunValue(Normalize(Vec3(0.2f, -1.0f, 0.1f))), 1.0f);
-    testing::internal::GetCapturedStdout();
-    character.reset();
-}
-
 TEST_F(SunScene, HalfUnderARoofEdgeIsHalfSun) {
     AddRoofOverNegativeX();
     EXPECT_FLOAT_EQ(SunValue(), 0.5f);

@@ -1,5 +1,5 @@
-// The physics world on the real library: filtering, resting bodies, shared shapes, the motion
-// state's arithmetic, sub-step limits and debug drawing.
+// The physics world on the real library: filtering, resting bodies, shared shapes and sub-step
+// limits.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,7 @@
 #include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysCharacterImpl.h"
-#include "physics/PhysDebugDrawer.h"
 #include "physics/PhysicsWorldState.h"
-#include "physics/SceneObjectMotionState.h"
 #include "physics/SceneObjectPhysData.h"
 #include "scene/CallbackTrigger.h"
 
@@ -176,28 +174,6 @@ TEST(PhysicsBodies, PushBoxFollowsThePlayersScaleFromItsOrigin) {
     EXPECT_NEAR(lo.y(), 1.0f, 1e-3f);
 }
 
-// ---- Motion state -------------------------------------------------------------------------
-
-TEST(PhysicsMotionState, OffsetIsRotatedThenScaled) {
-    // Turned 90 degrees about Y, the local offset (0, 0, 0.5) points along world +x; the scale
-    // (2, 1, 1) then stretches it to one unit.
-    CSceneObject object(Rotate(Translation(Vec3(1.0f, 0.0f, 0.0f)), 90.0f, kY), "o");
-    object.scale = Vec3(2.0f, 1.0f, 1.0f);
-    btBoxShape shape(btVector3(0.5f, 0.5f, 0.5f));
-    CSceneObjectMotionState state(&object, btVector3(0.0f, 0.0f, 0.5f), &shape);
-    btTransform t;
-    state.getWorldTransform(t);
-    EXPECT_NEAR(t.getOrigin().x(), 2.0f, 1e-5f);
-    EXPECT_NEAR(t.getOrigin().z(), 0.0f, 1e-5f);
-    EXPECT_EQ(shape.getLocalScaling(), btVector3(2.0f, 1.0f, 1.0f));
-    // Setting the body 3 units up moves the object 3 units up; the scale stays.
-    t.setOrigin(t.getOrigin() + btVector3(0.0f, 3.0f, 0.0f));
-    state.setWorldTransform(t);
-    EXPECT_NEAR(object.transform[12], 1.0f, 1e-5f);
-    EXPECT_NEAR(object.transform[13], 3.0f, 1e-5f);
-    EXPECT_FLOAT_EQ(object.scale.x, 2.0f);
-}
-
 // ---- Stepping -----------------------------------------------------------------------------
 
 TEST(PhysicsStep, AtMostSevenSubStepsPerCall) {
@@ -220,36 +196,4 @@ TEST(PhysicsStep, AtMostSevenSubStepsPerCall) {
     EXPECT_EQ(ticks, 8);
     scene.world.Step(1.0 / 60.0);
     EXPECT_EQ(ticks, 9);
-}
-
-// ---- Debug drawing ------------------------------------------------------------------------
-
-namespace {
-// Keeps the segments the library hands over, as the renderer would receive them.
-class RecordingDrawer : public CPhysDebugDrawer {
-public:
-    void drawLine(const btVector3& from, const btVector3& to, const btVector3& fromColor,
-                  const btVector3& toColor) override {
-        CPhysDebugDrawer::drawLine(from, to, fromColor, toColor);
-        lines.push_back({from, to});
-    }
-    using CPhysDebugDrawer::drawLine;
-    std::vector<std::pair<btVector3, btVector3>> lines;
-};
-}  // namespace
-
-TEST(PhysicsDebugDraw, WorldContactsReachTheDrawer) {
-    PhysicsScene scene;
-    scene.AddFloor();
-    CMesh* crateMesh = scene.AddMesh(MakeBoxMesh(Vec3(-0.5f, -0.5f, 0.0f), Vec3(0.5f, 0.5f, 1.0f)));
-    scene.world.AddDynamicObject(scene.AddObject(crateMesh, CratePlacement(Vec3(0.0f, 0.0f, 0.0f)), "crate"), 1.0f,
-                                 false);
-    scene.Run(10);
-    RecordingDrawer drawer;
-    scene.world.GetDynamicsWorld()->setDebugDrawer(&drawer);
-    drawer.setDebugMode(btIDebugDraw::DBG_DrawContactPoints);
-    scene.world.DebugDraw();
-    ASSERT_FALSE(drawer.lines.empty());
-    for (const auto& line : drawer.lines) EXPECT_NEAR((line.second - line.first).length(), 1.0f, 1e-4f);
-    scene.world.GetDynamicsWorld()->setDebugDrawer(nullptr);
 }

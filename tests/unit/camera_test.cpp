@@ -106,18 +106,6 @@ TEST_F(FollowCamera, ThePlayerIsHiddenFromBeneathPastMinusEightyAndFromInsideIt)
     }
 }
 
-TEST_F(FollowCamera, HalfLifeHalvesOffsetAndDistance) {
-    camera.pitch = 0.0f;
-    camera.sizeFactor = 0.5f;
-    camera.Update();
-    ExpectVecNear(Target(), {4.0f, 2.5f, -2.0f});
-    ExpectVecNear(Position(camera), Vec3(4.0f, 2.5f, 3.0f));
-    // The figure's own scale does not move the look-at point: only its position counts.
-    player.scale = {0.001f, 0.001f, 0.001f};
-    camera.Update();
-    ExpectVecNear(Position(camera), Vec3(4.0f, 2.5f, 3.0f));
-}
-
 TEST_F(FollowCamera, InputKeepsYawPitchDistanceAndSizeInTheirBounds) {
     camera.Turn(350.0f, 0.0f);
     EXPECT_FLOAT_EQ(camera.yaw, 350.0f);

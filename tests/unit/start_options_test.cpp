@@ -11,18 +11,12 @@ StartCommand Parse(std::vector<std::string> args, StartOptions& options, std::st
 
 }  // namespace
 
-TEST(StartOptions, NoArgumentsPlaysFullScreenAtTheMenu) {
+TEST(StartOptions, NoneOrWindowLevelAndDataTogether) {
     StartOptions options;
     std::string error;
     EXPECT_EQ(Parse({}, options, error), StartCommand::Play);
-    EXPECT_EQ(options.windowWidth, 0);
-    EXPECT_EQ(options.windowHeight, 0);
+    EXPECT_EQ(options.windowWidth, 0);  // full screen at the menu
     EXPECT_TRUE(options.levelPath.empty());
-}
-
-TEST(StartOptions, WindowLevelAndDataTogether) {
-    StartOptions options;
-    std::string error;
     EXPECT_EQ(Parse({"--windowed", "800x600", "--level", "/tmp/my level/test.dae", "--data", "../tavo data"},
                     options, error),
               StartCommand::Play);
