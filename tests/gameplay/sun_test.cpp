@@ -49,8 +49,6 @@ TEST_F(SunScene, OpenSkyIsFullSunFromAnyDirection) {
     EXPECT_FLOAT_EQ(SunValue(), 1.0f);
     EXPECT_FLOAT_EQ(SunValue(Normalize(Vec3(1.0f, -1.0f, 0.3f))), 1.0f);
     for (bool blocked : rays.blocked) EXPECT_FALSE(blocked);
-    // Every ray runs 500 units towards the sun.
-    for (int i = 0; i < 8; ++i) EXPECT_NEAR(Length(rays.end[i] - rays.start[i]), 500.0f, 1e-2f);
     ExpectVecNear(Normalize(rays.end[0] - rays.start[0]), Normalize(Vec3(-1.0f, 1.0f, -0.3f)));
 }
 

@@ -41,16 +41,6 @@ const float kStandingY = -0.2f;
 
 }  // namespace
 
-TEST_F(CharacterTest, StopsAboutOneSecondAfterTheLastVelocity) {
-    Walk(Vec3(0.0f, 0.0f, -8.0f), 120);  // two seconds of frames, each renewing the velocity
-    const Vec3 lastCall = Position();
-    scene.Run(180);  // no more calls, as in free camera mode
-    EXPECT_NEAR(Position().z - lastCall.z, -8.0f, 0.3f);
-    const Vec3 stopped = Position();
-    scene.Run(30);
-    EXPECT_FLOAT_EQ(Position().z, stopped.z);
-}
-
 TEST_F(CharacterTest, StandingFigureFallsWhenTheGroundIsGone) {
     // Put the figure 3 units up while it is told to stand still every frame.
     player->transform = Translation(Vec3(0.0f, 3.0f, 0.0f));

@@ -31,9 +31,7 @@ TEST(StartOptions, HelpAndVersionWinOverTheRest) {
     std::string error;
     EXPECT_EQ(Parse({"--windowed", "800x600", "--help"}, options, error), StartCommand::Help);
     EXPECT_EQ(Parse({"-h"}, options, error), StartCommand::Help);
-    EXPECT_EQ(Parse({"--version"}, options, error), StartCommand::Version);
-    EXPECT_NE(StartHelpText().find("--level FILE"), std::string::npos);
-    EXPECT_EQ(StartVersionLine().rfind("tavo ", 0), 0u);
+    EXPECT_EQ(Parse({"--level", "x.dae", "--version"}, options, error), StartCommand::Version);
 }
 
 TEST(StartOptions, BadArgumentsAreRefusedWithAReason) {
