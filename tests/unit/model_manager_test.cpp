@@ -286,7 +286,7 @@ TEST(ReadMaterial, PhongWithOnlyADiffuseColourReadsBlackElsewhere) {
     EXPECT_EQ(read.normalName, "rock_height.png") << "a height map stands in for a missing normal map";
 }
 
-TEST_F(ModelFiles, MissingAndBrokenFilesAreReportedStoredAsNothingAndTheGameGoesOn) {
+TEST_F(ModelFiles, BrokenFilesAreReportedAndTheGameGoesOn) {
     const std::string good = PlayerDocument().Write();
     WriteRaw("empty.dae", "");
     WriteRaw("truncated.dae", good.substr(0, good.size() / 2));
