@@ -146,7 +146,8 @@ TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
     EXPECT_EQ(level.staticObjects[1]->clipMode, 1);
     EXPECT_EQ(level.staticObjects[2]->clipMode, 2);
     EXPECT_EQ(level.staticObjects[3]->clipMode, 0);
-    EXPECT_EQ(Names(level.normalMappedObjects), (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_13"}));
+    EXPECT_EQ(Names(level.normalMappedObjects),
+              (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_13"}));
     for (const auto& object : level.normalMappedObjects) EXPECT_EQ(object->clipMode, 0);
     EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, (std::vector<int32_t>{1, 3}));  // one digit each
     EXPECT_TRUE(level.staticObjects[3]->projectorPowerUps.empty());
