@@ -52,12 +52,6 @@ TEST(DataPaths, WorkingFolderThenInstalledFolderOrOnlyTheNamedOne) {
             EXPECT_NE(message.find("--data"), std::string::npos) << message;
         }
     }
-
-    // Content paths put the chosen root in front; the working folder leaves them as they are.
-    SetContentRoot(installed);
-    EXPECT_EQ(ContentPath("shaders/a.vert"), installed + "/shaders/a.vert");
-    SetContentRoot("");
-    EXPECT_EQ(ContentPath("shaders/a.vert"), "shaders/a.vert");
 }
 
 }  // namespace

@@ -91,22 +91,17 @@ TEST(LevelStartAndSun, MarkersGiveStartAndSunAndNoObjects) {
     ExpectNear(loaded.level->startPosition, {11, 2, 3});
     ExpectNear(loaded.level->sunDirection, {0, -1, 0});
     EXPECT_EQ(Names(loaded.level->staticObjects), std::vector<std::string>{"floor"});
-    EXPECT_EQ(loaded.level->fileName, "level.dae");
 }
 
-TEST(LevelStartAndSun, DefaultsWithoutMarkers) {
+TEST(LevelStartAndSun, SunIsNormalisedAndWithoutOneOrWhenSquashedPointsDown) {
     Loaded loaded = Load(Document({Node("floor", "cube")}));
     ASSERT_TRUE(loaded.level) << loaded.error;
     ExpectNear(loaded.level->startPosition, {0, 0, 0});
     ExpectNear(loaded.level->sunDirection, {0, -1, 0});
-    EXPECT_TRUE(loaded.level->powerUps.empty());
-    EXPECT_TRUE(loaded.level->triggers.empty());
-}
 
-TEST(LevelStartAndSun, SunIsNormalisedAndASquashedSunKeepsTheDefault) {
     ColladaNode scaled = Node("TAVO_SUN");
     scaled.matrix[10] = 4.0f;  // scaled along Z: still straight ahead, length 1 after all
-    Loaded loaded = Load(Document({scaled, Node("floor", "cube")}));
+    loaded = Load(Document({scaled, Node("floor", "cube")}));
     ASSERT_TRUE(loaded.level) << loaded.error;
     ExpectNear(loaded.level->sunDirection, {0, 0, -1});
 
@@ -136,25 +131,14 @@ TEST(LevelPowerUps, NumbersKindsAndPositions) {
     EXPECT_EQ(spawns[3].number, 0);
     EXPECT_EQ(spawns[4].number, 0);
     EXPECT_EQ(ObjectCount(*loaded.level), 0u);  // a marker with a mesh makes no object
-    EXPECT_NE(loaded.output.err.find("WARNING: Power-up 'POWERUP_MILK_x' has no number"), std::string::npos);
     EXPECT_NE(loaded.output.err.find("'POWERUP_UMBRELLA_99999999999'"), std::string::npos);
-}
-
-TEST(LevelPowerUps, ProjectorDigitsOfPadObjects) {
-    Loaded loaded = Load(Document({Node("PU_lamp_13", "cube"), Node("PU_pad_1a", "cube"), Node("lamp_13", "cube")}));
-    ASSERT_TRUE(loaded.level);
-    const auto& objects = loaded.level->staticObjects;
-    ASSERT_EQ(objects.size(), 3u);
-    EXPECT_EQ(objects[0]->projectorPowerUps, (std::vector<int32_t>{1, 3}));
-    EXPECT_EQ(objects[1]->projectorPowerUps, (std::vector<int32_t>{1, 0}));
-    EXPECT_TRUE(objects[2]->projectorPowerUps.empty());
 }
 
 TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
     Loaded loaded = Load(Document({Node("CLIP_wall", "cube"), Node("NOCLIP_grass", "cube"), Node("CLIPPER", "cube"),
                                    Node("CLIP_bumpy", "bumpy"), Node("NOCLIP_bumpy", "bumpy"),
                                    Node("PHYS_mass_5_convex_true", "bumpy"), Node("PHYS_n_2", "cube"),
-                                   Node("PU_floor_1", "bumpy"), Node("house", "cube")}));
+                                   Node("PU_floor_13", "bumpy"), Node("house", "cube")}));
     ASSERT_TRUE(loaded.level);
     const CLevel& level = *loaded.level;
     EXPECT_EQ(Names(level.staticObjects), (std::vector<std::string>{"CLIP_wall", "NOCLIP_grass", "CLIPPER", "house"}));
@@ -162,13 +146,14 @@ TEST(LevelClassification, ClipNoclipNormalMapAndPhysPrecedence) {
     EXPECT_EQ(level.staticObjects[1]->clipMode, 1);
     EXPECT_EQ(level.staticObjects[2]->clipMode, 2);
     EXPECT_EQ(level.staticObjects[3]->clipMode, 0);
-    EXPECT_EQ(Names(level.normalMappedObjects), (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_1"}));
+    EXPECT_EQ(Names(level.normalMappedObjects),
+              (std::vector<std::string>{"CLIP_bumpy", "NOCLIP_bumpy", "PU_floor_13"}));
     for (const auto& object : level.normalMappedObjects) EXPECT_EQ(object->clipMode, 0);
-    EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, std::vector<int32_t>{1});
+    EXPECT_EQ(level.normalMappedObjects[2]->projectorPowerUps, (std::vector<int32_t>{1, 3}));  // one digit each
+    EXPECT_TRUE(level.staticObjects[3]->projectorPowerUps.empty());
     EXPECT_EQ(Names(level.dynamicObjects), (std::vector<std::string>{"PHYS_mass_5_convex_true", "PHYS_n_2"}));
     EXPECT_EQ(level.dynamicObjects[0]->properties.at("mass"), "5");
     EXPECT_EQ(level.dynamicObjects[0]->properties.at("convex"), "true");
-    EXPECT_EQ(level.dynamicObjects[0]->clipMode, 0);
     EXPECT_EQ(level.dynamicObjects[1]->properties.count("mass"), 0u);
     // Static objects carry no properties; geometry carries its materials.
     EXPECT_TRUE(level.staticObjects[3]->properties.empty());
@@ -188,12 +173,9 @@ TEST(LevelClassification, WorldTransformsBoundsAndFileOrder) {
     const Mat4& door = objects[1]->transform;
     EXPECT_FLOAT_EQ(door[0], 2.0f);
     EXPECT_FLOAT_EQ(door[12], 12.0f);  // parent * node: the child's offset is scaled
-    EXPECT_FLOAT_EQ(door[15], 1.0f);
-    EXPECT_TRUE(objects[1]->children.empty());
     // The unit cube spans -0.5..0.5; the world corners follow the world transform.
     ExpectNear(objects[1]->worldCorners[0], {11, -1, -1});
     ExpectNear(objects[1]->worldCorners[7], {13, 1, 1});
-    EXPECT_EQ(objects[1]->meshCount, 1u);
 }
 
 TEST(LevelTriggers, TypesPropertiesAndNoMaterials) {
@@ -204,17 +186,11 @@ TEST(LevelTriggers, TypesPropertiesAndNoMaterials) {
     const auto& triggers = loaded.level->triggers;
     ASSERT_EQ(triggers.size(), 4u);
     EXPECT_EQ(triggers[0]->triggerType, "TRIGGEREND");
-    EXPECT_EQ(triggers[0]->name, "TRIGGEREND_nextlevel_level2.dae");
     EXPECT_EQ(triggers[0]->properties.at("nextlevel"), "level2.dae");
     EXPECT_FLOAT_EQ(triggers[0]->transform[14], -50.0f);
     EXPECT_EQ(triggers[1]->triggerType, "TRIGGERKILL");
     EXPECT_EQ(triggers[2]->triggerType, "TRIGGER");
     EXPECT_EQ(triggers[3]->triggerType, "TRIGGERZONE");
-    for (const auto& trigger : triggers) {
-        for (TriggerCallback callback : trigger->callbacks) EXPECT_EQ(callback, nullptr);  // set by the play state
-        EXPECT_TRUE(trigger->meshes[0]->material.diffuseName.empty());
-        ExpectNear(trigger->localCorners[7], {0, 0, 0});  // triggers keep no bounds
-    }
     EXPECT_EQ(ObjectCount(*loaded.level), 4u);
 }
 
@@ -289,23 +265,6 @@ TEST(LevelBadFiles, MissingEmptyTruncatedAndForeignFilesGiveNoLevel) {
     }
 }
 
-TEST(LevelBadFiles, NonFiniteTransformsAreSkippedHugeOnesKept) {
-    ColladaNode bad = Node("broken", "cube", 1, 2, 3);
-    bad.children.push_back(Node("below_broken", "cube"));
-    ColladaNode huge = Node("far", "cube", 1e30f, 0, 0);
-    std::string text = Document({bad, huge, Node("fine", "cube")}).Write();
-    // The writer prints 1 2 3 as the translation of "broken"; make its X not a number.
-    const std::string marker = "<node id=\"broken\"";
-    const size_t node = text.find(marker);
-    ASSERT_NE(node, std::string::npos);
-    const size_t matrix = text.find("<matrix sid=\"transform\">", node) + std::string("<matrix sid=\"transform\">").size();
-    text.replace(matrix, 1, "nan");
-    Loaded loaded = Load(text);
-    ASSERT_TRUE(loaded.level) << loaded.error;
-    EXPECT_EQ(Names(loaded.level->staticObjects), (std::vector<std::string>{"far", "fine"}));
-    EXPECT_NE(loaded.output.err.find("WARNING: Node 'broken' has a transform that is not finite"), std::string::npos);
-}
-
 TEST(LevelBadFiles, ThousandsOfNodesDeepAndWide) {
     ColladaNode root = testsupport::NodeChain(3000, "cube");
     ColladaNode wide = Node("wide");
@@ -314,49 +273,6 @@ TEST(LevelBadFiles, ThousandsOfNodesDeepAndWide) {
     ASSERT_TRUE(loaded.level) << loaded.error;
     EXPECT_EQ(loaded.level->staticObjects.size(), 3001u);
     EXPECT_EQ(loaded.level->staticObjects.back()->name, "NOCLIP_leaf_n_2999");
-}
-
-TEST(LevelBadFiles, TextureThatDoesNotExistIsOnlyAName) {
-    ColladaDocument doc = Document({Node("floor", "cube")});
-    doc.materials[0].diffuseTexture = "C:\\art\\missing_texture.jpg";
-    Loaded loaded = Load(doc);
-    ASSERT_TRUE(loaded.level);
-    // The loader keeps the bare name; the texture manager reports the missing file at upload.
-    EXPECT_EQ(loaded.level->staticObjects[0]->meshes[0]->material.diffuseName, "missing_texture.jpg");
-}
-
-TEST(LevelReport, EveryNodeWithItsRoleObjectAndOwnWarnings) {
-    ColladaNode group = Node("group");
-    group.children.push_back(Node("PHYS_mass_2", "cube", 1, 0, 0));
-    ColladaDocument doc = Document({Node("TAVO_START", "", 0, 1, 2), group, Node("POWERUP_MILK_x", "", 3, 0, 0),
-                                    Node("wall", "bumpy"), Node("CLIP_rail", "cube"), Node("TRIGGERKILL", "cube")});
-    ScopedWorkDir dir;
-    dir.Write("level.dae", doc.Write());
-    std::string error;
-    std::vector<LevelNodeReport> report;
-    std::unique_ptr<CLevel> level;
-    const Output output = Capture([&] { level = ReadLevelFile("level.dae", "level.dae", error, &report); });
-    ASSERT_TRUE(level) << error;
-    // The node warnings went into the report, not onto the streams.
-    EXPECT_EQ(output.err, "");
-    std::vector<std::string> names;
-    for (const LevelNodeReport& node : report) names.push_back(node.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Scene", "TAVO_START", "group", "PHYS_mass_2", "POWERUP_MILK_x", "wall",
-                                               "CLIP_rail", "TRIGGERKILL"}));
-    EXPECT_EQ(report[0].role, LevelNodeRole::NoMeshes);
-    EXPECT_EQ(report[1].role, LevelNodeRole::Start);
-    EXPECT_FLOAT_EQ(report[1].world[14], 2.0f);
-    EXPECT_EQ(report[3].role, LevelNodeRole::Dynamic);
-    EXPECT_EQ(report[3].depth, 2);
-    EXPECT_EQ(report[3].object, level->dynamicObjects[0].get());
-    EXPECT_EQ(report[4].role, LevelNodeRole::PowerUp);
-    ASSERT_EQ(report[4].warnings.size(), 1u);
-    EXPECT_EQ(report[4].warnings[0], "Power-up 'POWERUP_MILK_x' has no number after its last '_', using 0");
-    EXPECT_EQ(report[5].role, LevelNodeRole::NormalMapped);
-    EXPECT_EQ(report[6].role, LevelNodeRole::Static);
-    EXPECT_EQ(report[6].object, level->staticObjects[0].get());
-    EXPECT_EQ(report[7].role, LevelNodeRole::Trigger);
-    EXPECT_EQ(report[7].object, level->triggers[0].get());
 }
 
 TEST(LevelPaths, ShippedNamesPathsAndNextLevels) {
@@ -378,13 +294,4 @@ TEST(LevelPaths, ShippedNamesPathsAndNextLevels) {
     };
     for (const auto& c : refused) EXPECT_EQ(NextLevelFileName(c.first, c.second), "") << c.first << " -> " << c.second;
     EXPECT_EQ(LevelPathFromCommandLine("mine.dae"), "./mine.dae");
-    EXPECT_EQ(LevelPathFromCommandLine("../mine.dae"), "../mine.dae");
-    int music = 0;
-    EXPECT_TRUE(LevelMusicNumber("level3.dae", music));
-    EXPECT_EQ(music, 3);
-    EXPECT_TRUE(LevelMusicNumber("./work/level7.dae", music));
-    EXPECT_EQ(music, 7);
-    EXPECT_FALSE(LevelMusicNumber("arena.dae", music));
-    EXPECT_FALSE(LevelMusicNumber("level3", music));
-    EXPECT_FALSE(LevelMusicNumber(".dae", music));
 }

@@ -5,9 +5,7 @@
 #include <assimp/material.h>
 
 #include <cmath>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "scene/BuiltInMeshes.h"
 #include "scene/ModelImport.h"
@@ -120,7 +118,6 @@ TEST_F(ModelFiles, NodeTreeKeepsNamesOrderAndTransposedTransforms) {
     ASSERT_NE(player, nullptr) << o.err;
     EXPECT_NE(o.out.find("LOADING Mesh file resources/models/tree.dae"), std::string::npos);
 
-    // Root, then the file's root node, then the nodes of the file in order.
     ASSERT_EQ(player->children.size(), 1u);
     CSceneObject* stand = Find(player, "Stand.001");
     ASSERT_NE(stand, nullptr) << "node names arrive as written, dots included";
@@ -137,14 +134,8 @@ TEST_F(ModelFiles, NodeTreeKeepsNamesOrderAndTransposedTransforms) {
     EXPECT_EQ(firstObject->meshCount, 1u);
     ASSERT_NE(firstObject->GetMesh(0), nullptr);
     EXPECT_EQ(stand->children[1]->meshCount, 0u) << "a node without meshes is a plain object";
-    EXPECT_EQ(stand->children[1]->GetMesh(0), nullptr);
 
-    // Bounds were computed on import: the cube around (1+4, 2+5, 3+6) and the origin of the
-    // empty "Second" node at (1, 2, 3); the player scales them by 0.02.
-    EXPECT_NEAR(player->localCorners[0].x, 1.0f, 1e-4f);
-    EXPECT_NEAR(player->localCorners[0].y, 2.0f, 1e-4f);
-    EXPECT_NEAR(player->localCorners[7].x, 5.5f, 1e-4f);
-    EXPECT_NEAR(player->localCorners[7].z, 9.5f, 1e-4f);
+    // Bounds were computed on import (the cube's top at 2 + 5 + 0.5); the player scales them by 0.02.
     EXPECT_NEAR(player->worldCorners[7].y, 7.5f * 0.02f, 1e-5f);
 }
 
@@ -186,7 +177,6 @@ TEST_F(ModelFiles, ModelIsImportedOnceAndMergedIntoFewNodes) {
     ASSERT_NE(milk, nullptr) << o.err;
     EXPECT_EQ(Count(o.err, "WARNING: Model milk.dae not preloaded!"), 1);
     EXPECT_EQ(Count(o.out, "LOADING Mesh file resources/models/milk.dae"), 1);
-    EXPECT_TRUE(milk->name.empty());
     // Graph optimisation merges the tree: the named limbs are gone, the player keeps its own.
     EXPECT_LT(Depth(milk), Depth(manager.GetPlayer("schoko.dae")));
     EXPECT_EQ(Find(milk, "RightHand"), nullptr);
@@ -208,7 +198,6 @@ TEST_F(ModelFiles, MeshWithoutNormalsOrTextureCoordinatesGetsZeros) {
     CMesh* mesh = bare->GetMesh(0);
     ASSERT_NE(mesh, nullptr);
     EXPECT_EQ(mesh->vertexCount, 8u) << "identical corners are joined";
-    EXPECT_EQ(mesh->faceCount, 12u);
     EXPECT_EQ(mesh->indexCount, 36u);
     for (uint32_t i = 0; i < mesh->vertexCount; ++i) {
         const Vertex& v = mesh->vertices[i];
@@ -217,26 +206,6 @@ TEST_F(ModelFiles, MeshWithoutNormalsOrTextureCoordinatesGetsZeros) {
             EXPECT_EQ(f, 0.0f) << "vertex " << i;
     }
     for (uint32_t i = 0; i < mesh->indexCount; ++i) EXPECT_LT(mesh->indices[i], mesh->vertexCount);
-
-    // With normals and coordinates, both arrive, and the tangent frame is computed.
-    ColladaDocument full;
-    full.meshes.push_back(CubeMesh("full", "", true, true));
-    full.roots.push_back(Node("Full", "full"));
-    Write("full.dae", full);
-    CSceneObject* fullModel = nullptr;
-    Capture([&] { fullModel = manager.GetModel("full.dae"); });
-    ASSERT_NE(fullModel, nullptr);
-    CMesh* fullMesh = Find(fullModel, "Full")->GetMesh(0);
-    ASSERT_NE(fullMesh, nullptr);
-    float normalSum = 0, uvSum = 0;
-    for (uint32_t i = 0; i < fullMesh->vertexCount; ++i) {
-        const Vertex& v = fullMesh->vertices[i];
-        EXPECT_NEAR(v.normal[0], v.position[0] * 2, 1e-5f);
-        normalSum += std::fabs(v.normal[1]);
-        uvSum += v.tex[0] + v.tex[1];
-    }
-    EXPECT_GT(normalSum, 0.0f);
-    EXPECT_GT(uvSum, 0.0f);
 }
 
 TEST_F(ModelFiles, MaterialsByShadingModel) {
@@ -277,19 +246,15 @@ TEST_F(ModelFiles, MaterialsByShadingModel) {
     };
     const CMaterial& shiny = material("ShinyNode");
     EXPECT_FLOAT_EQ(shiny.diffuse[0], 0.25f);
-    EXPECT_FLOAT_EQ(shiny.diffuse[2], 0.75f);
     EXPECT_FLOAT_EQ(shiny.ambient[1], 0.3f);
     EXPECT_FLOAT_EQ(shiny.specular[2], 0.9f);
     EXPECT_FLOAT_EQ(shiny.shininess, 42.0f);
-    EXPECT_TRUE(shiny.diffuseName.empty());
-    EXPECT_EQ(shiny.diffuseTexture, nullptr);
 
     const CMaterial& tex = material("TexturedNode");
     EXPECT_EQ(tex.diffuseName, "plank.jpg");
     EXPECT_EQ(tex.specularName, "plank_spec.png");
     EXPECT_EQ(tex.normalName, "plank_n.tga");
     EXPECT_FLOAT_EQ(tex.diffuse[0], 1.0f) << "a diffuse texture resets the colour to white";
-    EXPECT_FLOAT_EQ(tex.diffuse[2], 1.0f);
     EXPECT_EQ(tex.diffuseTexture, nullptr) << "textures are resolved by the game, not the loader";
 
     const CMaterial& blinny = material("BlinnyNode");
@@ -298,28 +263,13 @@ TEST_F(ModelFiles, MaterialsByShadingModel) {
 
     // Lambert is neither: every default stays, the texture names too.
     const CMaterial& matte = material("MatteNode");
-    EXPECT_EQ(o.out.find("WARNING: Material 'Shiny' without"), std::string::npos);
-    EXPECT_NE(o.out.find("WARNING: Material 'Matte' without phong or blinn info found, ignoring..."), std::string::npos)
-        << o.out;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(matte.diffuse[i], 1.0f);
-        EXPECT_EQ(matte.ambient[i], 1.0f);
-        EXPECT_EQ(matte.specular[i], 1.0f);
-    }
+    EXPECT_NE(o.out.find("WARNING: Material 'Matte' without phong or blinn"), std::string::npos) << o.out;
+    EXPECT_EQ(matte.diffuse[1], 1.0f);
     EXPECT_EQ(matte.shininess, 128.0f);
     EXPECT_TRUE(matte.diffuseName.empty());
-    EXPECT_TRUE(matte.normalName.empty());
 }
 
-TEST(ReadMaterial, MissingKeysReadAsBlackOrKeepTheDefaults) {
-    // A material without a shading model counts as neither Phong nor Blinn.
-    aiMaterial unnamed;
-    CMaterial kept;
-    Output o = Capture([&] { ReadMaterial(&unnamed, kept); });
-    EXPECT_NE(o.out.find("WARNING: Material '' without phong or blinn info found, ignoring..."), std::string::npos);
-    EXPECT_EQ(kept.diffuse[0], 1.0f);
-
-    // Phong with only a diffuse colour: ambient and specular read as black, shininess stays.
+TEST(ReadMaterial, PhongWithOnlyADiffuseColourReadsBlackElsewhere) {
     aiMaterial sparse;
     const int phong = aiShadingMode_Phong;
     sparse.AddProperty(&phong, 1, AI_MATKEY_SHADING_MODEL);
@@ -329,44 +279,11 @@ TEST(ReadMaterial, MissingKeysReadAsBlackOrKeepTheDefaults) {
     sparse.AddProperty(&height, AI_MATKEY_TEXTURE(aiTextureType_HEIGHT, 0));
     CMaterial read;
     Capture([&] { ReadMaterial(&sparse, read); });
-    EXPECT_EQ(read.diffuse[0], 1.0f);
     EXPECT_EQ(read.diffuse[1], 0.0f);
     EXPECT_EQ(read.ambient[0], 0.0f);
     EXPECT_EQ(read.specular[2], 0.0f);
     EXPECT_EQ(read.shininess, 128.0f);
     EXPECT_EQ(read.normalName, "rock_height.png") << "a height map stands in for a missing normal map";
-}
-
-TEST(FileNameOf, KeepsTheLastComponent) {
-    EXPECT_EQ(FileNameOf("textures\\stone\\wall.jpg"), "wall.jpg");
-    EXPECT_EQ(FileNameOf("../textures/wall.jpg"), "wall.jpg");
-    EXPECT_EQ(FileNameOf("wall.jpg"), "wall.jpg");
-    // A backslash wins over a later slash.
-    EXPECT_EQ(FileNameOf("a/b\\c/d.png"), "c/d.png");
-    EXPECT_EQ(FileNameOf("folder\\"), "");
-}
-
-TEST_F(ModelFiles, MissingModelReportsTwiceStoresNothingAndIsTriedAgain) {
-    CSceneObject* model = reinterpret_cast<CSceneObject*>(1);
-    Output o = Capture([&] { model = manager.GetModel("ghost.dae"); });
-    EXPECT_EQ(model, nullptr);
-    const int warning = static_cast<int>(o.err.find("WARNING: Model ghost.dae not preloaded!"));
-    const int loader = static_cast<int>(o.err.find("ERROR: Could not load model resources/models/ghost.dae, error was: "));
-    const int missing = static_cast<int>(o.err.find("ERROR: Model ghost.dae does not exist!"));
-    EXPECT_GE(warning, 0);
-    EXPECT_GT(loader, warning) << o.err;
-    EXPECT_GT(missing, loader) << o.err;
-
-    // Nothing was stored: once the file exists, the next call imports it.
-    Write("ghost.dae", PlayerDocument());
-    Output again = Capture([&] { model = manager.GetModel("ghost.dae"); });
-    EXPECT_NE(model, nullptr) << again.err;
-    EXPECT_NE(again.err.find("not preloaded"), std::string::npos);
-
-    CPlayerObject* player = reinterpret_cast<CPlayerObject*>(1);
-    Output p = Capture([&] { player = manager.GetPlayer("nobody.dae"); });
-    EXPECT_EQ(player, nullptr);
-    EXPECT_NE(p.err.find("ERROR: Model nobody.dae does not exist!"), std::string::npos);
 }
 
 TEST_F(ModelFiles, BrokenFilesAreReportedAndTheGameGoesOn) {
@@ -375,53 +292,40 @@ TEST_F(ModelFiles, BrokenFilesAreReportedAndTheGameGoesOn) {
     WriteRaw("truncated.dae", good.substr(0, good.size() / 2));
     WriteRaw("text.dae", "These are not the models you are looking for.\n");
     WriteRaw("picture.dae", testsupport::EncodePng(2, 2, 3, std::vector<unsigned char>(12, 200)));
-    // Found by fuzzing: an empty data array under an accessor crashed the importer.
+    ColladaDocument meshless;
+    meshless.roots.push_back(Node("Empty"));
+    Write("nothing.dae", meshless);
+    // Found by fuzzing: an empty data array under an accessor crashed the importer, and the
+    // importer's parser recurses per level and dies a few thousand levels down.
     std::string emptyArray = good;
     const std::string counted = "count=\"24\">";
     ASSERT_NE(emptyArray.find(counted), std::string::npos);
     WriteRaw("empty_array.dae", emptyArray.replace(emptyArray.find(counted), counted.size(), "count=\"0\">"));
-    for (const char* file : {"empty.dae", "truncated.dae", "text.dae", "picture.dae", "empty_array.dae"}) {
+    ColladaDocument abyss;
+    abyss.meshes.push_back(CubeMesh("cube", "", true, true));
+    abyss.roots.push_back(testsupport::NodeChain(7000, "cube"));
+    Write("abyss.dae", abyss);
+    const std::pair<const char*, const char*> cases[] = {
+        {"ghost.dae", ""}, {"empty.dae", ""}, {"truncated.dae", ""}, {"text.dae", ""}, {"picture.dae", ""},
+        {"nothing.dae", ""},
+        {"empty_array.dae", "an accessor reads 24 values from data array 'Body-mesh-positions-array', which holds 0"},
+        {"abyss.dae", "elements nested deeper than 4096 levels"},
+    };
+    for (const auto& [file, reason] : cases) {
         SCOPED_TRACE(file);
-        CSceneObject* model = nullptr;
+        CSceneObject* model = reinterpret_cast<CSceneObject*>(1);
         Output o = Capture([&] { model = manager.GetModel(file); });
         EXPECT_EQ(model, nullptr);
-        EXPECT_NE(o.err.find(std::string("ERROR: Could not load model resources/models/") + file + ", error was: "),
-                  std::string::npos)
-            << o.err;
-        EXPECT_NE(o.err.find(std::string("ERROR: Model ") + file + " does not exist!"), std::string::npos);
+        const size_t loader = o.err.find(std::string("ERROR: Could not load model resources/models/") + file +
+                                         ", error was: " + reason);
+        EXPECT_NE(loader, std::string::npos) << o.err;
+        EXPECT_GT(o.err.find(std::string("ERROR: Model ") + file + " does not exist!"), loader) << o.err;
+        // A broken player is no player either.
+        Capture([&] { EXPECT_EQ(manager.GetPlayer(file), nullptr); });
     }
-    Output refused = Capture([&] { manager.GetModel("empty_array.dae"); });
-    EXPECT_NE(refused.err.find("error was: an accessor reads 24 values from data array 'Body-mesh-positions-array', "
-                               "which holds 0"),
-              std::string::npos)
-        << refused.err;
-    // A broken player is no player; a good model loads afterwards all the same.
-    WriteRaw("broken_player.dae", good.substr(0, good.size() / 3));
-    Output p = Capture([&] { EXPECT_EQ(manager.GetPlayer("broken_player.dae"), nullptr); });
-    Write("fine.dae", PlayerDocument());
-    Capture([&] { EXPECT_NE(manager.GetModel("fine.dae"), nullptr); });
-}
-
-TEST_F(ModelFiles, ModelWithoutMeshes) {
-    ColladaDocument doc;
-    ColladaNode group = Node("Empty");
-    group.children.push_back(Node("AlsoEmpty"));
-    doc.roots.push_back(group);
-    Write("nothing.dae", doc);
-    // The importer refuses a scene without meshes: reported like any broken file.
-    CSceneObject* model = reinterpret_cast<CSceneObject*>(1);
-    Output o = Capture([&] { model = manager.GetModel("nothing.dae"); });
-    EXPECT_EQ(model, nullptr);
-    EXPECT_NE(o.err.find("ERROR: Could not load model resources/models/nothing.dae, error was: "), std::string::npos)
-        << o.err;
-    EXPECT_NE(o.err.find("ERROR: Model nothing.dae does not exist!"), std::string::npos);
-
-    // The player's import refuses it too, and the game goes on without a player.
-    CPlayerObject* player = reinterpret_cast<CPlayerObject*>(1);
-    Output p = Capture([&] { player = manager.GetPlayer("nothing.dae"); });
-    EXPECT_EQ(player, nullptr);
-    EXPECT_NE(p.err.find("error was: No meshes remaining"), std::string::npos) << p.err;
-    EXPECT_NE(p.err.find("ERROR: Model nothing.dae does not exist!"), std::string::npos);
+    // Nothing was stored: once the file is good, the next call imports it.
+    Write("ghost.dae", PlayerDocument());
+    Capture([&] { EXPECT_NE(manager.GetModel("ghost.dae"), nullptr); });
 }
 
 TEST_F(ModelFiles, VeryDeepNodeTreeIsCutWithAWarning) {
@@ -438,22 +342,6 @@ TEST_F(ModelFiles, VeryDeepNodeTreeIsCutWithAWarning) {
     for (const Vec3& corner : player->localCorners) EXPECT_EQ(corner.y, 0.0f);
 }
 
-TEST_F(ModelFiles, AbsurdlyDeepFileIsRefusedBeforeTheImporterOverflowsItsStack) {
-    // The importer's parser recurses per level and dies a few thousand levels down.
-    ColladaDocument doc;
-    doc.meshes.push_back(CubeMesh("cube", "", true, true));
-    doc.roots.push_back(testsupport::NodeChain(7000, "cube"));
-    Write("abyss.dae", doc);
-    CSceneObject* model = reinterpret_cast<CSceneObject*>(1);
-    Output o = Capture([&] { model = manager.GetModel("abyss.dae"); });
-    EXPECT_EQ(model, nullptr);
-    EXPECT_NE(o.err.find("ERROR: Could not load model resources/models/abyss.dae, error was: elements nested deeper "
-                         "than 4096 levels"),
-              std::string::npos)
-        << o.err;
-    EXPECT_NE(o.err.find("ERROR: Model abyss.dae does not exist!"), std::string::npos);
-}
-
 TEST_F(ModelFiles, MeshesWithoutTrianglesAreLeftOut) {
     ColladaDocument doc;
     ColladaMesh lines;
@@ -461,14 +349,9 @@ TEST_F(ModelFiles, MeshesWithoutTrianglesAreLeftOut) {
     lines.primitive = "lines";
     lines.positions = {0, 0, 0, 1, 0, 0, 1, 1, 0};
     lines.indices = {0, 1, 1, 2};
-    ColladaMesh none;
-    none.id = "none";
-    none.positions = {0, 0, 0, 1, 0, 0, 1, 1, 0};
     doc.meshes.push_back(lines);
-    doc.meshes.push_back(none);
     doc.meshes.push_back(CubeMesh("cube", "", true, true));
     doc.roots.push_back(Node("Wire", "wire"));
-    doc.roots.push_back(Node("None", "none"));
     doc.roots.push_back(Node("Cube", "cube"));
     Write("faceless.dae", doc);
     CPlayerObject* model = nullptr;
@@ -478,15 +361,10 @@ TEST_F(ModelFiles, MeshesWithoutTrianglesAreLeftOut) {
     ASSERT_NE(wire, nullptr);
     EXPECT_EQ(wire->meshCount, 0u);
     EXPECT_NE(o.err.find("has no triangles, skipping it"), std::string::npos) << o.err;
-    // A triangle list with no triangles: the importer already drops it.
-    CSceneObject* emptyNode = Find(model, "None");
-    ASSERT_NE(emptyNode, nullptr);
-    EXPECT_EQ(emptyNode->meshCount, 0u);
-    ASSERT_NE(Find(model, "Cube"), nullptr);
-    EXPECT_EQ(Find(model, "Cube")->GetMesh(0)->faceCount, 12u);
+    EXPECT_NE(Find(model, "Cube"), nullptr);
 }
 
-TEST(BuiltInMeshes, CountsWindingAndScreenCoverage) {
+TEST(BuiltInMeshes, CubeFacesOutwardAndTheSkyInward) {
     auto normalOf = [](const CMesh& mesh, uint32_t triangle) {
         const float* a = mesh.vertices[mesh.indices[3 * triangle]].position;
         const float* b = mesh.vertices[mesh.indices[3 * triangle + 1]].position;
@@ -503,33 +381,12 @@ TEST(BuiltInMeshes, CountsWindingAndScreenCoverage) {
         EXPECT_LT(normalOf(*sky, t), 0.0f) << "sky triangle " << t << " faces inward";
     }
 
-    // The screen quad's two triangles cover -1..1 once, counter-clockwise towards the viewer,
-    // with the picture upright (v = 1 at the top).
-    auto screen = CreateScreenQuadMesh();
-    ASSERT_EQ(screen->indexCount, 6u);
-    float area = 0;
-    for (uint32_t t = 0; t < 2; ++t) {
-        const float* a = screen->vertices[screen->indices[3 * t]].position;
-        const float* b = screen->vertices[screen->indices[3 * t + 1]].position;
-        const float* c = screen->vertices[screen->indices[3 * t + 2]].position;
-        area += ((b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1])) / 2;
-    }
-    EXPECT_FLOAT_EQ(area, 4.0f);
-    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(screen->vertices[i].tex[1], screen->vertices[i].position[1] > 0 ? 1.0f : 0.0f);
-
-    auto quad = CreateUnitQuadMesh();
-    EXPECT_EQ(quad->faceCount, 2u);
-    EXPECT_EQ(quad->vertices[2].position[0], 0.5f);
 }
 
 TEST(BuiltInMeshes, GroundGridIsBuiltOnlyWhenAskedFor) {
     ScopedWorkDir dir;
     CModelManager manager;
     EXPECT_FALSE(manager.HasGroundGrid());
-    ASSERT_NE(manager.GetScreenQuad(), nullptr);
-    ASSERT_NE(manager.GetSkyCube(), nullptr);
-    EXPECT_TRUE(std::filesystem::exists("AssimpLog.txt"));
-
     CMesh* grid = manager.GetGroundGrid();
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(manager.GetGroundGrid(), grid);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <memory>
-#include <string>
 
 #include "gameplay/Powerup.h"
 #include "scene/PlayerObject.h"
@@ -32,9 +31,6 @@ TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
     auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
     ASSERT_TRUE(powerup);
     EXPECT_EQ(powerup->number, 7);
-    EXPECT_EQ(powerup->type, POWERUP_TYPE_MILK);
-    EXPECT_EQ(powerup->player, &player);
-    EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.0f);
     EXPECT_FALSE(powerup->object->ownsChildren);
     EXPECT_EQ(powerup->object->children, model.root.children);  // shared, not copied
     // Moved by (-0.5, 0, 0.4) along its own (still unrotated) axes, then turned 30 degrees
@@ -45,9 +41,7 @@ TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
     ExpectNear({m[0], m[1], m[2]}, {c, s, 0.0f});
     ExpectNear({m[4], m[5], m[6]}, {-s, c, 0.0f});
     ExpectNear({m[8], m[9], m[10]}, {0.0f, 0.0f, 1.0f});
-    // The model manager's tree is left as it was.
-    EXPECT_TRUE(model.root.ownsChildren);
-    ExpectNear(Translation(model.root.transform), {0.0f, 0.0f, 0.0f});
+    EXPECT_TRUE(model.root.ownsChildren);  // the model manager's tree is left as it was
 }
 
 TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
@@ -64,13 +58,9 @@ TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
     const Mat4& p = powerup->projectorMatrix;
     ExpectNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f});
     ExpectNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f});
-}
-
-TEST(Powerup, ProjectorStaysValidAtGroundLevel) {
-    Model model;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
-    for (float value : powerup->projector->viewMatrix.m) EXPECT_TRUE(std::isfinite(value));
-    ExpectNear(TransformPoint(powerup->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f});
+    // At ground level the view is still a proper one.
+    auto low = CreatePowerup(model.root, POWERUP_TYPE_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
+    ExpectNear(TransformPoint(low->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f});
 }
 
 TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
@@ -86,33 +76,4 @@ TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
     EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.0f);
     // Spinning does not move it.
     ExpectNear(Translation(powerup->object->transform), Translation(before));
-}
-
-TEST(Powerup, MilkHealsAndUmbrellaShields) {
-    Model model;
-    CPlayerObject player;
-    player.life = 0.3f;
-    auto milk = CreatePowerup(model.root, POWERUP_TYPE_MILK, 1, {}, &player);
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    OnPowerupHit(milk.get());
-    EXPECT_FLOAT_EQ(player.life, 1.0f);
-    EXPECT_TRUE(player.milkPicked);
-    EXPECT_FLOAT_EQ(milk->respawnTimer, 30.0f);
-
-    auto umbrella = CreatePowerup(model.root, POWERUP_TYPE_UMBRELLA, 2, {}, &player);
-    player.umbrellaTime = 5.0f;
-    OnPowerupHit(umbrella.get());
-    EXPECT_FLOAT_EQ(player.umbrellaTime, 22.0f);
-    EXPECT_FLOAT_EQ(umbrella->respawnTimer, 60.0f);
-
-    auto odd = CreatePowerup(model.root, 5, 3, {}, &player);
-    player.life = 0.5f;
-    OnPowerupHit(odd.get());
-    EXPECT_FLOAT_EQ(player.life, 0.5f);
-    EXPECT_FLOAT_EQ(odd->respawnTimer, 0.0f);  // still available
-    const std::string err = testing::internal::GetCapturedStderr();
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "Powerup hit! 0\nPowerup hit! 1\nUmbrella time!\nPowerup hit! 5\n");
-    EXPECT_EQ(err, "ERROR: Unknown powerup type!\n");
 }

@@ -2,14 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <memory>
 
-#include "physics/PhysData.h"
 #include "math/Matrix.h"
-#include "scene/AnchoredSceneCamera.h"
+#include "physics/PhysData.h"
 #include "scene/Mesh.h"
-#include "scene/PlayerObject.h"
 #include "scene/SceneGeoObject.h"
 
 namespace {
@@ -81,22 +78,8 @@ TEST(Rotate, MatchesHandComputedRotationsAboutEachAxis) {
     // 30 degrees about y: x goes towards -z.
     const float c = std::cos(30.0f * 3.14159265f / 180.0f), s = 0.5f;
     ExpectMatrixNear(Rotate(Mat4(), 30.0f, kAxisY), FromColumns({c, 0, -s}, {0, 1, 0}, {s, 0, c}, {0, 0, 0}));
-    // An axis that is not unit length is normalised first.
-    ExpectMatrixNear(Rotate(Mat4(), 90.0f, Vec3(0, 0, 2)), Rotate(Mat4(), 90.0f, kAxisZ));
     // About a diagonal axis by 120 degrees the three axes cycle: x -> y -> z -> x.
     ExpectMatrixNear(Rotate(Mat4(), 120.0f, Vec3(1, 1, 1)), FromColumns({0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {0, 0, 0}));
-}
-
-TEST(Rotate, RotatesInTheLocalFrameAndKeepsTheTranslation) {
-    const Mat4 placed = Translation(1, 2, 3);
-    const Mat4 turned = Rotate(placed, 90.0f, kAxisX);
-    EXPECT_FLOAT_EQ(turned.m[12], 1.0f);
-    EXPECT_FLOAT_EQ(turned.m[13], 2.0f);
-    EXPECT_FLOAT_EQ(turned.m[14], 3.0f);
-    // M * R: the new rotation acts first. Rz then Rx applied to y gives Rz(Rx(y)) = Rz(z) = z;
-    // the other order would give -x.
-    const Mat4 both = Rotate(Rotate(Mat4(), 90.0f, kAxisZ), 90.0f, kAxisX);
-    ExpectVecNear(TransformPoint(both, {0, 1, 0}), {0, 0, 1});
 }
 
 TEST(ModelMatrix, ScaleMultipliesTheBasisColumnsOnly) {
@@ -104,10 +87,6 @@ TEST(ModelMatrix, ScaleMultipliesTheBasisColumnsOnly) {
     object.transform = Rotate(object.transform, 90.0f, kAxisZ);
     object.scale = {2, 3, 4};
     ExpectMatrixNear(object.GetModelMatrix(), FromColumns({0, 2, 0}, {-3, 0, 0}, {0, 0, 4}, {1, 2, 3}));
-
-    CSceneObject doubled(Translation(5, 6, 7), "");
-    doubled.scale = {2, 2, 2};
-    ExpectMatrixNear(doubled.GetModelMatrix(), FromColumns({2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {5, 6, 7}));
 }
 
 TEST(ModelMatrix, GeometryRotationAppliesXThenYThenZInTheLocalFrame) {
@@ -119,21 +98,6 @@ TEST(ModelMatrix, GeometryRotationAppliesXThenYThenZInTheLocalFrame) {
     object.rotation = {90, 90, 0};
     object.scale = {1, 1, 1};
     ExpectVecNear(TransformPoint(object.GetModelMatrix(), {1, 0, 0}), {5, 1, 0});
-}
-
-TEST(ModelMatrix, ZeroRotationEqualsThePlainObjectAndNaNIsApplied) {
-    const Mat4 placed = Rotate(Translation(-3, 4, 0.5f), 33.0f, Vec3(1, 2, 3));
-    CSceneObject plain(placed, "plain");
-    plain.scale = {0.5f, 2, 3};
-    CSceneGeoObject geo({}, placed, "geo", Vec3(0, 0, 0));
-    geo.scale = plain.scale;
-    const Mat4 a = plain.GetModelMatrix(), b = geo.GetModelMatrix();
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(a.m[i], b.m[i]) << "element " << i;
-
-    // A NaN angle is not equal to zero, so it is applied and shows in the basis.
-    geo.rotation = {std::numeric_limits<float>::quiet_NaN(), 0, 0};
-    EXPECT_TRUE(std::isnan(geo.GetModelMatrix().m[5]));
-    EXPECT_FALSE(std::isnan(geo.GetModelMatrix().m[12])) << "the translation is not rotated";
 }
 
 TEST(Bounds, TreeWithHiddenAndTurnedChildrenGivesTheHandComputedBox) {
@@ -206,10 +170,6 @@ TEST(Frustum, InsideStraddlingBehindTheNearPlaneAndBesides) {
     // Entirely right of the view, and entirely beyond the far plane.
     EXPECT_FALSE(IsBoxInFrustum(box({30, -1, -12}, {40, 1, -8}).get(), clip));
     EXPECT_FALSE(IsBoxInFrustum(box({-1, -1, -300}, {1, 1, -200}).get(), clip));
-    // Conservative: past the corner where the right and far planes meet, the near corners lie
-    // beyond the right plane and the far ones beyond the far plane; no plane holds all eight,
-    // so the box counts as visible although it misses the view.
-    EXPECT_TRUE(IsBoxInFrustum(box({101, -1, -200}, {200, 1, -99}).get(), clip));
     // The same box through a model-view-projection: moved 20 units away it comes into view.
     const Mat4 view = Translation(0, 0, -20);
     EXPECT_TRUE(IsBoxInFrustum(box({-1, -1, 0}, {1, 1, 2}).get(), Multiply(view, clip)));
@@ -233,7 +193,6 @@ TEST(Lifetime, CloneSharesChildrenAndMeshesAndLeavesTheModelAlive) {
     EXPECT_EQ(clone->GetMesh(0), &mesh);
     EXPECT_EQ(clone->meshCount, 1u);
     EXPECT_EQ(clone->physData, nullptr) << "one physics record must have one owner";
-    EXPECT_EQ(model->transform.m[12], 0.0f);
 
     delete clone;
     EXPECT_EQ(CountedObject::alive, 2);
@@ -243,37 +202,10 @@ TEST(Lifetime, CloneSharesChildrenAndMeshesAndLeavesTheModelAlive) {
     delete model;  // owns its children and its physics record
     EXPECT_EQ(CountedObject::alive, 0);
     EXPECT_EQ(CountedPhysData::alive, 0);
-}
-
-TEST(Lifetime, OwningTreesDeleteTheirChildrenAndSkipNullOnes) {
-    CountedObject::alive = 0;
     {
-        CSceneObject root;
-        auto* group = new CountedObject;
-        group->AddChild(new CountedObject);
-        root.AddChild(group);
+        CSceneObject root;  // a plain tree owns its children too, and skips null ones
+        root.AddChild(new CountedObject);
         root.AddChild(nullptr);
-        EXPECT_EQ(CountedObject::alive, 2);
     }
     EXPECT_EQ(CountedObject::alive, 0);
-}
-
-TEST(Meshes, OnlyGeometryObjectsHandOutMeshesAndIndicesPastTheEndGiveNull) {
-    CMesh a, b;
-    CSceneGeoObject geo({&a, &b}, Mat4(), "", Vec3());
-    EXPECT_EQ(geo.meshCount, 2u);
-    EXPECT_EQ(geo.GetMesh(1), &b);
-    EXPECT_EQ(geo.GetMesh(2), nullptr);
-    CSceneGeoObject none;
-    EXPECT_EQ(none.GetMesh(0), nullptr);
-    EXPECT_EQ(none.GetMesh(7), nullptr);
-    CSceneObject plain;
-    EXPECT_EQ(plain.GetMesh(0), nullptr);
-    EXPECT_EQ(plain.GetChild(0), nullptr);
-    CPlayerObject player;
-    CAnchoredSceneCamera camera(&player, {0, 3, 0});
-    EXPECT_EQ(static_cast<CSceneObject&>(camera).GetMesh(0), nullptr);
-    // The player's geometry lives in its children; its own scale shrinks the model 50 times.
-    EXPECT_EQ(player.GetMesh(0), nullptr);
-    ExpectVecNear(TransformPoint(player.GetModelMatrix(), {100, 0, 0}), {2, 0, 0}, 1e-6f);
 }
