@@ -19,6 +19,9 @@ uniform vec3 uni_ParallelLightColor;
 uniform vec3 uni_AmbientColor;
 uniform vec3 uni_SpecularColor;
 
+// The depth-first pass (transformshader) computes the same position from the same inputs.
+invariant gl_Position;
+
 out vec3 v_EyePos;
 out vec3 v_Normal;
 out vec3 v_Tangent;     // eye space, along +u of the texture

@@ -19,7 +19,10 @@ void main()
     vec3 dir = normalize(v_WorldDir);
     vec3 sky;
     if (textureSize(uni_CubeMap, 0).x > 1) {
-        sky = texture(uni_CubeMap, dir).rgb;
+        // The sky is seen magnified at any usual window size (a 512-texel face spans a
+        // quarter turn), so its top level is what a filtered look-up would read anyway, and
+        // the level of detail of a cube-map look-up is costly to work out in software.
+        sky = textureLod(uni_CubeMap, dir, 0.0).rgb;
     } else {
         // No sky picture: a plain gradient from a hazy horizon to a deeper zenith.
         float up = clamp(dir.y, -1.0, 1.0);

@@ -98,12 +98,14 @@ float SunVisibility(vec3 p, vec2 slope, float bias)
     vec4 d10 = textureGather(uni_ShadowMap, (base + vec2(2.0, 0.0)) / size);
     vec4 d01 = textureGather(uni_ShadowMap, (base + vec2(0.0, 2.0)) / size);
     vec4 d11 = textureGather(uni_ShadowMap, (base + 2.0) / size);
-    vec4 lit00 = vec4(lessThanEqual(clamp(z + rx.xyyx + ry.yyxx, 0.0, 1.0), d00));
-    vec4 lit10 = vec4(lessThanEqual(clamp(z + rx.zwwz + ry.yyxx, 0.0, 1.0), d10));
-    vec4 lit01 = vec4(lessThanEqual(clamp(z + rx.xyyx + ry.wwzz, 0.0, 1.0), d01));
-    vec4 lit11 = vec4(lessThanEqual(clamp(z + rx.zwwz + ry.wwzz, 0.0, 1.0), d11));
-    float lit = dot(wx.xyyx * wy.yyxx, lit00) + dot(wx.zwwz * wy.yyxx, lit10)
-              + dot(wx.xyyx * wy.wwzz, lit01) + dot(wx.zwwz * wy.wwzz, lit11);
+    // Regrouped into the four rows of the 4 x 4 block, each weighted along x, then the rows
+    // along y. Only the top of the reference needs clamping: below 0 every texel passes anyway.
+    vec4 zx = z + rx;
+    vec4 row0 = vec4(lessThanEqual(min(zx + ry.x, 1.0), vec4(d00.w, d00.z, d10.w, d10.z)));
+    vec4 row1 = vec4(lessThanEqual(min(zx + ry.y, 1.0), vec4(d00.x, d00.y, d10.x, d10.y)));
+    vec4 row2 = vec4(lessThanEqual(min(zx + ry.z, 1.0), vec4(d01.w, d01.z, d11.w, d11.z)));
+    vec4 row3 = vec4(lessThanEqual(min(zx + ry.w, 1.0), vec4(d01.x, d01.y, d11.x, d11.y)));
+    float lit = dot(wy, vec4(dot(wx, row0), dot(wx, row1), dot(wx, row2), dot(wx, row3)));
     return lit / 9.0;
 }
 

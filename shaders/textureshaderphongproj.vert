@@ -17,6 +17,9 @@ uniform vec3 uni_ParallelLightColor;
 uniform vec3 uni_AmbientColor;
 uniform vec3 uni_SpecularColor;
 
+// The depth-first pass (transformshader) computes the same position from the same inputs.
+invariant gl_Position;
+
 out vec3 v_EyePos;
 out vec3 v_Normal;
 out vec2 v_Tex;

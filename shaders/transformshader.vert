@@ -1,15 +1,19 @@
 #version 330
 
-// Depth only: the sun's shadow map. The light's orthographic projection comes in
-// uni_ProjMatrix and light view * model in uni_ModelViewMatrix. Only depth is kept (the
-// fragment stage is a formality).
+// Depth only: the sun's shadow map (the light's orthographic projection in uni_ProjMatrix and
+// light view * model in uni_ModelViewMatrix), and the main pass's depth-first pass (the
+// camera's projection and view * model). Only depth is kept (the fragment stage is a
+// formality). The lit programs compute their position the same way, step for step, and all
+// keep it invariant: the lit pass then finds exactly the depths this pass wrote.
 
 layout(location = 0) in vec3 in_Vertex;
+
+invariant gl_Position;
 
 uniform mat4 uni_ProjMatrix;
 uniform mat4 uni_ModelViewMatrix;
 
 void main()
 {
-    gl_Position = uni_ProjMatrix * uni_ModelViewMatrix * vec4(in_Vertex, 1.0);
+    gl_Position = uni_ProjMatrix * (uni_ModelViewMatrix * vec4(in_Vertex, 1.0));
 }

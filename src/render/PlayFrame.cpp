@@ -3,7 +3,10 @@
 // drawn from the description the play state fills.
 #include "render/PlayFrame.h"
 
+#include <algorithm>
 #include <iostream>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "render/DrawPaths.h"
@@ -79,12 +82,28 @@ public:
                       const Mat4& lightNorm);
     void DrawLitObjects(LitPrograms& programs);
     void DrawGizmos(CShaderProgram* program);
+    // The depth of every lit object, without colour, and which level objects none of whose
+    // samples came through: the lit pass skips those. `queries` grows to one per level object.
+    void DrawDepthFirst(CShaderProgram* program, std::vector<GLuint>& queries);
+    bool Hidden(const CSceneObject* object) const { return hidden.count(object) != 0; }
 
 private:
     const PlayFrameDescription& frame;
     CRenderer& renderer;
     const CTexture* shadowMap;
+    std::unordered_set<const CSceneObject*> hidden;
 };
+
+// The square of a level object's world-box diagonal.
+float BoxSize(const CSceneObject& object) {
+    Vec3 low = object.worldCorners[0], high = object.worldCorners[0];
+    for (const Vec3& corner : object.worldCorners) {
+        low = Vec3(std::min(low.x, corner.x), std::min(low.y, corner.y), std::min(low.z, corner.z));
+        high = Vec3(std::max(high.x, corner.x), std::max(high.y, corner.y), std::max(high.z, corner.z));
+    }
+    const Vec3 diagonal = high - low;
+    return Dot(diagonal, diagonal);
+}
 
 void FrameDrawer::SetLightUniforms(CShaderProgram* program, const Mat4& projection, const Vec3& eyeSunDirection,
                                   const Mat4& lightNorm) {
@@ -174,15 +193,53 @@ bool FrameDrawer::StartLitPass(LitPrograms& programs, const Mat4& projection, co
     return programs.current != nullptr;
 }
 
+void FrameDrawer::DrawDepthFirst(CShaderProgram* program, std::vector<GLuint>& queries) {
+    // The figure and the power-ups are small and always drawn; then the level objects from the
+    // smallest box to the largest, so that the ground or the sea comes after what stands on it.
+    if (frame.figure) DrawSceneObjectTree(renderer, frame.figure, program, kIdentity, true);
+    for (const PlayFrameModel& powerup : frame.powerups)
+        if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
+    std::vector<CSceneObject*> objects(frame.normalMapped.begin(), frame.normalMapped.end());
+    for (CSceneObject* object : frame.scenery)
+        if (!IsClip(*object)) objects.push_back(object);
+    for (CSceneObject* object : frame.moving) {
+        object->UpdateWorldCorners();
+        objects.push_back(object);
+    }
+    std::vector<std::pair<float, CSceneObject*>> bySize;
+    for (CSceneObject* object : objects) bySize.emplace_back(BoxSize(*object), object);
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    if (queries.size() < bySize.size()) {
+        const size_t had = queries.size();
+        queries.resize(bySize.size());
+        glGenQueries(static_cast<GLsizei>(bySize.size() - had), queries.data() + had);
+    }
+    // A query counts the samples that pass against what is drawn before it: none passing means
+    // that nothing of the object can show once the rest is drawn too.
+    for (size_t i = 0; i < bySize.size(); ++i) {
+        glBeginQuery(GL_ANY_SAMPLES_PASSED, queries[i]);
+        DrawSceneObject(renderer, bySize[i].second, program);
+        glEndQuery(GL_ANY_SAMPLES_PASSED);
+    }
+    for (size_t i = 0; i < bySize.size(); ++i) {
+        GLuint passed = 1;
+        glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &passed);
+        if (passed == 0) hidden.insert(bySize[i].second);
+    }
+}
+
 void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
     for (CSceneObject* object : frame.scenery) {
         // Invisible colliders: solid for the physics, never drawn.
-        if (IsClip(*object)) continue;
+        if (IsClip(*object) || Hidden(object)) continue;
         CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
         DrawSceneObject(renderer, object, program);
     }
     for (CSceneObject* object : frame.moving) {
+        if (Hidden(object)) continue;
         CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
         object->UpdateWorldCorners();
@@ -244,6 +301,8 @@ CPlayFrameRenderer::CPlayFrameRenderer() {
 
 CPlayFrameRenderer::~CPlayFrameRenderer() {
     if (shadowMap) DeleteShadowTarget(*shadowMap, shadowFramebuffer);
+    if (!visibilityQueries.empty())
+        glDeleteQueries(static_cast<GLsizei>(visibilityQueries.size()), visibilityQueries.data());
 }
 
 void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& frame) {
@@ -281,7 +340,6 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     renderer.frustumCulling = frame.frustumCulling;
     if (!frame.backfaceCulling) glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
-    glDepthMask(GL_FALSE);
 
     const Mat4& projection = frame.projection;
     renderer.projectionMatrix = projection;
@@ -294,8 +352,10 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
                       cameraModel.m[4] * sun.x + cameraModel.m[5] * sun.y + cameraModel.m[6] * sun.z,
                       cameraModel.m[8] * sun.x + cameraModel.m[9] * sun.y + cameraModel.m[10] * sun.z};
 
+    const PlayFramePrograms& programs = frame.programs;
+    glDepthMask(GL_FALSE);
     CSkyBox* skyBox = frame.skyBox;
-    CShaderProgram* sky = frame.programs.sky;
+    CShaderProgram* sky = programs.sky;
     if (skyBox && UseProgram(sky)) {
         drawer.SetLightUniforms(sky, projection, eyeSun, lightNorm);
         // The sky surrounds the camera wherever it goes; its depth is never written.
@@ -305,23 +365,43 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
         skyBox->transform.m[15] = 1.0f;
         DrawSkyBox(renderer, skyBox, sky);
     }
-    CShaderProgram* sunProgram = frame.programs.sun;
+    CShaderProgram* sunProgram = programs.sun;
     if (frame.sunSprite && UseProgram(sunProgram)) {
         drawer.SetLightUniforms(sunProgram, projection, eyeSun, lightNorm);
         DrawSprite(renderer, frame.sunSprite, sunProgram);
     }
     glDepthMask(GL_TRUE);
 
-    const PlayFramePrograms& programs = frame.programs;
+    // Depth first, without colour, to find the level objects that are wholly hidden behind
+    // others (a ground under the streets and houses that cover the view): the lit pass leaves
+    // them out. A multisampling software rasterizer shades every covered fragment, hidden or
+    // not, so a hidden ground costs as much as a visible one. The vertex programs keep
+    // gl_Position invariant, so the lit pass meets exactly the depths written here.
+    CShaderProgram* depth = programs.depth;
+    if (UseProgram(depth)) {
+        glUniformMatrix4fv(Location(depth, "uni_ProjMatrix"), 1, GL_FALSE, projection.m);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        drawer.DrawDepthFirst(depth, visibilityQueries);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthMask(GL_FALSE);
+        renderer.objectsRendered = 0;
+        renderer.trianglesRendered = 0;
+    }
+
     LitPrograms bump{programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
     if (drawer.StartLitPass(bump, projection, eyeSun, lightNorm))
         for (CSceneObject* object : frame.normalMapped) {
+            if (drawer.Hidden(object)) continue;
             CShaderProgram* program = bump.For(!object->projectorPowerUps.empty());
             if (frame.projectiveTexturing) drawer.SetProjectiveFlag(program, object);
             DrawSceneObject(renderer, object, program);
         }
     LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
     if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
+    glDepthFunc(GL_LESS);
+
+    glDepthMask(GL_TRUE);
 
     // Debug lines.
     CShaderProgram* lines = programs.lines;

@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include <memory>
+#include <vector>
 
 #include "render/PlayFrameDescription.h"
 #include "render/Texture.h"
@@ -16,7 +17,7 @@ public:
     // Makes the shadow target. Made without a GL context (rules tests) it has none, says so on
     // standard error, and its frames skip the shadow pass.
     CPlayFrameRenderer();
-    // Deletes the shadow target (the GL context must still be current).
+    // Deletes the shadow target and the queries (the GL context must still be current).
     ~CPlayFrameRenderer();
     CPlayFrameRenderer(const CPlayFrameRenderer&) = delete;
     CPlayFrameRenderer& operator=(const CPlayFrameRenderer&) = delete;
@@ -31,4 +32,6 @@ public:
 private:
     std::unique_ptr<CTexture> shadowMap;
     GLuint shadowFramebuffer = 0;
+    // One visibility query per lit level object, made as levels need them.
+    std::vector<GLuint> visibilityQueries;
 };
