@@ -196,6 +196,28 @@ TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
     EXPECT_FALSE(Screen() == without);
 }
 
+TEST_F(PlayFrame, AWhollyHiddenObjectIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
+    Start();
+    // Looking steeply down, the 40 x 40 ground fills the whole view.
+    camera->SetViewMatrix(LookAt(Vec3(0, 20, 5), Vec3(0, 0, 0), Vec3(0, 1, 0)));
+    camera->transform = Inverse(camera->viewMatrix);
+    play->light.direction = Normalize(Vec3(1, -1, 0));
+    Frame();
+    const std::vector<unsigned char> without = Screen();
+    const uint32_t objects = renderer->objectsRendered;
+    // A larger plane just below the ground is hidden everywhere: neither shaded nor seen.
+    CSceneGeoObject* below = AddStatic(MakeBox(30, 0, 30, 0.2f), Vec3(0, -0.5f, 0));
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects);
+    EXPECT_TRUE(Screen() == without);
+    // Lifted over the ground it covers the view, and is drawn.
+    below->transform.m[13] = 0.5f;
+    below->UpdateWorldCorners();
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects + 1);
+    EXPECT_FALSE(Screen() == without);
+}
+
 TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn) {
     // Both marker programs fail to load: using one would print its "Cannot use shader" line.
     dir.Write("shaders/textureshaderphongproj.frag", "broken");
