@@ -38,6 +38,10 @@ CPlayState::~CPlayState() {
 
 void CPlayState::Enter() {
     if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
+    // The menu or splash picture that led here is not seen again before the next one is shown,
+    // which is decoded anew.
+    if (CMesh* quad = GetPictureQuad(game)) quad->material.diffuseTexture = nullptr;
+    if (CTextureManager* textures = game->GetTextureManager()) textures->ReleasePictures();
     if (pendingAction) pendingAction(this);
 }
 

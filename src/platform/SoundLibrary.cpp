@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <AL/efx.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -186,6 +187,9 @@ struct System::Impl {
     int driver = 0;
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
+    // Sources the context is made for: the channels asked for, no more. OpenAL sets memory aside
+    // for every source it could make (256 by default) and for effect sends the game never uses.
+    int sources = 0;
     bool loopback = false;
     int loopbackChannels = 2;
     int loopbackRate = kDefaultMixRate;
@@ -232,6 +236,12 @@ struct System::Impl {
         }
     }
 
+    // Ends the list with the source limits and its terminating zero.
+    void AddSourceLimits(std::vector<ALCint>& attributes) const {
+        attributes.insert(attributes.end(), {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, 0, ALC_MAX_AUXILIARY_SENDS, 0});
+        attributes.push_back(0);
+    }
+
     std::string DeviceName() const {
         return driver >= 0 && driver < static_cast<int>(driverNames.size()) ? driverNames[driver] : "";
     }
@@ -243,9 +253,10 @@ struct System::Impl {
         loopbackChannels = ChannelCount(layout);
         device = loopbackCalls.open(nullptr);
         if (!device) return false;
-        const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, layout, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                                     ALC_FREQUENCY, loopbackRate, 0};
-        context = alcCreateContext(device, attributes);
+        std::vector<ALCint> attributes{ALC_FORMAT_CHANNELS_SOFT, layout, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+                                       ALC_FREQUENCY, loopbackRate};
+        AddSourceLimits(attributes);
+        context = alcCreateContext(device, attributes.data());
         if (!context) {
             alcCloseDevice(device);
             device = nullptr;
@@ -725,6 +736,7 @@ Result System::Init(int maxChannels, unsigned, void*) {
     if (s.initialized) return ERR_INITIALIZED;
     if (maxChannels < 0) return ERR_INVALID_PARAM;
     if (!LoopbackChannels(s.speakerMode)) return ERR_OUTPUT_CREATEBUFFER;
+    s.sources = maxChannels;
 
     Result result = OK;
     if (s.requestedOutput == OUTPUTTYPE_AUTODETECT) {
@@ -736,7 +748,7 @@ Result System::Init(int maxChannels, unsigned, void*) {
             if (s.dspBufferLength > 0)
                 attributes.insert(attributes.end(),
                                   {ALC_REFRESH, std::max(1, rate / static_cast<int>(s.dspBufferLength))});
-            attributes.push_back(0);
+            s.AddSourceLimits(attributes);
             s.context = alcCreateContext(s.device, attributes.data());
             if (!s.context) {
                 std::cerr << "WARNING: Sound device '" << s.DeviceName() << "' could not be started (error 0x"

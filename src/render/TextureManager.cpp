@@ -39,7 +39,18 @@ CTexture* CTextureManager::GetPicture(const std::string& name) {
     auto it = textures.find(name);
     if (it != textures.end()) return it->second.get();
     if (!LoadTexture(name)) return nullptr;
+    pictures.insert(name);
     return textures[name].get();
+}
+
+void CTextureManager::ReleasePictures() {
+    for (const std::string& name : pictures) {
+        auto it = textures.find(name);
+        if (it == textures.end()) continue;
+        if (it->second->glId) glDeleteTextures(1, &it->second->glId);
+        textures.erase(it);
+    }
+    pictures.clear();
 }
 
 bool CTextureManager::LoadCubeMap(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ public:
     // start-up: at 1920 x 1080 each is 6 to 8 MB decoded, and most are never shown in a
     // session. Null (after the loader's error) if it cannot be loaded.
     CTexture* GetPicture(const std::string& name);
+    // Frees the pictures shown so far, GL texture and all (the context must be current): play
+    // shows none, and at 1920 x 1080 each holds about 8 MB. Pointers to them are dangling
+    // afterwards; the next GetPicture decodes the picture again.
+    void ReleasePictures();
     bool LoadCubeMap(const std::string& name);
     CCubeMap* GetCubeMap(const std::string& name);
 
@@ -41,6 +46,7 @@ public:
 private:
     std::map<std::string, std::unique_ptr<CTexture>> textures;
     std::map<std::string, std::unique_ptr<CCubeMap>> cubeMaps;
+    std::set<std::string> pictures;  // the names GetPicture loaded
 };
 
 // Re-applies the renderer's current filter settings to every uploaded texture and cube map.
