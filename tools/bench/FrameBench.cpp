@@ -158,7 +158,12 @@ int main(int argc, char** argv) {
         "MB, CPU %.1f ms/frame\n",
         width, height, Percentile(samples, 0.5), Percentile(samples, 0.99), mean, frames, levelName.c_str(),
         renderer->objectsRendered, renderer->trianglesRendered, PeakRssMb(), cpuPerFrame);
+    std::fflush(stdout);
+    // The play state is let go as the game does, through the menu, whose chatter stays out of
+    // the report too: the report is the last line.
+    std::cout.rdbuf(startLog.rdbuf());
     game->SetState(game->GetState(STATE_MENU));
     play.reset();
+    std::cout.rdbuf(out);
     return 0;
 }
