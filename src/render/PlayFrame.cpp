@@ -14,6 +14,7 @@
 #include "render/ShaderProgram.h"
 #include "render/ShadowTarget.h"
 #include "render/Sprite.h"
+#include "scene/Mesh.h"
 #include "scene/SceneObject.h"
 #include "scene/SkyBox.h"
 
@@ -286,6 +287,49 @@ void FrameDrawer::DrawGizmos(CShaderProgram* program) {
     glEnable(GL_DEPTH_TEST);
 }
 
+// The sky box, in the tiles of the window where some of it shows. Drawn whole, it would be
+// shaded under every object too: with multisampling the software rasterizer shades every
+// covered fragment, whether or not it passes the depth test. So each tile is first asked,
+// without colour, whether any sample of the sky passes there (scissored, so the question
+// costs depth tests only), and the sky is then drawn in the tiles that said yes.
+void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* program, int width, int height,
+                         std::vector<GLuint>& queries) {
+    constexpr int kColumns = 8, kRows = 4;
+    if (queries.empty()) {
+        queries.resize(kColumns * kRows);
+        glGenQueries(kColumns * kRows, queries.data());
+    }
+    const auto scissor = [&](int tile) {
+        const int column = tile % kColumns, row = tile / kColumns;
+        const int x0 = width * column / kColumns, y0 = height * row / kRows;
+        glScissor(x0, y0, width * (column + 1) / kColumns - x0, height * (row + 1) / kRows - y0);
+    };
+    const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
+    glEnable(GL_SCISSOR_TEST);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    for (int tile = 0; tile < kColumns * kRows; ++tile) {
+        scissor(tile);
+        glBeginQuery(GL_ANY_SAMPLES_PASSED, queries[static_cast<size_t>(tile)]);
+        DrawSkyBox(renderer, skyBox, program);
+        glEndQuery(GL_ANY_SAMPLES_PASSED);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    bool drawn = false;
+    for (int tile = 0; tile < kColumns * kRows; ++tile) {
+        GLuint shows = 1;
+        glGetQueryObjectuiv(queries[static_cast<size_t>(tile)], GL_QUERY_RESULT, &shows);
+        if (shows == 0) continue;
+        scissor(tile);
+        DrawSkyBox(renderer, skyBox, program);
+        drawn = true;
+    }
+    glDisable(GL_SCISSOR_TEST);
+    // Counted once, as one object, however many tiles it took.
+    renderer.objectsRendered = objects + (drawn ? 1u : 0u);
+    const CMesh* mesh = skyBox->meshCount > 0 ? skyBox->GetMesh(0) : nullptr;
+    renderer.trianglesRendered = triangles + (drawn && mesh ? mesh->faceCount : 0u);
+}
+
 }  // namespace
 
 CPlayFrameRenderer::CPlayFrameRenderer() {
@@ -301,8 +345,8 @@ CPlayFrameRenderer::CPlayFrameRenderer() {
 
 CPlayFrameRenderer::~CPlayFrameRenderer() {
     if (shadowMap) DeleteShadowTarget(*shadowMap, shadowFramebuffer);
-    if (!visibilityQueries.empty())
-        glDeleteQueries(static_cast<GLsizei>(visibilityQueries.size()), visibilityQueries.data());
+    for (std::vector<GLuint>* queries : {&visibilityQueries, &skyQueries})
+        if (!queries->empty()) glDeleteQueries(static_cast<GLsizei>(queries->size()), queries->data());
 }
 
 void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& frame) {
@@ -353,25 +397,6 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
                       cameraModel.m[8] * sun.x + cameraModel.m[9] * sun.y + cameraModel.m[10] * sun.z};
 
     const PlayFramePrograms& programs = frame.programs;
-    glDepthMask(GL_FALSE);
-    CSkyBox* skyBox = frame.skyBox;
-    CShaderProgram* sky = programs.sky;
-    if (skyBox && UseProgram(sky)) {
-        drawer.SetLightUniforms(sky, projection, eyeSun, lightNorm);
-        // The sky surrounds the camera wherever it goes; its depth is never written.
-        skyBox->transform.m[12] = cameraModel.m[12];
-        skyBox->transform.m[13] = cameraModel.m[13];
-        skyBox->transform.m[14] = cameraModel.m[14];
-        skyBox->transform.m[15] = 1.0f;
-        DrawSkyBox(renderer, skyBox, sky);
-    }
-    CShaderProgram* sunProgram = programs.sun;
-    if (frame.sunSprite && UseProgram(sunProgram)) {
-        drawer.SetLightUniforms(sunProgram, projection, eyeSun, lightNorm);
-        DrawSprite(renderer, frame.sunSprite, sunProgram);
-    }
-    glDepthMask(GL_TRUE);
-
     // Depth first, without colour, to find the level objects that are wholly hidden behind
     // others (a ground under the streets and houses that cover the view): the lit pass leaves
     // them out. A multisampling software rasterizer shades every covered fragment, hidden or
@@ -401,6 +426,25 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
     glDepthFunc(GL_LESS);
 
+    // The sky and the sun after the level: both lie just inside the far plane and write no
+    // depth, so they show only where no object stands.
+    glDepthMask(GL_FALSE);
+    CSkyBox* skyBox = frame.skyBox;
+    CShaderProgram* sky = programs.sky;
+    if (skyBox && UseProgram(sky)) {
+        drawer.SetLightUniforms(sky, projection, eyeSun, lightNorm);
+        // The sky surrounds the camera wherever it goes.
+        skyBox->transform.m[12] = cameraModel.m[12];
+        skyBox->transform.m[13] = cameraModel.m[13];
+        skyBox->transform.m[14] = cameraModel.m[14];
+        skyBox->transform.m[15] = 1.0f;
+        DrawSkyWhereItShows(renderer, skyBox, sky, frame.width, frame.height, skyQueries);
+    }
+    CShaderProgram* sunProgram = programs.sun;
+    if (frame.sunSprite && UseProgram(sunProgram)) {
+        drawer.SetLightUniforms(sunProgram, projection, eyeSun, lightNorm);
+        DrawSprite(renderer, frame.sunSprite, sunProgram);
+    }
     glDepthMask(GL_TRUE);
 
     // Debug lines.

@@ -34,4 +34,6 @@ private:
     GLuint shadowFramebuffer = 0;
     // One visibility query per lit level object, made as levels need them.
     std::vector<GLuint> visibilityQueries;
+    // One per tile of the window that the sky is asked about.
+    std::vector<GLuint> skyQueries;
 };
