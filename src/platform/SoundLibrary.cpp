@@ -238,7 +238,8 @@ struct System::Impl {
 
     // Ends the list with the source limits and its terminating zero.
     void AddSourceLimits(std::vector<ALCint>& attributes) const {
-        attributes.insert(attributes.end(), {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, 0, ALC_MAX_AUXILIARY_SENDS, 0});
+        attributes.insert(attributes.end(),
+                          {ALC_MONO_SOURCES, sources, ALC_STEREO_SOURCES, 0, ALC_MAX_AUXILIARY_SENDS, 0});
         attributes.push_back(0);
     }
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <iostream>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -62,6 +62,65 @@ struct LitPrograms {
     }
 };
 
+// The window cut into tiles, for asking where something shows: with multisampling the software
+// rasterizer shades every covered fragment, whether or not it passes the depth test, so a large
+// surface half hidden behind others costs as much as a visible one unless it is drawn only in
+// the tiles where it shows. A scissored draw without colour costs depth tests only.
+struct WindowTiles {
+    static constexpr int kColumns = 8, kRows = 4, kCount = kColumns * kRows;
+    static constexpr uint32_t kAll = 0xffffffffu;  // one bit a tile
+    int width = 0, height = 0;
+
+    void Scissor(int tile) const {
+        const int column = tile % kColumns, row = tile / kColumns;
+        const int x0 = Edge(width, column, kColumns), y0 = Edge(height, row, kRows);
+        glScissor(x0, y0, Edge(width, column + 1, kColumns) - x0, Edge(height, row + 1, kRows) - y0);
+    }
+    // Tile edges fall on multiples of 64 pixels, the blocks the rasterizer bins by, so that no
+    // block is worked on for two tiles.
+    static int Edge(int size, int index, int count) {
+        if (index >= count) return size;
+        return std::min(size, (size * index / count + 32) / 64 * 64);
+    }
+    // `draw` once in each tile of `mask`, scissored.
+    template <typename Draw>
+    void DrawIn(uint32_t mask, Draw draw) const {
+        glEnable(GL_SCISSOR_TEST);
+        for (int tile = 0; tile < kCount; ++tile)
+            if (mask & (1u << tile)) {
+                Scissor(tile);
+                draw();
+            }
+        glDisable(GL_SCISSOR_TEST);
+    }
+};
+static_assert(WindowTiles::kCount == 32, "one bit a tile in a uint32_t");
+
+// Hands out the frame's occlusion queries, made as they are first needed and kept for the next
+// frames.
+class QueryPool {
+public:
+    explicit QueryPool(std::vector<GLuint>& queries_) : queries(queries_) {}
+    GLuint Next() {
+        if (used == queries.size()) {
+            queries.push_back(0);
+            glGenQueries(1, &queries.back());
+        }
+        return queries[used++];
+    }
+
+private:
+    std::vector<GLuint>& queries;
+    size_t used = 0;
+};
+
+// Whether any sample of a query passed; waits for the answer.
+bool AnySamplePassed(GLuint query) {
+    GLuint passed = 1;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &passed);
+    return passed != 0;
+}
+
 // One frame's drawing: the passes share the renderer, the frame's description and the shadow
 // map.
 class FrameDrawer {
@@ -83,16 +142,27 @@ public:
                       const Mat4& lightNorm);
     void DrawLitObjects(LitPrograms& programs);
     void DrawGizmos(CShaderProgram* program);
-    // The depth of every lit object, without colour, and which level objects none of whose
-    // samples came through: the lit pass skips those. `queries` grows to one per level object.
-    void DrawDepthFirst(CShaderProgram* program, std::vector<GLuint>& queries);
-    bool Hidden(const CSceneObject* object) const { return hidden.count(object) != 0; }
+    // The depth of every lit object, without colour, and where each level object shows: in no
+    // tile (the lit pass skips it), in all, or, for the largest when simple, in some tiles.
+    void DrawDepthFirst(CShaderProgram* program, QueryPool& queries);
+    bool Hidden(const CSceneObject* object) const { return TilesOf(object) == 0; }
+    // A level object in the lit pass, in the tiles where it shows.
+    void DrawLevelObject(CSceneObject* object, CShaderProgram* program);
 
 private:
+    uint32_t TilesOf(const CSceneObject* object) const {
+        auto it = shownIn.find(object);
+        return it == shownIn.end() ? WindowTiles::kAll : it->second;
+    }
+    // Whether an object is worth asking about tile by tile: a few triangles to draw again per
+    // tile, and a box that covers a quarter of the window or reaches behind the camera.
+    bool WorthTiling(const CSceneObject& object) const;
+
     const PlayFrameDescription& frame;
     CRenderer& renderer;
     const CTexture* shadowMap;
-    std::unordered_set<const CSceneObject*> hidden;
+    WindowTiles tiles{frame.width, frame.height};
+    std::unordered_map<const CSceneObject*, uint32_t> shownIn;  // tiles where it shows; absent: all
 };
 
 // The square of a level object's world-box diagonal.
@@ -194,7 +264,7 @@ bool FrameDrawer::StartLitPass(LitPrograms& programs, const Mat4& projection, co
     return programs.current != nullptr;
 }
 
-void FrameDrawer::DrawDepthFirst(CShaderProgram* program, std::vector<GLuint>& queries) {
+void FrameDrawer::DrawDepthFirst(CShaderProgram* program, QueryPool& queries) {
     // The figure and the power-ups are small and always drawn; then the level objects from the
     // smallest box to the largest, so that the ground or the sea comes after what stands on it.
     if (frame.figure) DrawSceneObjectTree(renderer, frame.figure, program, kIdentity, true);
@@ -212,23 +282,85 @@ void FrameDrawer::DrawDepthFirst(CShaderProgram* program, std::vector<GLuint>& q
     std::stable_sort(bySize.begin(), bySize.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 
-    if (queries.size() < bySize.size()) {
-        const size_t had = queries.size();
-        queries.resize(bySize.size());
-        glGenQueries(static_cast<GLsizei>(bySize.size() - had), queries.data() + had);
-    }
     // A query counts the samples that pass against what is drawn before it: none passing means
     // that nothing of the object can show once the rest is drawn too.
-    for (size_t i = 0; i < bySize.size(); ++i) {
-        glBeginQuery(GL_ANY_SAMPLES_PASSED, queries[i]);
-        DrawSceneObject(renderer, bySize[i].second, program);
-        glEndQuery(GL_ANY_SAMPLES_PASSED);
+    struct Asked {
+        CSceneObject* object;
+        std::vector<GLuint> queries;  // one, or one a tile
+    };
+    std::vector<Asked> asked;
+    for (const auto& entry : bySize) {
+        CSceneObject* object = entry.second;
+        Asked question{object, {}};
+        // Only the largest, drawn last: the ground or the sea that everything stands on, which
+        // other objects hide in parts. Each query costs the rasterizer a little in every block of
+        // the window, so smaller ones, seldom half hidden, are asked about as a whole.
+        if (object == bySize.back().second && WorthTiling(*object)) {
+            tiles.DrawIn(WindowTiles::kAll, [&] {
+                question.queries.push_back(queries.Next());
+                glBeginQuery(GL_ANY_SAMPLES_PASSED, question.queries.back());
+                DrawSceneObject(renderer, object, program);
+                glEndQuery(GL_ANY_SAMPLES_PASSED);
+            });
+        } else {
+            question.queries.push_back(queries.Next());
+            glBeginQuery(GL_ANY_SAMPLES_PASSED, question.queries.back());
+            DrawSceneObject(renderer, object, program);
+            glEndQuery(GL_ANY_SAMPLES_PASSED);
+        }
+        asked.push_back(std::move(question));
     }
-    for (size_t i = 0; i < bySize.size(); ++i) {
-        GLuint passed = 1;
-        glGetQueryObjectuiv(queries[i], GL_QUERY_RESULT, &passed);
-        if (passed == 0) hidden.insert(bySize[i].second);
+    for (const Asked& question : asked) {
+        uint32_t mask = 0;
+        if (question.queries.size() == 1) {
+            mask = AnySamplePassed(question.queries[0]) ? WindowTiles::kAll : 0u;
+        } else {
+            for (size_t tile = 0; tile < question.queries.size(); ++tile)
+                if (AnySamplePassed(question.queries[tile])) mask |= 1u << tile;
+        }
+        if (mask != WindowTiles::kAll) shownIn[question.object] = mask;
     }
+}
+
+bool FrameDrawer::WorthTiling(const CSceneObject& object) const {
+    uint32_t triangles = 0;
+    for (uint32_t i = 0; i < object.meshCount; ++i)
+        if (const CMesh* mesh = object.GetMesh(i)) triangles += mesh->faceCount;
+    if (triangles == 0 || triangles > 32) return false;
+    const Mat4 viewProjection = Multiply(frame.view, frame.projection);
+    float low[2] = {1.0f, 1.0f}, high[2] = {-1.0f, -1.0f};
+    for (const Vec3& corner : object.worldCorners) {
+        const float* m = viewProjection.m;
+        const float w = m[3] * corner.x + m[7] * corner.y + m[11] * corner.z + m[15];
+        if (w <= 1e-4f) return true;  // reaches behind the camera
+        for (int axis = 0; axis < 2; ++axis) {
+            const float clip = m[axis] * corner.x + m[4 + axis] * corner.y + m[8 + axis] * corner.z + m[12 + axis];
+            const float ndc = clip / w;
+            low[axis] = std::min(low[axis], ndc);
+            high[axis] = std::max(high[axis], ndc);
+        }
+    }
+    const float covered = std::max(0.0f, std::min(high[0], 1.0f) - std::max(low[0], -1.0f)) *
+                          std::max(0.0f, std::min(high[1], 1.0f) - std::max(low[1], -1.0f));
+    return covered >= 1.0f;  // a quarter of the 2 x 2 window
+}
+
+void FrameDrawer::DrawLevelObject(CSceneObject* object, CShaderProgram* program) {
+    const uint32_t mask = TilesOf(object);
+    if (mask == 0) return;
+    if (mask == WindowTiles::kAll) {
+        DrawSceneObject(renderer, object, program);
+        return;
+    }
+    // Counted once, as one object, however many tiles it takes.
+    const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
+    uint32_t trianglesOnce = 0;
+    tiles.DrawIn(mask, [&] {
+        DrawSceneObject(renderer, object, program);
+        if (trianglesOnce == 0) trianglesOnce = renderer.trianglesRendered - triangles;
+    });
+    renderer.objectsRendered = std::min(renderer.objectsRendered, objects + 1);
+    renderer.trianglesRendered = triangles + trianglesOnce;
 }
 
 void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
@@ -237,14 +369,14 @@ void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
         if (IsClip(*object) || Hidden(object)) continue;
         CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
-        DrawSceneObject(renderer, object, program);
+        DrawLevelObject(object, program);
     }
     for (CSceneObject* object : frame.moving) {
         if (Hidden(object)) continue;
         CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
         if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
         object->UpdateWorldCorners();
-        DrawSceneObject(renderer, object, program);
+        DrawLevelObject(object, program);
     }
     // No markers on the figure or the power-ups: whatever the last level object projected must
     // not carry over onto them.
@@ -287,47 +419,30 @@ void FrameDrawer::DrawGizmos(CShaderProgram* program) {
     glEnable(GL_DEPTH_TEST);
 }
 
-// The sky box, in the tiles of the window where some of it shows. Drawn whole, it would be
-// shaded under every object too: with multisampling the software rasterizer shades every
-// covered fragment, whether or not it passes the depth test. So each tile is first asked,
-// without colour, whether any sample of the sky passes there (scissored, so the question
-// costs depth tests only), and the sky is then drawn in the tiles that said yes.
-void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* program, int width, int height,
-                         std::vector<GLuint>& queries) {
-    constexpr int kColumns = 8, kRows = 4;
-    if (queries.empty()) {
-        queries.resize(kColumns * kRows);
-        glGenQueries(kColumns * kRows, queries.data());
-    }
-    const auto scissor = [&](int tile) {
-        const int column = tile % kColumns, row = tile / kColumns;
-        const int x0 = width * column / kColumns, y0 = height * row / kRows;
-        glScissor(x0, y0, width * (column + 1) / kColumns - x0, height * (row + 1) / kRows - y0);
-    };
+// The sky box, in the tiles of the window where some of it shows: each tile is first asked,
+// without colour, whether any sample of the sky passes its depth test there.
+void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* program, const WindowTiles& tiles,
+                         QueryPool& queries) {
     const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
-    glEnable(GL_SCISSOR_TEST);
+    std::vector<GLuint> asked;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    for (int tile = 0; tile < kColumns * kRows; ++tile) {
-        scissor(tile);
-        glBeginQuery(GL_ANY_SAMPLES_PASSED, queries[static_cast<size_t>(tile)]);
+    tiles.DrawIn(WindowTiles::kAll, [&] {
+        asked.push_back(queries.Next());
+        glBeginQuery(GL_ANY_SAMPLES_PASSED, asked.back());
         DrawSkyBox(renderer, skyBox, program);
         glEndQuery(GL_ANY_SAMPLES_PASSED);
-    }
+    });
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    bool drawn = false;
-    for (int tile = 0; tile < kColumns * kRows; ++tile) {
-        GLuint shows = 1;
-        glGetQueryObjectuiv(queries[static_cast<size_t>(tile)], GL_QUERY_RESULT, &shows);
-        if (shows == 0) continue;
-        scissor(tile);
-        DrawSkyBox(renderer, skyBox, program);
-        drawn = true;
-    }
-    glDisable(GL_SCISSOR_TEST);
+    uint32_t shows = 0;
+    for (size_t tile = 0; tile < asked.size(); ++tile)
+        if (AnySamplePassed(asked[tile])) shows |= 1u << tile;
+    renderer.objectsRendered = objects;
+    renderer.trianglesRendered = triangles;
+    tiles.DrawIn(shows, [&] { DrawSkyBox(renderer, skyBox, program); });
     // Counted once, as one object, however many tiles it took.
-    renderer.objectsRendered = objects + (drawn ? 1u : 0u);
     const CMesh* mesh = skyBox->meshCount > 0 ? skyBox->GetMesh(0) : nullptr;
-    renderer.trianglesRendered = triangles + (drawn && mesh ? mesh->faceCount : 0u);
+    renderer.objectsRendered = objects + (shows != 0 ? 1u : 0u);
+    renderer.trianglesRendered = triangles + (shows != 0 && mesh ? mesh->faceCount : 0u);
 }
 
 }  // namespace
@@ -345,12 +460,13 @@ CPlayFrameRenderer::CPlayFrameRenderer() {
 
 CPlayFrameRenderer::~CPlayFrameRenderer() {
     if (shadowMap) DeleteShadowTarget(*shadowMap, shadowFramebuffer);
-    for (std::vector<GLuint>* queries : {&visibilityQueries, &skyQueries})
-        if (!queries->empty()) glDeleteQueries(static_cast<GLsizei>(queries->size()), queries->data());
+    if (!visibilityQueries.empty())
+        glDeleteQueries(static_cast<GLsizei>(visibilityQueries.size()), visibilityQueries.data());
 }
 
 void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& frame) {
     FrameDrawer drawer(frame, renderer, shadowMap.get());
+    QueryPool queries(visibilityQueries);
     const Mat4& lightProjection = frame.lightProjection;
     const Mat4& lightNorm = frame.lightNorm;
 
@@ -406,7 +522,7 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     if (UseProgram(depth)) {
         glUniformMatrix4fv(Location(depth, "uni_ProjMatrix"), 1, GL_FALSE, projection.m);
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        drawer.DrawDepthFirst(depth, visibilityQueries);
+        drawer.DrawDepthFirst(depth, queries);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glDepthFunc(GL_LEQUAL);
         glDepthMask(GL_FALSE);
@@ -420,7 +536,7 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
             if (drawer.Hidden(object)) continue;
             CShaderProgram* program = bump.For(!object->projectorPowerUps.empty());
             if (frame.projectiveTexturing) drawer.SetProjectiveFlag(program, object);
-            DrawSceneObject(renderer, object, program);
+            drawer.DrawLevelObject(object, program);
         }
     LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
     if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
@@ -438,7 +554,7 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
         skyBox->transform.m[13] = cameraModel.m[13];
         skyBox->transform.m[14] = cameraModel.m[14];
         skyBox->transform.m[15] = 1.0f;
-        DrawSkyWhereItShows(renderer, skyBox, sky, frame.width, frame.height, skyQueries);
+        DrawSkyWhereItShows(renderer, skyBox, sky, WindowTiles{frame.width, frame.height}, queries);
     }
     CShaderProgram* sunProgram = programs.sun;
     if (frame.sunSprite && UseProgram(sunProgram)) {

@@ -32,8 +32,7 @@ public:
 private:
     std::unique_ptr<CTexture> shadowMap;
     GLuint shadowFramebuffer = 0;
-    // One visibility query per lit level object, made as levels need them.
+    // The occlusion queries that ask where the level objects and the sky show, made as frames
+    // need them.
     std::vector<GLuint> visibilityQueries;
-    // One per tile of the window that the sky is asked about.
-    std::vector<GLuint> skyQueries;
 };

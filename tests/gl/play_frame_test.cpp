@@ -196,7 +196,7 @@ TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
     EXPECT_FALSE(Screen() == without);
 }
 
-TEST_F(PlayFrame, AWhollyHiddenObjectIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
+TEST_F(PlayFrame, WhatIsHiddenIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
     Start();
     // Looking steeply down, the 40 x 40 ground fills the whole view.
     camera->SetViewMatrix(LookAt(Vec3(0, 20, 5), Vec3(0, 0, 0), Vec3(0, 1, 0)));
@@ -216,6 +216,20 @@ TEST_F(PlayFrame, AWhollyHiddenObjectIsLeftOutOfTheLitPassAndThePictureStaysTheS
     Frame();
     EXPECT_EQ(renderer->objectsRendered, objects + 1);
     EXPECT_FALSE(Screen() == without);
+    // Back below and seen from further off, it shows beyond the ground's near edge only: drawn in
+    // those tiles of the window alone, it is there, a darker grey than the ground and not sky.
+    below->transform.m[13] = -0.5f;
+    below->UpdateWorldCorners();
+    camera->SetViewMatrix(LookAt(Vec3(0, 10, 50), Vec3(0, 0, 0), Vec3(0, 1, 0)));
+    camera->transform = Inverse(camera->viewMatrix);
+    Frame();
+    const Pixel plane = At({0, -0.5f, 25}), onGround = At({0, 0, 10});
+    EXPECT_LT(plane.Sum() + 60, onGround.Sum()) << plane.Sum() << " " << onGround.Sum();
+    EXPECT_NEAR(plane.b, plane.r, 12) << "sky blue where the plane should show";
+    // Above the level the sky shows, drawn in the tiles where it does.
+    unsigned char top[3] = {0, 0, 0};
+    glReadPixels(width / 2, height - 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, top);
+    EXPECT_GT(top[2], top[0] + 30) << "no sky above the level";
 }
 
 TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn) {
