@@ -108,6 +108,15 @@ public:
         }
         return queries[used++];
     }
+    // Runs `draw` inside a new any-samples query and returns the query.
+    template <typename Draw>
+    GLuint Ask(Draw draw) {
+        const GLuint query = Next();
+        glBeginQuery(GL_ANY_SAMPLES_PASSED, query);
+        draw();
+        glEndQuery(GL_ANY_SAMPLES_PASSED);
+        return query;
+    }
 
 private:
     std::vector<GLuint>& queries;
@@ -295,19 +304,13 @@ void FrameDrawer::DrawDepthFirst(CShaderProgram* program, QueryPool& queries) {
         // Only the largest, drawn last: the ground or the sea that everything stands on, which
         // other objects hide in parts. Each query costs the rasterizer a little in every block of
         // the window, so smaller ones, seldom half hidden, are asked about as a whole.
-        if (object == bySize.back().second && WorthTiling(*object)) {
-            tiles.DrawIn(WindowTiles::kAll, [&] {
-                question.queries.push_back(queries.Next());
-                glBeginQuery(GL_ANY_SAMPLES_PASSED, question.queries.back());
-                DrawSceneObject(renderer, object, program);
-                glEndQuery(GL_ANY_SAMPLES_PASSED);
-            });
-        } else {
-            question.queries.push_back(queries.Next());
-            glBeginQuery(GL_ANY_SAMPLES_PASSED, question.queries.back());
-            DrawSceneObject(renderer, object, program);
-            glEndQuery(GL_ANY_SAMPLES_PASSED);
-        }
+        const auto draw = [&] {
+            question.queries.push_back(queries.Ask([&] { DrawSceneObject(renderer, object, program); }));
+        };
+        if (object == bySize.back().second && WorthTiling(*object))
+            tiles.DrawIn(WindowTiles::kAll, draw);
+        else
+            draw();
         asked.push_back(std::move(question));
     }
     for (const Asked& question : asked) {
@@ -426,12 +429,8 @@ void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* p
     const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
     std::vector<GLuint> asked;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    tiles.DrawIn(WindowTiles::kAll, [&] {
-        asked.push_back(queries.Next());
-        glBeginQuery(GL_ANY_SAMPLES_PASSED, asked.back());
-        DrawSkyBox(renderer, skyBox, program);
-        glEndQuery(GL_ANY_SAMPLES_PASSED);
-    });
+    tiles.DrawIn(WindowTiles::kAll,
+                 [&] { asked.push_back(queries.Ask([&] { DrawSkyBox(renderer, skyBox, program); })); });
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     uint32_t shows = 0;
     for (size_t tile = 0; tile < asked.size(); ++tile)
