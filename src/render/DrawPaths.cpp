@@ -66,6 +66,11 @@ void UnbindMaterialTextures() {
 void BindMap(CRenderer& renderer, CShaderProgram* program, CTexture* texture, const std::string& name,
              const char* kind, const char* hasUniform, const char* mapUniform, GLint unit) {
     const GLint has = Uniform(program, hasUniform);
+    // The sampler reads its own unit even without a map. A shader runs both sides of its
+    // has-a-map test, and a sampler left at unit 0 would read the diffuse map once more, a
+    // full filtered fetch for every fragment; its own unit, left empty, is cheap to read.
+    const GLint map = Uniform(program, mapUniform);
+    if (map != -1) glUniform1i(map, unit);
     if (!texture) {
         if (has != -1) glUniform1i(has, 0);
         return;
@@ -79,7 +84,6 @@ void BindMap(CRenderer& renderer, CShaderProgram* program, CTexture* texture, co
         UploadTexture(texture, renderer);
     }
     glBindTexture(GL_TEXTURE_2D, texture->glId);
-    glUniform1i(Uniform(program, mapUniform), unit);
 }
 
 // Every mesh of the object, each with its material; false (after the error line) at the first

@@ -309,9 +309,10 @@ TEST_F(DrawPaths, MaterialBindsItsMapsToUnitsZeroOneTwo) {
         {"uni_HasDiffuseMap", "uni_DiffuseMap", diffuse.get()},
         {"uni_HasNormalMap", "uni_NormalMap", normal.get()},
         {"uni_HasSpecularMap", "uni_SpecularMap", specular.get()}};
-    // With maps, then without: the flags follow, each map on its unit, nothing bound after.
+    // Without maps, then with: the flags follow, and each sampler reads its own unit, even with
+    // no map there (left at unit 0 it would read the diffuse map again). Nothing bound after.
     CMaterial plain;
-    for (CMaterial* m : {&material, &plain}) {
+    for (CMaterial* m : {&plain, &material}) {
         BindMaterial(*renderer, *m, &object);
         for (int unit = 0; unit < 3; ++unit) {
             SCOPED_TRACE(maps[unit].sampler);
