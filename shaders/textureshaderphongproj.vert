@@ -17,7 +17,8 @@ uniform vec3 uni_ParallelLightColor;
 uniform vec3 uni_AmbientColor;
 uniform vec3 uni_SpecularColor;
 
-// The depth-first pass (transformshader) computes the same position from the same inputs.
+// The depth program (transformshader), which asks where hidden objects show, computes the same
+// position from the same inputs.
 invariant gl_Position;
 
 out vec3 v_EyePos;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <iostream>
-#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -52,6 +52,7 @@ struct LitPrograms {
     CShaderProgram* projected = nullptr;  // null when projective texturing is off or it cannot be used
     CShaderProgram* current = nullptr;
 
+    bool Usable() const { return plain || projected; }
     // Makes current the program for an object with or without projectors (the other one stands
     // in for a missing one).
     CShaderProgram* For(bool projectors) {
@@ -149,29 +150,45 @@ public:
     // false when neither can be used.
     bool StartLitPass(LitPrograms& programs, const Mat4& projection, const Vec3& eyeSunDirection,
                       const Mat4& lightNorm);
-    void DrawLitObjects(LitPrograms& programs);
     void DrawGizmos(CShaderProgram* program);
-    // The depth of every lit object, without colour, and where each level object shows: in no
-    // tile (the lit pass skips it), in all, or, for the largest when simple, in some tiles.
-    void DrawDepthFirst(CShaderProgram* program, QueryPool& queries);
-    bool Hidden(const CSceneObject* object) const { return TilesOf(object) == 0; }
-    // A level object in the lit pass, in the tiles where it shows.
-    void DrawLevelObject(CSceneObject* object, CShaderProgram* program);
+
+    // The level objects in the view, each either drawn at once or first asked where it shows:
+    // those found hidden in the last frame, and the largest when it is worth asking tile by tile.
+    void SortLevelObjects(const std::unordered_set<const CSceneObject*>& hiddenBefore);
+    // The level objects drawn at once, lit, each inside a query that tells whether any of it
+    // showed, then the figure and the power-ups. `bump` and `lit` are the started passes' programs.
+    void DrawLitAtOnce(LitPrograms& bump, LitPrograms& lit, QueryPool& queries);
+    // The depth of each asked object, without colour or depth writes, against what is drawn,
+    // inside a query for the whole object or one a tile.
+    void Ask(CShaderProgram* depth, QueryPool& queries);
+    // Reads the answers, then draws the asked objects that show, lit, in the tiles where they do.
+    void DrawLitWhereAskedShow(LitPrograms& bump, LitPrograms& lit);
+    // The objects of this frame's view that showed nowhere: the next frame asks about them first.
+    std::unordered_set<const CSceneObject*> HiddenNow() const;
 
 private:
-    uint32_t TilesOf(const CSceneObject* object) const {
-        auto it = shownIn.find(object);
-        return it == shownIn.end() ? WindowTiles::kAll : it->second;
-    }
+    struct LevelDraw {
+        LevelDraw(CSceneObject* object_, bool normalMapped_) : object(object_), normalMapped(normalMapped_) {}
+        CSceneObject* object;
+        bool normalMapped;
+        bool asked = false;
+        bool byTiles = false;
+        std::vector<GLuint> queries;  // the lit draw's, or the asking ones (one, or one a tile)
+        uint32_t shownIn = WindowTiles::kAll;
+    };
+    // A level object lit with its group's program, in the tiles of `mask`.
+    void DrawLevelObject(const LevelDraw& draw, LitPrograms& programs, uint32_t mask);
+    void DrawLevelObjectIn(CSceneObject* object, CShaderProgram* program, uint32_t mask);
     // Whether an object is worth asking about tile by tile: a few triangles to draw again per
     // tile, and a box that covers a quarter of the window or reaches behind the camera.
     bool WorthTiling(const CSceneObject& object) const;
+    bool InView(CSceneObject& object) const;
 
     const PlayFrameDescription& frame;
     CRenderer& renderer;
     const CTexture* shadowMap;
     WindowTiles tiles{frame.width, frame.height};
-    std::unordered_map<const CSceneObject*, uint32_t> shownIn;  // tiles where it shows; absent: all
+    std::vector<LevelDraw> level;
 };
 
 // The square of a level object's world-box diagonal.
@@ -273,58 +290,6 @@ bool FrameDrawer::StartLitPass(LitPrograms& programs, const Mat4& projection, co
     return programs.current != nullptr;
 }
 
-void FrameDrawer::DrawDepthFirst(CShaderProgram* program, QueryPool& queries) {
-    // The figure and the power-ups are small and always drawn; then the level objects from the
-    // smallest box to the largest, so that the ground or the sea comes after what stands on it.
-    if (frame.figure) DrawSceneObjectTree(renderer, frame.figure, program, kIdentity, true);
-    for (const PlayFrameModel& powerup : frame.powerups)
-        if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
-    std::vector<CSceneObject*> objects(frame.normalMapped.begin(), frame.normalMapped.end());
-    for (CSceneObject* object : frame.scenery)
-        if (!IsClip(*object)) objects.push_back(object);
-    for (CSceneObject* object : frame.moving) {
-        object->UpdateWorldCorners();
-        objects.push_back(object);
-    }
-    std::vector<std::pair<float, CSceneObject*>> bySize;
-    for (CSceneObject* object : objects) bySize.emplace_back(BoxSize(*object), object);
-    std::stable_sort(bySize.begin(), bySize.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-
-    // A query counts the samples that pass against what is drawn before it: none passing means
-    // that nothing of the object can show once the rest is drawn too.
-    struct Asked {
-        CSceneObject* object;
-        std::vector<GLuint> queries;  // one, or one a tile
-    };
-    std::vector<Asked> asked;
-    for (const auto& entry : bySize) {
-        CSceneObject* object = entry.second;
-        Asked question{object, {}};
-        // Only the largest, drawn last: the ground or the sea that everything stands on, which
-        // other objects hide in parts. Each query costs the rasterizer a little in every block of
-        // the window, so smaller ones, seldom half hidden, are asked about as a whole.
-        const auto draw = [&] {
-            question.queries.push_back(queries.Ask([&] { DrawSceneObject(renderer, object, program); }));
-        };
-        if (object == bySize.back().second && WorthTiling(*object))
-            tiles.DrawIn(WindowTiles::kAll, draw);
-        else
-            draw();
-        asked.push_back(std::move(question));
-    }
-    for (const Asked& question : asked) {
-        uint32_t mask = 0;
-        if (question.queries.size() == 1) {
-            mask = AnySamplePassed(question.queries[0]) ? WindowTiles::kAll : 0u;
-        } else {
-            for (size_t tile = 0; tile < question.queries.size(); ++tile)
-                if (AnySamplePassed(question.queries[tile])) mask |= 1u << tile;
-        }
-        if (mask != WindowTiles::kAll) shownIn[question.object] = mask;
-    }
-}
-
 bool FrameDrawer::WorthTiling(const CSceneObject& object) const {
     uint32_t triangles = 0;
     for (uint32_t i = 0; i < object.meshCount; ++i)
@@ -348,8 +313,36 @@ bool FrameDrawer::WorthTiling(const CSceneObject& object) const {
     return covered >= 1.0f;  // a quarter of the 2 x 2 window
 }
 
-void FrameDrawer::DrawLevelObject(CSceneObject* object, CShaderProgram* program) {
-    const uint32_t mask = TilesOf(object);
+bool FrameDrawer::InView(CSceneObject& object) const {
+    if (!frame.frustumCulling) return true;
+    return IsBoxInFrustum(object.localCorners, Multiply(Multiply(object.GetModelMatrix(), frame.view), frame.projection));
+}
+
+void FrameDrawer::SortLevelObjects(const std::unordered_set<const CSceneObject*>& hiddenBefore) {
+    for (CSceneObject* object : frame.normalMapped) level.emplace_back(object, true);
+    for (CSceneObject* object : frame.scenery)
+        // Invisible colliders: solid for the physics, never drawn.
+        if (!IsClip(*object)) level.emplace_back(object, false);
+    for (CSceneObject* object : frame.moving) {
+        object->UpdateWorldCorners();
+        level.emplace_back(object, false);
+    }
+    // Out of the view: neither drawn nor asked about, so no query is spent on them.
+    level.erase(std::remove_if(level.begin(), level.end(),
+                               [&](const LevelDraw& draw) { return !draw.object->visible || !InView(*draw.object); }),
+                level.end());
+    if (level.empty()) return;
+    // The largest, when simple, is the ground or the sea that everything stands on: others hide
+    // it in parts, so it is asked about tile by tile, every frame.
+    auto largest = std::max_element(level.begin(), level.end(), [](const LevelDraw& a, const LevelDraw& b) {
+        return BoxSize(*a.object) < BoxSize(*b.object);
+    });
+    if (WorthTiling(*largest->object)) largest->asked = largest->byTiles = true;
+    for (LevelDraw& draw : level)
+        if (hiddenBefore.count(draw.object) != 0) draw.asked = true;
+}
+
+void FrameDrawer::DrawLevelObjectIn(CSceneObject* object, CShaderProgram* program, uint32_t mask) {
     if (mask == 0) return;
     if (mask == WindowTiles::kAll) {
         DrawSceneObject(renderer, object, program);
@@ -366,24 +359,26 @@ void FrameDrawer::DrawLevelObject(CSceneObject* object, CShaderProgram* program)
     renderer.trianglesRendered = triangles + trianglesOnce;
 }
 
-void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
-    for (CSceneObject* object : frame.scenery) {
-        // Invisible colliders: solid for the physics, never drawn.
-        if (IsClip(*object) || Hidden(object)) continue;
-        CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
-        if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
-        DrawLevelObject(object, program);
+void FrameDrawer::DrawLevelObject(const LevelDraw& draw, LitPrograms& programs, uint32_t mask) {
+    CShaderProgram* program = programs.For(!draw.object->projectorPowerUps.empty());
+    if (frame.projectiveTexturing) SetProjectiveFlag(program, draw.object);
+    DrawLevelObjectIn(draw.object, program, mask);
+}
+
+void FrameDrawer::DrawLitAtOnce(LitPrograms& bump, LitPrograms& lit, QueryPool& queries) {
+    // Normal-mapped scenery first, then the rest, each group with its own programs.
+    for (bool normalMapped : {true, false}) {
+        LitPrograms& programs = normalMapped ? bump : lit;
+        if (!programs.Usable()) continue;
+        programs.current = nullptr;  // another program may have been used since
+        for (LevelDraw& draw : level)
+            if (!draw.asked && draw.normalMapped == normalMapped)
+                draw.queries.push_back(queries.Ask([&] { DrawLevelObject(draw, programs, WindowTiles::kAll); }));
     }
-    for (CSceneObject* object : frame.moving) {
-        if (Hidden(object)) continue;
-        CShaderProgram* program = programs.For(!object->projectorPowerUps.empty());
-        if (frame.projectiveTexturing) SetProjectiveFlag(program, object);
-        object->UpdateWorldCorners();
-        DrawLevelObject(object, program);
-    }
+    if (!lit.Usable()) return;
     // No markers on the figure or the power-ups: whatever the last level object projected must
     // not carry over onto them.
-    CShaderProgram* program = programs.For(false);
+    CShaderProgram* program = lit.For(false);
     if (frame.projectiveTexturing) {
         SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
         renderer.projectorCount = 0;
@@ -393,6 +388,54 @@ void FrameDrawer::DrawLitObjects(LitPrograms& programs) {
         if (frame.projectiveTexturing) SetIntIfPresent(program, "uni_HasProjectiveTexture", 0);
         if (powerup.shown && powerup.root) DrawSceneObjectTree(renderer, powerup.root, program, kIdentity, true);
     }
+}
+
+void FrameDrawer::Ask(CShaderProgram* depth, QueryPool& queries) {
+    const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    for (LevelDraw& draw : level) {
+        if (!draw.asked) continue;
+        const auto ask = [&] {
+            draw.queries.push_back(queries.Ask([&] { DrawSceneObject(renderer, draw.object, depth); }));
+        };
+        if (draw.byTiles)
+            tiles.DrawIn(WindowTiles::kAll, ask);
+        else
+            ask();
+    }
+    glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // Asking draws nothing that shows.
+    renderer.objectsRendered = objects;
+    renderer.trianglesRendered = triangles;
+}
+
+void FrameDrawer::DrawLitWhereAskedShow(LitPrograms& bump, LitPrograms& lit) {
+    for (LevelDraw& draw : level) {
+        if (draw.queries.empty()) continue;  // not drawn, not asked: shown for all we know
+        if (draw.byTiles) {
+            draw.shownIn = 0;
+            for (size_t tile = 0; tile < draw.queries.size(); ++tile)
+                if (AnySamplePassed(draw.queries[tile])) draw.shownIn |= 1u << tile;
+        } else {
+            draw.shownIn = AnySamplePassed(draw.queries[0]) ? WindowTiles::kAll : 0u;
+        }
+    }
+    for (bool normalMapped : {true, false}) {
+        LitPrograms& programs = normalMapped ? bump : lit;
+        if (!programs.Usable()) continue;
+        programs.current = nullptr;
+        for (const LevelDraw& draw : level)
+            if (draw.asked && draw.normalMapped == normalMapped) DrawLevelObject(draw, programs, draw.shownIn);
+    }
+}
+
+std::unordered_set<const CSceneObject*> FrameDrawer::HiddenNow() const {
+    std::unordered_set<const CSceneObject*> hidden;
+    for (const LevelDraw& draw : level)
+        if (!draw.byTiles && draw.shownIn == 0) hidden.insert(draw.object);
+    return hidden;
 }
 
 void FrameDrawer::DrawGizmos(CShaderProgram* program) {
@@ -512,34 +555,26 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
                       cameraModel.m[8] * sun.x + cameraModel.m[9] * sun.y + cameraModel.m[10] * sun.z};
 
     const PlayFramePrograms& programs = frame.programs;
-    // Depth first, without colour, to find the level objects that are wholly hidden behind
-    // others (a ground under the streets and houses that cover the view): the lit pass leaves
-    // them out. A multisampling software rasterizer shades every covered fragment, hidden or
-    // not, so a hidden ground costs as much as a visible one. The vertex programs keep
-    // gl_Position invariant, so the lit pass meets exactly the depths written here.
+    // With multisampling a software rasterizer shades every covered fragment, hidden or not, so
+    // a level object that nothing of shows (a ground under the streets and houses that cover the
+    // view) costs as much as a visible one. What showed in the last frame is drawn at once; what
+    // was hidden, and the largest object tile by tile, is first asked about without colour
+    // against that, and drawn only where it shows. So a hidden object is left out from the
+    // frame after the one that found it hidden, and an object that comes out from behind others
+    // is drawn in the first frame where it does.
+    drawer.SortLevelObjects(hiddenLastFrame);
+    LitPrograms bump{programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
+    drawer.StartLitPass(bump, projection, eyeSun, lightNorm);
+    LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
+    drawer.StartLitPass(lit, projection, eyeSun, lightNorm);
+    drawer.DrawLitAtOnce(bump, lit, queries);
     CShaderProgram* depth = programs.depth;
     if (UseProgram(depth)) {
         glUniformMatrix4fv(Location(depth, "uni_ProjMatrix"), 1, GL_FALSE, projection.m);
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        drawer.DrawDepthFirst(depth, queries);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(GL_FALSE);
-        renderer.objectsRendered = 0;
-        renderer.trianglesRendered = 0;
+        drawer.Ask(depth, queries);
     }
-
-    LitPrograms bump{programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
-    if (drawer.StartLitPass(bump, projection, eyeSun, lightNorm))
-        for (CSceneObject* object : frame.normalMapped) {
-            if (drawer.Hidden(object)) continue;
-            CShaderProgram* program = bump.For(!object->projectorPowerUps.empty());
-            if (frame.projectiveTexturing) drawer.SetProjectiveFlag(program, object);
-            drawer.DrawLevelObject(object, program);
-        }
-    LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
-    if (drawer.StartLitPass(lit, projection, eyeSun, lightNorm)) drawer.DrawLitObjects(lit);
-    glDepthFunc(GL_LESS);
+    drawer.DrawLitWhereAskedShow(bump, lit);
+    hiddenLastFrame = drawer.HiddenNow();
 
     // The sky and the sun after the level: both lie just inside the far plane and write no
     // depth, so they show only where no object stands.

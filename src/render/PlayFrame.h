@@ -5,12 +5,14 @@
 #include <GL/glew.h>
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "render/PlayFrameDescription.h"
 #include "render/Texture.h"
 
 class CRenderer;
+class CSceneObject;
 
 class CPlayFrameRenderer {
 public:
@@ -35,4 +37,8 @@ private:
     // The occlusion queries that ask where the level objects and the sky show, made as frames
     // need them.
     std::vector<GLuint> visibilityQueries;
+    // The level objects that the last frame found wholly hidden: this frame asks about them
+    // before drawing them. Only compared, never followed: a level loaded since leaves entries
+    // that match nothing, or at worst cost one object a question.
+    std::unordered_set<const CSceneObject*> hiddenLastFrame;
 };

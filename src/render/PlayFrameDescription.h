@@ -40,7 +40,7 @@ struct PlayFrameLine {
 
 // The programs of the passes; a null one (never loaded) leaves its part of the frame out.
 struct PlayFramePrograms {
-    CShaderProgram* depth = nullptr;          // shadow pass and the main pass's depth-first pass
+    CShaderProgram* depth = nullptr;          // shadow pass, and asking where hidden objects show
     CShaderProgram* sky = nullptr;
     CShaderProgram* sun = nullptr;            // the sun sprite
     CShaderProgram* bump = nullptr;           // normal-mapped scenery

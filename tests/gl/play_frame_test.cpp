@@ -210,6 +210,21 @@ TEST_F(PlayFrame, WhatIsHiddenIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
     Frame();
     EXPECT_EQ(renderer->objectsRendered, objects);
     EXPECT_TRUE(Screen() == without);
+    // A small box buried in the ground is drawn in its first frame, found hidden there, and left
+    // out from the next frame on. Raised, it is drawn in the first frame where it shows.
+    CSceneGeoObject* buried = AddStatic(MakeBox(2, 0.5f, 2, 0.3f), Vec3(0, -2, 0));
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects + 1);
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects);
+    EXPECT_TRUE(Screen() == without);
+    buried->transform.m[13] = 1.0f;
+    buried->UpdateWorldCorners();
+    Frame();
+    EXPECT_EQ(renderer->objectsRendered, objects + 1);
+    EXPECT_FALSE(Screen() == without);
+    buried->transform.m[12] = 500.0f;  // out of the view from here on
+    buried->UpdateWorldCorners();
     // Lifted over the ground it covers the view, and is drawn.
     below->transform.m[13] = 0.5f;
     below->UpdateWorldCorners();
