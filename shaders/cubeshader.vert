@@ -9,6 +9,9 @@ uniform mat4 uni_ProjMatrix;
 uniform mat4 uni_ModelViewMatrix;
 uniform mat3 uni_NormalMatrix;   // of the sky box's model matrix alone: world orientation
 
+// The depth program asks where the sky shows with the same x, y and w, step for step.
+invariant gl_Position;
+
 out vec3 v_WorldDir;
 out vec3 v_EyeDir;
 

@@ -465,22 +465,32 @@ void FrameDrawer::DrawGizmos(CShaderProgram* program) {
     glEnable(GL_DEPTH_TEST);
 }
 
-// The sky box, in the tiles of the window where some of it shows: each tile is first asked,
-// without colour, whether any sample of the sky passes its depth test there.
-void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* program, const WindowTiles& tiles,
-                         QueryPool& queries) {
+// The sky box, in the tiles of the window where some of it shows. Each tile is first asked,
+// without colour, whether any sample of the sky passes its depth test there. The depth program
+// asks: the sky's own program would work out its colour for every covered fragment of the
+// question too. It places the box where the sky program does, with the same (invariant) x, y
+// and w, and its depth pinned just inside the far plane by the projection's third row.
+void DrawSkyWhereItShows(CRenderer& renderer, CSkyBox* skyBox, CShaderProgram* sky, CShaderProgram* depth,
+                         const Mat4& projection, const WindowTiles& tiles, QueryPool& queries) {
     const uint32_t objects = renderer.objectsRendered, triangles = renderer.trianglesRendered;
-    std::vector<GLuint> asked;
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    tiles.DrawIn(WindowTiles::kAll,
-                 [&] { asked.push_back(queries.Ask([&] { DrawSkyBox(renderer, skyBox, program); })); });
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    uint32_t shows = 0;
-    for (size_t tile = 0; tile < asked.size(); ++tile)
-        if (AnySamplePassed(asked[tile])) shows |= 1u << tile;
-    renderer.objectsRendered = objects;
-    renderer.trianglesRendered = triangles;
-    tiles.DrawIn(shows, [&] { DrawSkyBox(renderer, skyBox, program); });
+    uint32_t shows = WindowTiles::kAll;  // without the depth program, everywhere
+    if (UseProgram(depth)) {
+        Mat4 pinned = projection;
+        for (int column = 0; column < 4; ++column) pinned.m[column * 4 + 2] = projection.m[column * 4 + 3] * 0.99999f;
+        glUniformMatrix4fv(Location(depth, "uni_ProjMatrix"), 1, GL_FALSE, pinned.m);
+        std::vector<GLuint> asked;
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        tiles.DrawIn(WindowTiles::kAll,
+                     [&] { asked.push_back(queries.Ask([&] { DrawSkyBox(renderer, skyBox, depth); })); });
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        shows = 0;
+        for (size_t tile = 0; tile < asked.size(); ++tile)
+            if (AnySamplePassed(asked[tile])) shows |= 1u << tile;
+        renderer.objectsRendered = objects;
+        renderer.trianglesRendered = triangles;
+        if (shows == 0 || !UseProgram(sky)) return;
+    }
+    tiles.DrawIn(shows, [&] { DrawSkyBox(renderer, skyBox, sky); });
     // Counted once, as one object, however many tiles it took.
     const CMesh* mesh = skyBox->meshCount > 0 ? skyBox->GetMesh(0) : nullptr;
     renderer.objectsRendered = objects + (shows != 0 ? 1u : 0u);
@@ -588,7 +598,8 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
         skyBox->transform.m[13] = cameraModel.m[13];
         skyBox->transform.m[14] = cameraModel.m[14];
         skyBox->transform.m[15] = 1.0f;
-        DrawSkyWhereItShows(renderer, skyBox, sky, WindowTiles{frame.width, frame.height}, queries);
+        DrawSkyWhereItShows(renderer, skyBox, sky, programs.depth, projection, WindowTiles{frame.width, frame.height},
+                            queries);
     }
     CShaderProgram* sunProgram = programs.sun;
     if (frame.sunSprite && UseProgram(sunProgram)) {

@@ -245,6 +245,8 @@ TEST_F(PlayFrame, WhatIsHiddenIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
     unsigned char top[3] = {0, 0, 0};
     glReadPixels(width / 2, height - 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, top);
     EXPECT_GT(top[2], top[0] + 30) << "no sky above the level";
+    // The plane and the sky are drawn now; the sky was not where the ground filled the view.
+    EXPECT_EQ(renderer->objectsRendered, objects + 2);
 }
 
 TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn) {
