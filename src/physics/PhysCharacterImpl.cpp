@@ -123,7 +123,17 @@ void CPhysCharacterImpl::updateAction(btCollisionWorld* collisionWorld, btScalar
 
     ghost->setWorldTransform(btTransform(basis, btVector3(m[12], m[13], m[14]) + r));
     controller->KeepStepWhileIdle();
+    // The controller's sweeps stop where the figure touches what it sweeps against, not a hair
+    // inside (the world's allowance for bodies): a cylinder resting inside a floor overlaps the
+    // seams between the floor's triangles, where the library reports deep contacts along the
+    // ground, and the controller's push out of them shoved the figure back against its walk.
+    // It stuck on seams for seconds, at places that shifted with every change of its size, so a
+    // melting figure walked slower the fewer updates it had to shrink in.
+    btScalar& allowedPenetration = collisionWorld->getDispatchInfo().m_allowedCcdPenetration;
+    const btScalar worldAllowance = allowedPenetration;
+    allowedPenetration = 0.0f;
     controller->updateAction(collisionWorld, deltaTime);
+    allowedPenetration = worldAllowance;
 
     const btTransform& moved = ghost->getWorldTransform();
     SetBasis(m, moved.getBasis());

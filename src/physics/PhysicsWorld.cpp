@@ -241,6 +241,26 @@ void ProcessPowerups(CPhysicsWorldState& state) {
     }
 }
 
+// The library places kinematic bodies (the push box) from their motion states once per Step and
+// leaves them there for all its sub-steps, while the character moves on in every one: after a
+// long update the push box trailed the figure by up to seven sub-steps and could pass a
+// trigger's or power-up's face without ever touching it, so a small figure at a low frame rate
+// walked through the level's end. Here they follow the figure at every further sub-step, as they
+// do at one sub-step an update.
+void BeforeSubStep(btDynamicsWorld* world, btScalar timeStep) {
+    CPhysicsWorldState* state = static_cast<CPhysicsWorldState*>(world->getWorldUserInfo());
+    if (state->kinematicBodiesPlaced) {
+        state->kinematicBodiesPlaced = false;
+        return;
+    }
+    btCollisionObjectArray& objects = world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        btRigidBody* body = btRigidBody::upcast(objects[i]);
+        if (body && body->isKinematicObject() && body->getActivationState() != ISLAND_SLEEPING)
+            body->saveKinematicState(timeStep);
+    }
+}
+
 void AfterSubStep(btDynamicsWorld* world, btScalar) {
     CPhysicsWorldState* state = static_cast<CPhysicsWorldState*>(world->getWorldUserInfo());
     ProcessTriggers(*state);
@@ -299,6 +319,7 @@ void CPhysicsWorld::Init() {
     s.ghostPairCallback = std::make_unique<btGhostPairCallback>();
     s.broadphase->getOverlappingPairCache()->setInternalGhostPairCallback(s.ghostPairCallback.get());
     s.dynamicsWorld->setGravity(btVector3(0.0f, -10.0f, 0.0f));
+    s.dynamicsWorld->setInternalTickCallback(BeforeSubStep, &s, true);
     s.dynamicsWorld->setInternalTickCallback(AfterSubStep, &s);
     std::cout << "Physics world initialized" << std::endl;
 }
@@ -641,6 +662,7 @@ double CPhysicsWorld::Step(double dt) {
     // advance.
     const StepPlan plan = PlanSubSteps(state->pendingTime, dt);
     state->pendingTime = plan.leftover;
+    state->kinematicBodiesPlaced = true;
     const int due = state->dynamicsWorld->stepSimulation(static_cast<btScalar>(std::min(dt, kLongestStep)),
                                                          kMaxSubSteps, kFixedSubStep);
     if (std::min(due, kMaxSubSteps) != plan.subSteps)

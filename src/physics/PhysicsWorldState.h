@@ -46,4 +46,6 @@ struct CPhysicsWorldState {
     bool reportedBadRay = false;
     // Seconds passed but not yet simulated: always less than one sub-step after a Step.
     btScalar pendingTime = 0.0f;
+    // Set by Step: the library has just placed the kinematic bodies for the first sub-step.
+    bool kinematicBodiesPlaced = false;
 };

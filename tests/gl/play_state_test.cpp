@@ -658,3 +658,78 @@ TEST_F(PlayerWalkingOn, TheSameRouteCostsTheSameLifeAtAnyFrameRate) {
         EXPECT_NEAR(simulated, 20.0, longest + 1.0 / 60.0);
     }
 }
+
+namespace {
+
+// A street paved with 2-unit stones, one mesh of many quads as designers build floors, its top
+// at y = 0 and running from z = +10 to -230: the stones' seams are where a figure could catch.
+ColladaNode PavedStreet(ColladaDocument& doc) {
+    testsupport::ColladaMesh paving;
+    paving.id = "paving";
+    paving.material = "floor";
+    const float kStone = 2.0f;
+    for (float z = 10.0f; z > -230.0f; z -= kStone)
+        for (float x = -10.0f; x < 10.0f; x += kStone) {
+            const auto first = static_cast<unsigned>(paving.positions.size() / 3);
+            for (int corner = 0; corner < 4; ++corner)
+                paving.positions.insert(paving.positions.end(),
+                                        {x + ((corner & 1) ? kStone : 0.0f), 0.0f, z - ((corner & 2) ? kStone : 0.0f)});
+            for (unsigned index : {0u, 2u, 3u, 0u, 3u, 1u}) paving.indices.push_back(first + index);
+        }
+    doc.meshes.push_back(std::move(paving));
+    ColladaNode street;
+    street.id = street.name = "street";
+    street.mesh = "paving";
+    return street;
+}
+
+}  // namespace
+
+// Straight ahead down the paved street in full sun, from full life to about a quarter, into the
+// level's end 120 units ahead: the shrinking figure must cover the same ground per simulated
+// second, end the level at the same moment and melt by the same amount whether an update
+// simulates one sub-step or seven.
+TEST_F(PlayerWalkingOn, AMeltingFigureWalksTheSameAtAnyFrameRate) {
+    ColladaDocument doc;
+    ColladaMaterial floor;
+    floor.id = "floor";
+    floor.diffuseTexture = "floor07.jpg";
+    doc.materials = {floor};
+    doc.meshes = {CubeMesh("volume", "", true, false)};
+    for (float& coordinate : doc.meshes[0].positions) coordinate *= 6.0f;
+    doc.roots = {PavedStreet(doc), Marker("TAVO_START", 0, 0.2f, 0),
+                 Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -123)};
+    WriteLevel("paved.dae", doc.Write());
+    wl::SwapBuffers();
+    ASSERT_EQ(wl::GetKey('W'), wl::PRESS);
+    struct Walk {
+        double seconds = 0.0;  // simulated, until the level ended
+        double perSecond = 0.0;
+        float life = 0.0f;
+    };
+    Walk reference;
+    for (double frameTime : {1.0 / 60.0, 0.05, 0.1, 0.25}) {
+        SCOPED_TRACE("frame time " + std::to_string(frameTime));
+        Capture([&] { game->ChangeState(STATE_PLAY); });
+        Start("paved.dae");
+        ASSERT_NE(play->level, nullptr);
+        const Vec3 start(play->player->transform[12], 0.0f, play->player->transform[14]);
+        Walk walk;
+        Capture([&] {
+            while (game->GetCurrentState() == play && walk.seconds < 20.0) walk.seconds += Frame(frameTime);
+        });
+        ASSERT_NE(game->GetCurrentState(), play) << "the level's end was not reached";
+        const Vec3 end(play->player->transform[12], 0.0f, play->player->transform[14]);
+        walk.perSecond = Length(end - start) / walk.seconds;
+        walk.life = play->player->life;
+        if (frameTime == 1.0 / 60.0) {
+            reference = walk;
+            EXPECT_NEAR(reference.life, 0.25f, 0.03f);
+            EXPECT_NEAR(reference.perSecond, kWalkSpeed, 0.02 * kWalkSpeed) << "the figure stuck on the seams";
+        } else {
+            EXPECT_NEAR(walk.perSecond, reference.perSecond, 0.02 * reference.perSecond);
+            EXPECT_NEAR(walk.seconds, reference.seconds, 0.02 * reference.seconds);
+            EXPECT_NEAR(walk.life, reference.life, 0.02f);
+        }
+    }
+}
