@@ -27,7 +27,7 @@ struct Model {
 TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
     Model model;
     CPlayerObject player;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
     ASSERT_TRUE(powerup);
     EXPECT_EQ(powerup->number, 7);
     EXPECT_FALSE(powerup->object->ownsChildren);
@@ -45,7 +45,7 @@ TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
 
 TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
     Model model;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_UMBRELLA, 1, {3.0f, 1.0f, 5.0f}, nullptr);
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_UMBRELLA, 1, {3.0f, 1.0f, 5.0f}, nullptr);
     ExpectVecNear(Translation(powerup->projector->transform), {3.0f, 1.0f, 5.0f}, kVecTolerance);
     const Mat4& view = powerup->projector->viewMatrix;
     // The spawn point is the eye; the pad 0.95 below it lies 0.95 along the view's -Z, and
@@ -58,13 +58,13 @@ TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
     ExpectVecNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f}, kVecTolerance);
     ExpectVecNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f}, kVecTolerance);
     // At ground level the view is still a proper one.
-    auto low = CreatePowerup(model.root, POWERUP_TYPE_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
+    auto low = CreatePowerup(model.root, POWERUP_KIND_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
     ExpectVecNear(TransformPoint(low->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f}, kVecTolerance);
 }
 
 TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
     Model model;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 1, {0.0f, 1.0f, 0.0f}, nullptr);
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_MILK, 1, {0.0f, 1.0f, 0.0f}, nullptr);
     const Mat4 before = powerup->object->transform;
     powerup->respawnTimer = 0.5f;
     AnimatePowerup(*powerup, 0.25f);
