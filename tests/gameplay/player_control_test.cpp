@@ -14,7 +14,7 @@
 #include "gameplay/PlayerControl.h"
 #include "gameplay/SunTest.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "physics/SceneObjectPhysData.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"

@@ -6,7 +6,7 @@
 
 #include "gameplay/SunTest.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "support/Near.h"
 
 namespace {
