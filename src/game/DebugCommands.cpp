@@ -1,5 +1,4 @@
 // The global debug keys, handled once per frame before the current state updates.
-#include <GL/glew.h>
 
 #include <iostream>
 
@@ -49,7 +48,7 @@ void CGameImpl::HandleGlobalKeys() {
     }
     if (input.KeyHit(wl::KEY_F3)) {
         wireframe = !wireframe;
-        glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+        SetWireframe(wireframe);
         std::cout << "Wireframe drawing " << OnOff(wireframe) << std::endl;
     }
     if (input.KeyHit(wl::KEY_F4)) {
@@ -57,14 +56,14 @@ void CGameImpl::HandleGlobalKeys() {
         std::cout << (renderer->textureFilter == 1 ? "Now using LINEAR texture filtering"
                                                    : "Now using NEAREST texture filtering")
                   << std::endl;
-        UpdateTextureFilters(this);
+        UpdateTextureFilters(*textureManager, *renderer);
     }
     if (input.KeyHit(wl::KEY_F5)) {
         renderer->mipmapMode = renderer->mipmapMode == 0 ? 1 : renderer->mipmapMode == 1 ? 2 : 0;
         static const char* const names[] = {"Now using NO MipMapping", "Now using NEAREST MipMapping",
                                             "Now using LINEAR MipMapping"};
         std::cout << names[renderer->mipmapMode] << std::endl;
-        UpdateTextureFilters(this);
+        UpdateTextureFilters(*textureManager, *renderer);
     }
     if (input.KeyHit(wl::KEY_F6)) {
         renderer->useVBOs = !renderer->useVBOs;
@@ -74,7 +73,7 @@ void CGameImpl::HandleGlobalKeys() {
         if (renderer->maxAnisotropy > renderer->anisotropy) renderer->anisotropy *= 2.0f;
         else renderer->anisotropy = 1.0f;
         std::cout << "Now using " << renderer->anisotropy << "x anisotropic filtering" << std::endl;
-        UpdateTextureFilters(this);
+        UpdateTextureFilters(*textureManager, *renderer);
     }
     if (input.KeyHit(wl::KEY_F12)) {
         // The screenshot shows the last frame; one that was not drawn is drawn now from the

@@ -1,6 +1,8 @@
 #pragma once
-// The game as the states and scene objects see it: the managers, the ten shader programs,
+// The game as the states and scene objects see it: the managers, the shader programs,
 // material texture lookup and state changes. CGameImpl is the one implementation.
+
+#include "render/ShaderPrograms.h"
 
 class CRenderer;
 class CModelManager;
@@ -24,16 +26,8 @@ public:
     virtual CWindow* GetWindow() = 0;
     virtual CSoundManager* GetSoundManager() = 0;
     virtual CHud* GetHud() = 0;
-    virtual CShaderProgram* GetTextureShaderPhong() = 0;
-    virtual CShaderProgram* GetTextureShaderPhongProj() = 0;
-    virtual CShaderProgram* GetSimpleShader() = 0;
-    virtual CShaderProgram* GetTextureShader() = 0;
-    virtual CShaderProgram* GetSunShader() = 0;
-    virtual CShaderProgram* GetBumpShaderPhong() = 0;
-    virtual CShaderProgram* GetBumpShaderPhongProj() = 0;
-    virtual CShaderProgram* GetCubeShader() = 0;
-    virtual CShaderProgram* GetOrthoShader() = 0;
-    virtual CShaderProgram* GetTransformShader() = 0;
+    // One of the programs of render/ShaderPrograms.h (loaded or not, once start-up loaded them).
+    virtual CShaderProgram* GetShader(ShaderId id) = 0;
     // Fills the material's texture pointers from its non-empty texture file names.
     virtual void ResolveMaterialTextures(CMaterial& material) = 0;
     // The state for an id, created on first use; null for an unknown id.

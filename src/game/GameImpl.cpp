@@ -1,7 +1,5 @@
 #include "game/GameImpl.h"
 
-#include <GL/glew.h>
-
 #include <ctime>
 #include <cstdlib>
 #include <iostream>
@@ -37,16 +35,7 @@ CGameImpl::~CGameImpl() {
     for (auto& state : states) state.reset();
     currentState = nullptr;
     // Shader programs, each deleting its GL program and shader objects.
-    textureShaderPhong.reset();
-    simpleShader.reset();
-    textureShader.reset();
-    sunShader.reset();
-    bumpShaderPhong.reset();
-    cubeShader.reset();
-    orthoShader.reset();
-    transformShader.reset();
-    textureShaderPhongProj.reset();
-    bumpShaderPhongProj.reset();
+    for (auto& shader : shaders) shader.reset();
     // The renderer deletes its line buffer and gizmo while the context still exists.
     renderer.reset();
     // Texture objects go while the context exists too; the images themselves are freed
@@ -188,7 +177,7 @@ void CGameImpl::Run() {
 }
 
 void CGameImpl::DrawFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ClearFrame();
     currentState->Render();
 }
 

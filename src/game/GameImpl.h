@@ -35,16 +35,7 @@ public:
     CWindow* GetWindow() override { return window.get(); }
     CSoundManager* GetSoundManager() override { return soundManager.get(); }
     CHud* GetHud() override { return hud.get(); }
-    CShaderProgram* GetTextureShaderPhong() override { return textureShaderPhong.get(); }
-    CShaderProgram* GetTextureShaderPhongProj() override { return textureShaderPhongProj.get(); }
-    CShaderProgram* GetSimpleShader() override { return simpleShader.get(); }
-    CShaderProgram* GetTextureShader() override { return textureShader.get(); }
-    CShaderProgram* GetSunShader() override { return sunShader.get(); }
-    CShaderProgram* GetBumpShaderPhong() override { return bumpShaderPhong.get(); }
-    CShaderProgram* GetBumpShaderPhongProj() override { return bumpShaderPhongProj.get(); }
-    CShaderProgram* GetCubeShader() override { return cubeShader.get(); }
-    CShaderProgram* GetOrthoShader() override { return orthoShader.get(); }
-    CShaderProgram* GetTransformShader() override { return transformShader.get(); }
+    CShaderProgram* GetShader(ShaderId id) override { return shaders[static_cast<size_t>(id)].get(); }
     void ResolveMaterialTextures(CMaterial& material) override;
     CGameState* GetState(int id) override;
     CGameState* ChangeState(int id) override;
@@ -87,16 +78,7 @@ private:
     std::unique_ptr<CHud> hud;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
     std::unique_ptr<CGameState> states[3];
-    std::unique_ptr<CShaderProgram> textureShaderPhong;
-    std::unique_ptr<CShaderProgram> simpleShader;
-    std::unique_ptr<CShaderProgram> textureShader;
-    std::unique_ptr<CShaderProgram> sunShader;
-    std::unique_ptr<CShaderProgram> bumpShaderPhong;
-    std::unique_ptr<CShaderProgram> cubeShader;
-    std::unique_ptr<CShaderProgram> orthoShader;
-    std::unique_ptr<CShaderProgram> transformShader;
-    std::unique_ptr<CShaderProgram> textureShaderPhongProj;
-    std::unique_ptr<CShaderProgram> bumpShaderPhongProj;
+    std::unique_ptr<CShaderProgram> shaders[kShaderProgramCount];  // by ShaderId
     bool running = false;
     bool showFrameStatsEachSecond = false;
     bool wireframe = false;

@@ -1,4 +1,4 @@
-// Start-up loading of the game object: the ten shader programs, the preloaded textures and models.
+// Start-up loading of the game object: the shader programs, the preloaded textures and models.
 #include <iostream>
 
 #include "game/GameImpl.h"
@@ -21,24 +21,16 @@ std::unique_ptr<CShaderProgram> LoadProgram(const char* name) {
 }  // namespace
 
 void CGameImpl::LoadShaderPrograms() {
-    textureShaderPhong = LoadProgram("textureshaderphong");
-    textureShaderPhongProj = LoadProgram("textureshaderphongproj");
-    simpleShader = LoadProgram("simpleshader");
-    textureShader = LoadProgram("textureshader");
-    sunShader = LoadProgram("sunshader");
-    bumpShaderPhong = LoadProgram("bumpshaderphong");
-    bumpShaderPhongProj = LoadProgram("bumpshaderphongproj");
-    cubeShader = LoadProgram("cubeshader");
-    orthoShader = LoadProgram("orthoshader");
-    transformShader = LoadProgram("transformshader");
+    for (const ShaderProgramEntry& entry : kShaderPrograms)
+        shaders[static_cast<size_t>(entry.id)] = LoadProgram(entry.name);
 }
 
 void CGameImpl::ReloadShaderPrograms() {
     const double start = wl::GetTime();
     // The ortho, depth and projector programs are not reloaded.
-    for (CShaderProgram* program : {textureShader.get(), textureShaderPhong.get(), bumpShaderPhong.get(),
-                                    sunShader.get(), cubeShader.get(), simpleShader.get()})
-        if (program) program->Load();
+    for (ShaderId id : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::BumpPhong, ShaderId::Sun, ShaderId::Cube,
+                        ShaderId::Simple})
+        if (CShaderProgram* program = GetShader(id)) program->Load();
     std::cout << "Shader reload in " << wl::GetTime() - start << " secs" << std::endl;
 }
 
@@ -60,8 +52,8 @@ void CGameImpl::PreloadTextures() {
 }
 
 void CGameImpl::PreloadModels() {
-    renderer->CreateAxesGizmo(simpleShader.get());
-    renderer->CreateLineBuffer(simpleShader.get());
+    renderer->CreateAxesGizmo(GetShader(ShaderId::Simple));
+    renderer->CreateLineBuffer(GetShader(ShaderId::Simple));
     renderer->UploadMesh(modelManager->GetCube());
 
     // Each prints its "not preloaded" warning: nothing is cached before this point.

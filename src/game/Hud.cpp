@@ -1,7 +1,5 @@
 #include "game/Hud.h"
 
-#include <GL/glew.h>
-
 #include <algorithm>
 
 #include "render/DrawPaths.h"
@@ -85,27 +83,14 @@ void CHud::Update(float health, float sunValue, float umbrellaTime, double frame
 }
 
 void CHud::Draw(CRenderer& renderer, CShaderProgram* orthoProgram, const Mat4& orthoMatrix, bool transparency) {
-    if (!orthoProgram || !orthoProgram->Use()) return;
-    glDisable(GL_DEPTH_TEST);
-    if (transparency) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        glDisable(GL_BLEND);
-    }
-    glUniformMatrix4fv(glGetUniformLocation(orthoProgram->program, "uni_OrthoMatrix"), 1, GL_FALSE, orthoMatrix.m);
-    renderer.projectionMatrix = orthoMatrix;
+    if (!Begin2DPass(renderer, orthoProgram, orthoMatrix)) return;
+    Overlay2DState(transparency);
     for (unsigned i = 0; i < elementCount; ++i) Draw2DElement(renderer, elements[i].get(), orthoProgram);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    End2DOverlay();
 }
 
 void CHud::ReleaseGLBuffers() {
     for (auto& mesh : meshes) {
-        if (!mesh) continue;
-        if (mesh->vertexBuffer) glDeleteBuffers(1, &mesh->vertexBuffer);
-        if (mesh->indexBuffer) glDeleteBuffers(1, &mesh->indexBuffer);
-        if (mesh->vertexArray) glDeleteVertexArrays(1, &mesh->vertexArray);
-        mesh->vertexBuffer = mesh->indexBuffer = mesh->vertexArray = 0;
+        if (mesh) ReleaseMeshBuffers(*mesh);
     }
 }

@@ -1,7 +1,5 @@
 #include "game/PictureQuad.h"
 
-#include <GL/glew.h>
-
 #include "game/Game.h"
 #include "game/Window.h"
 #include "render/DrawPaths.h"
@@ -17,13 +15,8 @@ CMesh* GetPictureQuad(CGame* game) {
 }
 
 CShaderProgram* BeginPicturePass(CGame* game) {
-    CShaderProgram* ortho = game->GetOrthoShader();
-    if (!ortho || !ortho->Use()) return nullptr;
-    const Mat4& orthoMatrix = game->GetWindow()->orthoMatrix;
-    const GLint location = glGetUniformLocation(ortho->program, "uni_OrthoMatrix");
-    if (location != -1) glUniformMatrix4fv(location, 1, GL_FALSE, orthoMatrix.m);
-    game->GetRenderer()->projectionMatrix = orthoMatrix;
-    return ortho;
+    CShaderProgram* ortho = game->GetShader(ShaderId::Ortho);
+    return Begin2DPass(*game->GetRenderer(), ortho, game->GetWindow()->orthoMatrix) ? ortho : nullptr;
 }
 
 void DrawPictureQuad(CGame* game, CShaderProgram* orthoProgram) {

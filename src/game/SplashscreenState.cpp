@@ -1,7 +1,5 @@
 #include "game/SplashscreenState.h"
 
-#include <GL/glew.h>
-
 #include <iostream>
 
 #include "game/Game.h"
@@ -9,6 +7,7 @@
 #include "game/PictureQuad.h"
 #include "game/SoundManager.h"
 #include "platform/WindowLibrary.h"
+#include "render/DrawPaths.h"
 #include "scene/Mesh.h"
 
 CSplashscreenState::CSplashscreenState(CGame* game_) : CGameState(game_) { Init(); }
@@ -42,14 +41,7 @@ void CSplashscreenState::Render() {
     if (CGameState* play = game->GetState(STATE_PLAY)) play->Render();
     CShaderProgram* ortho = BeginPicturePass(game);
     if (!ortho) return;
-    glDisable(GL_DEPTH_TEST);
-    if (transparency) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        glDisable(GL_BLEND);
-    }
+    Overlay2DState(transparency);
     DrawPictureQuad(game, ortho);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    End2DOverlay();
 }

@@ -1,11 +1,10 @@
 #include "game/Window.h"
 
-#include <GL/glew.h>
-
 #include <cmath>
 #include <iostream>
 
 #include "platform/WindowLibrary.h"
+#include "render/Renderer.h"
 
 CWindow* CWindow::instance = nullptr;
 
@@ -49,7 +48,7 @@ int CWindow::Open(int windowedWidth, int windowedHeight) {
 }
 
 void CWindow::OnWindowResize(int width, int height) {
-    glViewport(0, 0, width, height);
+    SetViewport(width, height);
     if (instance) instance->UpdateMatrices();
 }
 

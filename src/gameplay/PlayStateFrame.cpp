@@ -93,9 +93,10 @@ PlayFrameDescription CPlayState::DescribeFrame() {
 
     frame.projectiveTexturing = projectiveTexturing;
     if (projectiveTexturing) frame.projectorPicture = game->GetTextureManager()->GetTexture("star.png");
-    frame.programs = {game->GetTransformShader(),   game->GetCubeShader(),         game->GetSunShader(),
-                      game->GetBumpShaderPhong(),    game->GetBumpShaderPhongProj(), game->GetTextureShaderPhong(),
-                      game->GetTextureShaderPhongProj(), game->GetSimpleShader()};
+    frame.programs = {game->GetShader(ShaderId::Transform),        game->GetShader(ShaderId::Cube),
+                      game->GetShader(ShaderId::Sun),              game->GetShader(ShaderId::BumpPhong),
+                      game->GetShader(ShaderId::BumpPhongProj),    game->GetShader(ShaderId::TexturePhong),
+                      game->GetShader(ShaderId::TexturePhongProj), game->GetShader(ShaderId::Simple)};
 
     frame.frustumCulling = frustumCulling;
     frame.backfaceCulling = backfaceCulling;
@@ -113,7 +114,7 @@ PlayFrameDescription CPlayState::DescribeFrame() {
 
     if (CHud* hud = game->GetHud()) {
         CRenderer* renderer = game->GetRenderer();
-        CShaderProgram* ortho = game->GetOrthoShader();
+        CShaderProgram* ortho = game->GetShader(ShaderId::Ortho);
         const Mat4 orthoMatrix = game->GetWindow()->orthoMatrix;
         const bool blended = transparency;
         frame.hud = [hud, renderer, ortho, orthoMatrix, blended] { hud->Draw(*renderer, ortho, orthoMatrix, blended); };

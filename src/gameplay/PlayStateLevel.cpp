@@ -118,7 +118,7 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
 
     physicsWorld = std::make_unique<CPhysicsWorld>();
     physicsWorld->Init();
-    physicsWorld->SetDebugDrawer(game->GetRenderer(), game->GetSimpleShader(), kPhysicsDebugMode);
+    physicsWorld->SetDebugDrawer(game->GetRenderer(), game->GetShader(ShaderId::Simple), kPhysicsDebugMode);
     character.reset(physicsWorld->CreateCharacter(player));
     physicsWorld->AddKinematicObject(player);  // the push box
     physicsWorld->DeactivateBody(player);

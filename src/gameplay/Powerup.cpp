@@ -70,12 +70,12 @@ std::unique_ptr<CPowerup> CreatePowerup(const CSceneObject& model, int type, int
 void OnPowerupHit(CPowerup* powerup) {
     std::cout << "Powerup hit! " << powerup->type << std::endl;
     switch (powerup->type) {
-        case POWERUP_TYPE_MILK:
+        case POWERUP_KIND_MILK:
             powerup->player->life = 1.0f;
             powerup->player->milkPicked = true;
             powerup->respawnTimer = CPowerup::kMilkRespawnSeconds;
             break;
-        case POWERUP_TYPE_UMBRELLA:
+        case POWERUP_KIND_UMBRELLA:
             std::cout << "Umbrella time!" << std::endl;
             powerup->respawnTimer = CPowerup::kUmbrellaRespawnSeconds;
             powerup->player->umbrellaTime = CPowerup::kUmbrellaSeconds;

@@ -7,13 +7,11 @@
 #include <memory>
 
 #include "math/Matrix.h"
+#include "scene/PowerUpKind.h"
 #include "scene/SceneCamera.h"
 #include "scene/SceneObject.h"
 
 class CPlayerObject;
-
-const int POWERUP_TYPE_MILK = 0;
-const int POWERUP_TYPE_UMBRELLA = 1;
 
 struct CPowerup {
     static constexpr float kMilkRespawnSeconds = 30.0f;
@@ -31,15 +29,16 @@ struct CPowerup {
 
     float respawnTimer = 0.0f;  // 0 while available; counts down after a pick-up
     Mat4 projectorMatrix;       // bias * projector projection; constant after creation
-    int type = POWERUP_TYPE_MILK;
+    int type = POWERUP_KIND_MILK;  // a PowerUpKind
     std::unique_ptr<CSceneObject> object;  // shallow copy of the model root
     CPlayerObject* player = nullptr;       // not owned
     std::unique_ptr<CSceneCamera> projector;
     int number = 0;
 };
 
-// A power-up of `type` (milk for 0, umbrella for anything else, as the model was chosen) made
-// from `model` (the model manager's root, which keeps its children and meshes) at `position`.
+// A power-up of `type` (a PowerUpKind: milk, or umbrella for anything else, as the model was
+// chosen) made from `model` (the model manager's root, which keeps its children and meshes) at
+// `position`.
 // The ghost is not made here: the physics world takes the record once it stands tilted.
 std::unique_ptr<CPowerup> CreatePowerup(const CSceneObject& model, int type, int number, const Vec3& position,
                                         CPlayerObject* player);

@@ -2,7 +2,7 @@
 // Small linear-algebra kit shared by the renderer, the scene and the gameplay code.
 //
 // Mat4 stores sixteen floats column-major (row r, column c at index c*4 + r), exactly as
-// glUniformMatrix4fv takes them with transpose GL_FALSE. Products are written in
+// OpenGL takes a 4x4 uniform matrix without transposing. Products are written in
 // mathematical order in comments (view * model); the helper Multiply(a, b) computes b * a,
 // i.e. its first operand is the transform applied first.
 
@@ -35,7 +35,7 @@ Mat4 Multiply(const Mat4& a, const Mat4& b);
 // General inverse by cofactors; a singular matrix gives non-finite values (not checked).
 Mat4 Inverse(const Mat4& a);
 Mat4 Transpose(const Mat4& a);
-// Upper-left 3x3 of transpose(inverse(m)), column-major, ready for glUniformMatrix3fv.
+// Upper-left 3x3 of transpose(inverse(m)), column-major, ready for a 3x3 uniform matrix of OpenGL.
 void NormalMatrix(const Mat4& m, float out[9]);
 
 Mat4 Perspective(float fovYDegrees, float aspect, float zNear, float zFar);

@@ -311,3 +311,25 @@ void Draw2DElement(CRenderer& renderer, CSceneObject* element, CShaderProgram* p
     }
     renderer.objectsRendered += 1;
 }
+
+bool Begin2DPass(CRenderer& renderer, CShaderProgram* program, const Mat4& orthoMatrix) {
+    if (!program || !program->Use()) return false;
+    SetMatrixIfPresent(program, "uni_OrthoMatrix", orthoMatrix);
+    renderer.projectionMatrix = orthoMatrix;
+    return true;
+}
+
+void Overlay2DState(bool blend) {
+    glDisable(GL_DEPTH_TEST);
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+void End2DOverlay() {
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}

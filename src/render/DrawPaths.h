@@ -32,5 +32,15 @@ void DrawSceneObject(CRenderer& renderer, CSceneObject* object, CShaderProgram* 
 // A model tree; only the root is culled, and only when `cull` is set.
 void DrawSceneObjectTree(CRenderer& renderer, CSceneObject* object, CShaderProgram* program, const Mat4& parentMatrix,
                          bool cull);
-// A picture or HUD element with the ortho program; "uni_OrthoMatrix" is the caller's.
+// A picture or HUD element with the ortho program; "uni_OrthoMatrix" is the caller's
+// (Begin2DPass).
 void Draw2DElement(CRenderer& renderer, CSceneObject* element, CShaderProgram* program);
+
+// The pass of pictures and HUD elements. Begin2DPass makes the ortho program current and gives
+// it, and the renderer, the orthographic matrix; false (nothing is to be drawn) when the program
+// cannot be used. Overlay2DState turns the depth test off and blending (by source alpha) on or
+// off, for what is drawn over the scene; End2DOverlay puts back the depth test and no blending,
+// the state the 3D passes expect.
+bool Begin2DPass(CRenderer& renderer, CShaderProgram* program, const Mat4& orthoMatrix);
+void Overlay2DState(bool blend);
+void End2DOverlay();

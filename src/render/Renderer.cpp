@@ -75,14 +75,15 @@ void CRenderer::CreateAxesGizmo(CShaderProgram* program) {
     axesGizmo.vertexCount = 6;
     axesGizmo.primitiveMode = GL_LINES;
 
+    axesGizmo.releaseGpuBuffers = &ReleaseMeshBuffers;
     glGenVertexArrays(1, &axesGizmo.vertexArray);
     glBindVertexArray(axesGizmo.vertexArray);
     glGenBuffers(1, &axesGizmo.vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, axesGizmo.vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, 6 * sizeof(Vertex), v, GL_STATIC_DRAW);
 
-    GLint position = glGetAttribLocation(program->program, "in_Vertex");
-    GLint color = glGetAttribLocation(program->program, "in_Color");
+    GLint position = program->Attribute("in_Vertex");
+    GLint color = program->Attribute("in_Color");
     glEnableVertexAttribArray(position);
     glVertexAttribPointer(position, 3, GL_FLOAT, GL_FALSE, kStride, Offset(nullptr, offsetof(Vertex, position)));
     glEnableVertexAttribArray(color);
@@ -99,8 +100,8 @@ void CRenderer::CreateLineBuffer(CShaderProgram* program) {
     glBindBuffer(GL_ARRAY_BUFFER, lineVbo);
     glBufferData(GL_ARRAY_BUFFER, 48, nullptr, GL_STREAM_DRAW);
 
-    GLint position = glGetAttribLocation(program->program, "in_Vertex");
-    GLint color = glGetAttribLocation(program->program, "in_Color");
+    GLint position = program->Attribute("in_Vertex");
+    GLint color = program->Attribute("in_Color");
     glEnableVertexAttribArray(position);
     glVertexAttribPointer(position, 3, GL_FLOAT, GL_FALSE, 0, Offset(nullptr, 0));
     glEnableVertexAttribArray(color);
@@ -111,6 +112,7 @@ void CRenderer::CreateLineBuffer(CShaderProgram* program) {
 }
 
 void CRenderer::UploadMesh(CMesh* mesh) {
+    mesh->releaseGpuBuffers = &ReleaseMeshBuffers;
     glGenVertexArrays(1, &mesh->vertexArray);
     glBindVertexArray(mesh->vertexArray);
     glGenBuffers(1, &mesh->vertexBuffer);
@@ -141,4 +143,24 @@ void CRenderer::BindVertexAttributes(CShaderProgram* program, const void* base) 
         glEnableVertexAttribArray(location);
         glVertexAttribPointer(location, a.components, GL_FLOAT, GL_FALSE, kStride, Offset(base, a.offset));
     }
+}
+
+void ReleaseMeshBuffers(CMesh& mesh) {
+    if (mesh.vertexBuffer) glDeleteBuffers(1, &mesh.vertexBuffer);
+    if (mesh.indexBuffer) glDeleteBuffers(1, &mesh.indexBuffer);
+    if (mesh.vertexArray) glDeleteVertexArrays(1, &mesh.vertexArray);
+    mesh.vertexBuffer = mesh.indexBuffer = mesh.vertexArray = 0;
+    mesh.releaseGpuBuffers = nullptr;
+}
+
+void ClearFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void SetViewport(int width, int height) {
+    glViewport(0, 0, width, height);
+}
+
+void SetWireframe(bool wireframe) {
+    glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
 }

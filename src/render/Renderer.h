@@ -29,6 +29,8 @@ public:
     int InitGL();
     void CreateAxesGizmo(CShaderProgram* program);
     void CreateLineBuffer(CShaderProgram* program);
+    // Puts the mesh's arrays into GPU buffers; the mesh deletes them when it goes
+    // (ReleaseMeshBuffers).
     void UploadMesh(CMesh* mesh);
     // Points the mesh attributes of `program` at 68-byte vertices starting at `base`:
     // a byte offset into the bound vertex buffer, or a client-memory address.
@@ -54,3 +56,15 @@ public:
     int textureFilter = 1;  // 0 NEAREST, 1 LINEAR
     int mipmapMode = 2;     // 0 none, 1 NEAREST between levels, 2 LINEAR between levels
 };
+
+// Deletes the mesh's GPU buffers and vertex array (the context must be current) and zeroes their
+// ids; the mesh keeps its arrays and may be uploaded again. Nothing to do for a mesh not on the GPU.
+void ReleaseMeshBuffers(CMesh& mesh);
+
+// Frame-wide GL state that the game frame sets outside any pass.
+// Clears colour and depth before a state draws its frame.
+void ClearFrame();
+// The drawable area after the window changed size.
+void SetViewport(int width, int height);
+// Polygons as outlines (debug view) or filled.
+void SetWireframe(bool wireframe);

@@ -4,7 +4,6 @@
 
 #include <iostream>
 
-#include "game/Game.h"
 #include "render/Renderer.h"
 
 CTextureManager::CTextureManager() {
@@ -92,12 +91,9 @@ void CTextureManager::ReleaseGLTextures() {
     }
 }
 
-void UpdateTextureFilters(CGame* game) {
-    CTextureManager* manager = game->GetTextureManager();
-    const CRenderer& renderer = *game->GetRenderer();
-
+void UpdateTextureFilters(const CTextureManager& manager, const CRenderer& renderer) {
     std::vector<CTexture*> textures;
-    manager->GetAllTextures(textures);
+    manager.GetAllTextures(textures);
     for (CTexture* texture : textures) {
         if (!texture->glId) continue;  // gets the current settings at its later upload
         glBindTexture(GL_TEXTURE_2D, texture->glId);
@@ -106,7 +102,7 @@ void UpdateTextureFilters(CGame* game) {
     }
 
     std::vector<CCubeMap*> cubeMaps;
-    manager->GetAllCubeMaps(cubeMaps);
+    manager.GetAllCubeMaps(cubeMaps);
     for (CCubeMap* cube : cubeMaps) {
         if (!cube->faces[0].glId) {
             std::cout << "WARNING: Tried to update cubemap filtering on a cubemap which is not loaded!" << std::endl;

@@ -10,7 +10,7 @@
 
 #include "render/Texture.h"
 
-class CGame;
+class CRenderer;
 
 class CTextureManager {
 public:
@@ -50,4 +50,4 @@ private:
 };
 
 // Re-applies the renderer's current filter settings to every uploaded texture and cube map.
-void UpdateTextureFilters(CGame* game);
+void UpdateTextureFilters(const CTextureManager& manager, const CRenderer& renderer);

@@ -11,9 +11,8 @@
 
 #include "math/Matrix.h"
 #include "scene/CallbackTrigger.h"
+#include "scene/PowerUpKind.h"
 #include "scene/SceneGeoObject.h"
-
-enum PowerUpKind : int32_t { POWERUP_KIND_MILK = 0, POWERUP_KIND_UMBRELLA = 1 };
 
 // A power-up marker of the level file ("POWERUP_MILK_7" and the like).
 struct PowerUpSpawn {

@@ -37,8 +37,9 @@ public:
     CMesh() = default;
     CMesh(const CMesh&) = delete;
     CMesh& operator=(const CMesh&) = delete;
-    // Frees the arrays and the physics record, and deletes the GPU objects it owns (the GL
-    // context must still be current when a mesh with GPU objects is destroyed).
+    // Frees the arrays and the physics record, and deletes the GPU objects it owns through the
+    // release function its uploader left (the GL context must still be current when a mesh with
+    // GPU objects is destroyed).
     ~CMesh();
 
     Vertex* vertices = nullptr;  // owned (new[])
@@ -53,6 +54,9 @@ public:
     uint32_t vertexArray = 0;     // 0 means "not uploaded"
     uint32_t primitiveMode = 4;   // GL_TRIANGLES; the gizmo uses GL_LINES
     CPhysData* physData = nullptr;  // owned; cached collision shape of this mesh
+    // Set by whatever put the mesh on the GPU (the renderer); deletes the buffers and zeroes
+    // their ids. Null while nothing is on the GPU.
+    void (*releaseGpuBuffers)(CMesh& mesh) = nullptr;
 
     bool IsUploaded() const { return vertexArray != 0; }
 };

@@ -17,48 +17,8 @@
 
 namespace {
 
-// Deepest element nesting of an XML text; a rough scan that knows tags, quoted attribute
-// values, comments, CDATA and processing instructions, which is all it needs to tell absurd
-// nesting from real files. Stops counting once past `limit`.
-int XmlNesting(const std::string& text, int limit) {
-    int depth = 0, deepest = 0;
-    size_t at = 0;
-    while ((at = text.find('<', at)) != std::string::npos) {
-        if (text.compare(at, 4, "<!--") == 0) {
-            at = text.find("-->", at);
-        } else if (text.compare(at, 9, "<![CDATA[") == 0) {
-            at = text.find("]]>", at);
-        } else if (text.compare(at, 2, "<?") == 0 || text.compare(at, 2, "<!") == 0) {
-            at = text.find('>', at);
-        } else if (text.compare(at, 2, "</") == 0) {
-            --depth;
-            at = text.find('>', at);
-        } else {
-            char quote = 0;
-            size_t end = at + 1;
-            for (; end < text.size(); ++end) {
-                const char c = text[end];
-                if (quote) {
-                    if (c == quote) quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
-                }
-            }
-            if (end >= text.size()) break;
-            if (text[end - 1] != '/') deepest = std::max(deepest, ++depth);
-            if (deepest > limit) break;
-            at = end;
-        }
-        if (at == std::string::npos) break;
-        ++at;
-    }
-    return deepest;
-}
-
-// One start tag of an XML text: its name and its attributes as written (first of each name,
-// no entities decoded), or nothing for closing tags, comments and the like.
+// One tag of an XML text: its name and its attributes as written (first of each name, no
+// entities decoded), and whether it closes an element or is one on its own.
 struct XmlTag {
     std::string name;
     std::map<std::string, std::string> attributes;
@@ -66,8 +26,10 @@ struct XmlTag {
     bool selfClosing = false;
 };
 
-// Calls `visit` for every tag of `text`, in order, with the offset just past the tag's '>'; the
-// same rough scan as XmlNesting.
+// Calls `visit` for every tag of `text`, in order, with the offset just past the tag's '>', until
+// `visit` returns false. A rough scan that knows tags, quoted attribute values, comments, CDATA
+// and processing instructions, which is all the checks below need: the importer refuses (or
+// chokes on) anything stranger anyway.
 template <typename Visit>
 void ForEachXmlTag(const std::string& text, Visit visit) {
     size_t at = 0;
@@ -120,12 +82,27 @@ void ForEachXmlTag(const std::string& text, Visit visit) {
                 end = close + 1;
             }
             if (end >= text.size()) return;
-            visit(tag, end + 1);
+            if (!visit(tag, end + 1)) return;
             at = end;
         }
         if (at == std::string::npos) return;
         ++at;
     }
+}
+
+// Deepest element nesting of an XML text, to tell absurd nesting from real files. Stops counting
+// once past `limit`.
+int XmlNesting(const std::string& text, int limit) {
+    int depth = 0, deepest = 0;
+    ForEachXmlTag(text, [&](const XmlTag& tag, size_t) {
+        if (tag.closing) {
+            --depth;
+        } else if (!tag.selfClosing) {
+            deepest = std::max(deepest, ++depth);
+        }
+        return deepest <= limit;
+    });
+    return deepest;
 }
 
 // A count as the importer must read it: plain decimal digits, below 2^32. Anything else (a
@@ -177,21 +154,20 @@ std::string ColladaAccessorFault(const std::string& text) {
     std::string fault;
     bool inAccessor = false;
     ForEachXmlTag(text, [&](const XmlTag& tag, size_t content) {
-        if (!fault.empty()) return;
         if (tag.closing) {
             if (tag.name == "accessor") inAccessor = false;
-            return;
+            return true;
         }
         uint64_t claimed = 0;
         if (PlainCount(tag.attributes, "count", 0, claimed) && claimed > text.size()) {
             fault = "<" + tag.name + "> claims a count of " + std::to_string(claimed) +
                     ", more than the file could hold";
-            return;
+            return false;
         }
         if ((tag.name == "p" || tag.name == "vcount" || tag.name == "v" || tag.name == "h") && !tag.selfClosing &&
             !PlainIndexList(text, content)) {
             fault = "an index list <" + tag.name + "> holds something other than numbers";
-            return;
+            return false;
         }
         if (tag.name == "float_array" || tag.name == "Name_array" || tag.name == "IDREF_array") {
             const auto id = tag.attributes.find("id");
@@ -199,7 +175,7 @@ std::string ColladaAccessorFault(const std::string& text) {
             if (!PlainCount(tag.attributes, "count", 0, count)) {
                 fault = "the count of data array '" + (id != tag.attributes.end() ? id->second : "") +
                         "' is not a plain number";
-                return;
+                return false;
             }
             const std::string key = id != tag.attributes.end() ? id->second : "";
             const auto known = arrays.find(key);
@@ -213,13 +189,14 @@ std::string ColladaAccessorFault(const std::string& text) {
                 !PlainCount(tag.attributes, "offset", 0, accessor.offset)) {
                 fault = "an accessor of '" + accessor.source +
                         "' has a count, stride or offset that is not a plain number";
-                return;
+                return false;
             }
             accessors.push_back(accessor);
             inAccessor = !tag.selfClosing;
         } else if (tag.name == "param" && inAccessor && !accessors.empty()) {
             ++accessors.back().params;
         }
+        return true;
     });
     if (!fault.empty()) return fault;
     for (const Accessor& accessor : accessors) {

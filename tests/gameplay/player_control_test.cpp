@@ -14,14 +14,21 @@
 #include "gameplay/PlayerControl.h"
 #include "gameplay/SunTest.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "physics/SceneObjectPhysData.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "support/TestSupport.h"
+#include "support/Near.h"
 
 namespace {
+
+using testsupport::ExpectVecNear;
+using testsupport::ExpectMatrixNear;
+
+const float kVecTolerance = 1e-3f;
+const float kMatrixTolerance = 1e-4f;
 
 // A power of two, so that timer sums are exact: 32 frames are exactly half a second.
 constexpr double kFrameTime = 1.0 / 64.0;
@@ -32,16 +39,6 @@ Vec3 Position(const CSceneObject& object) { return {object.transform[12], object
 Vec3 Flat(const Vec3& v) { return Normalize(Vec3(v.x, 0.0f, v.z)); }
 // The way the figure looks: its local -z.
 Vec3 Facing(const CSceneObject& object) { return Flat(Vec3(-object.transform[8], -object.transform[9], -object.transform[10])); }
-
-void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-3f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-void ExpectMatrixNear(const Mat4& actual, const Mat4& expected, float tolerance = 1e-4f) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
-}
 
 struct FrameRecord {
     PlayerMoveResult move;
@@ -186,13 +183,13 @@ TEST_F(PlayerControl, ForwardAndLeftFaceFortyFiveDegreesLeftOfTheCameraAndWalkDi
     const Mat4 camera = playerCamera->GetModelMatrix();
     const Vec3 forward = Flat(Vec3(-camera[8], 0.0f, -camera[10]));
     const Vec3 right = Flat(Vec3(camera[0], 0.0f, camera[2]));
-    ExpectVecNear(forward, {-0.5f, 0.0f, -std::sqrt(0.75f)});
+    ExpectVecNear(forward, {-0.5f, 0.0f, -std::sqrt(0.75f)}, kVecTolerance);
     const Vec3 diagonal = Normalize(forward - right);
 
     auto walk = Frames(64);
     EXPECT_EQ(player->walkState, 0);
-    ExpectVecNear(Facing(*player), diagonal);
-    ExpectVecNear(walk.back().move.walkVelocity, diagonal * 8.0f);
+    ExpectVecNear(Facing(*player), diagonal, kVecTolerance);
+    ExpectVecNear(walk.back().move.walkVelocity, diagonal * 8.0f, kVecTolerance);
     // The figure turned about the vertical only: its up stays up.
     EXPECT_NEAR(player->transform[5], 1.0f, 1e-4f);
     const Vec3 moved = Position(*player) - before;
@@ -204,7 +201,7 @@ TEST_F(PlayerControl, ForwardAndLeftFaceFortyFiveDegreesLeftOfTheCameraAndWalkDi
     auto rest = Frames(2);
     EXPECT_EQ(player->walkState, 2);
     ExpectVecNear(rest.back().move.walkVelocity, {0.0f, 0.0f, 0.0f}, 0.0f);
-    ExpectVecNear(Facing(*player), diagonal);
+    ExpectVecNear(Facing(*player), diagonal, kVecTolerance);
 }
 
 TEST_F(PlayerControl, OppositeKeysCancelAndBackwardsKeepsFacingForward) {
@@ -224,7 +221,7 @@ TEST_F(PlayerControl, OppositeKeysCancelAndBackwardsKeepsFacingForward) {
     auto cancelled = Frames(32);
     EXPECT_EQ(player->walkState, 2);
     EXPECT_LT(Length(Position(*player) - before), 0.01f);
-    ExpectVecNear(Facing(*player), facingBefore);
+    ExpectVecNear(Facing(*player), facingBefore, kVecTolerance);
     for (const auto& r : cancelled) EXPECT_FALSE(r.move.footstep);
 
     // A and D alone: the same.
@@ -235,18 +232,18 @@ TEST_F(PlayerControl, OppositeKeysCancelAndBackwardsKeepsFacingForward) {
     // W with A and D: straight ahead (-z for the default camera), the two turns cancel.
     before = Position(*player);
     Frames(32);
-    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f});
+    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f}, kVecTolerance);
     ExpectVecNear(Flat(Position(*player) - before), {0.0f, 0.0f, -1.0f}, 0.01f);
 
     // S alone walks backwards and still faces forward.
     before = Position(*player);
     Frames(32);
-    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f});
+    ExpectVecNear(Facing(*player), {0.0f, 0.0f, -1.0f}, kVecTolerance);
     ExpectVecNear(Flat(Position(*player) - before), {0.0f, 0.0f, 1.0f}, 0.01f);
 
     // S with D faces the mirrored front diagonal: forward-left.
     Frames(8);
-    ExpectVecNear(Facing(*player), Normalize(Vec3(-1.0f, 0.0f, -1.0f)));
+    ExpectVecNear(Facing(*player), Normalize(Vec3(-1.0f, 0.0f, -1.0f)), kVecTolerance);
 }
 
 TEST_F(PlayerControl, FootstepsEveryHalfSecondWalkingAThirdRunningAndNoneInTheAir) {
@@ -268,7 +265,7 @@ TEST_F(PlayerControl, FootstepsEveryHalfSecondWalkingAThirdRunningAndNoneInTheAi
     EXPECT_EQ(footstepTimer, 0.0);
     auto running = Frames(70);
     EXPECT_EQ(Footsteps(running), (std::vector<int>{0, 22, 44, 66}));
-    ExpectVecNear(running.back().move.walkVelocity, {0.0f, 0.0f, -12.0f});
+    ExpectVecNear(running.back().move.walkVelocity, {0.0f, 0.0f, -12.0f}, kVecTolerance);
     Frames(20);
 
     // A jump, then walking: nothing while in the air; the timer ran on, so landing steps at once.
@@ -351,15 +348,15 @@ TEST_F(PlayerControl, LimbsSwingWhileWalkingAndRestWhenStandingAndAShownUmbrella
     EXPECT_GE(lowest, -45.0f - step);
     EXPECT_GE(highest, 45.0f);
     EXPECT_LE(highest, 45.0f + step);
-    ExpectMatrixNear(player->leftHand->transform, Rotate(Mat4(), player->leftHand->swingAngle, kAxisX));
+    ExpectMatrixNear(player->leftHand->transform, Rotate(Mat4(), player->leftHand->swingAngle, kAxisX), kMatrixTolerance);
 
     Frames(1);  // standing: every limb snaps back
     for (CSceneObject* limb : limbs) {
         EXPECT_EQ(limb->swingAngle, 0.0f);
-        ExpectMatrixNear(limb->transform, Mat4());
+        ExpectMatrixNear(limb->transform, Mat4(), kMatrixTolerance);
     }
     // The hidden umbrella stood still all along; shown, it spins.
-    ExpectMatrixNear(player->umbrella->transform, Mat4());
+    ExpectMatrixNear(player->umbrella->transform, Mat4(), kMatrixTolerance);
     player->umbrella->visible = true;
     Frames(64);
     EXPECT_GT(std::fabs(player->umbrella->transform[1]), 0.5f);
@@ -405,7 +402,7 @@ TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {
     context.activeCamera = freeCamera.get();
     const Vec3 playerBefore = Position(*player);
     Frames(64);
-    ExpectVecNear(Position(*freeCamera), {0.0f, 0.0f, -5.0f});
+    ExpectVecNear(Position(*freeCamera), {0.0f, 0.0f, -5.0f}, kVecTolerance);
     // The figure does not walk with the keys meant for the camera.
     const Vec3 drift = Position(*player) - playerBefore;
     EXPECT_LT(Length(Vec3(drift.x, 0.0f, drift.z)), 0.01f);
@@ -414,10 +411,10 @@ TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {
     Frames(8);
     // 50 to the right turns it 30 degrees to the right about the vertical, 25 up tilts it 15 up.
     const Vec3 look(-freeCamera->transform[8], -freeCamera->transform[9], -freeCamera->transform[10]);
-    ExpectVecNear(Flat(look), {std::sin(0.5236f), 0.0f, -std::cos(0.5236f)});
+    ExpectVecNear(Flat(look), {std::sin(0.5236f), 0.0f, -std::cos(0.5236f)}, kVecTolerance);
     EXPECT_NEAR(look.y, std::sin(15.0f * 0.0174533f), 1e-4f);
     Frames(8);
-    ExpectMatrixNear(freeCamera->transform, Mat4());
+    ExpectMatrixNear(freeCamera->transform, Mat4(), kMatrixTolerance);
 }
 
 TEST_F(PlayerControl, KeypadEightForOneSecondTurnsTheSunHalfWayRound) {

@@ -6,17 +6,16 @@
 
 #include "gameplay/SunTest.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysicsTestKit.h"
+#include "PhysicsKit.h"
+#include "support/Near.h"
 
 namespace {
 
-const Vec3 kStraightDown(0.0f, -1.0f, 0.0f);
+using testsupport::ExpectVecNear;
 
-void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+const float kVecTolerance = 1e-4f;
+
+const Vec3 kStraightDown(0.0f, -1.0f, 0.0f);
 
 // A flat floor and a player standing on it at the origin. The figure's box is modelled 50 times
 // too large, like the real one: at scale 0.02 it is 1 x 3.6 x 1 units, x and z from -0.5 to 0.5.
@@ -49,7 +48,7 @@ TEST_F(SunScene, OpenSkyIsFullSunFromAnyDirection) {
     EXPECT_FLOAT_EQ(SunValue(), 1.0f);
     EXPECT_FLOAT_EQ(SunValue(Normalize(Vec3(1.0f, -1.0f, 0.3f))), 1.0f);
     for (bool blocked : rays.blocked) EXPECT_FALSE(blocked);
-    ExpectVecNear(Normalize(rays.end[0] - rays.start[0]), Normalize(Vec3(-1.0f, 1.0f, -0.3f)));
+    ExpectVecNear(Normalize(rays.end[0] - rays.start[0]), Normalize(Vec3(-1.0f, 1.0f, -0.3f)), kVecTolerance);
 }
 
 TEST_F(SunScene, HalfUnderARoofEdgeIsHalfSun) {
@@ -82,16 +81,16 @@ TEST_F(SunScene, SamplePointsSitInsideTheBoxAtFullLifeAndOnItsCornersAtZero) {
     SunValue();
     for (int i = 0; i < 8; ++i) {
         const bool top = (i & 2) != 0;
-        ExpectVecNear(rays.start[i], player->worldCorners[i] + Vec3(0.0f, top ? -0.5f : 0.5f, 0.0f));
+        ExpectVecNear(rays.start[i], player->worldCorners[i] + Vec3(0.0f, top ? -0.5f : 0.5f, 0.0f), kVecTolerance);
     }
-    ExpectVecNear(rays.start[7], {3.5f, 3.1f, -1.5f});
+    ExpectVecNear(rays.start[7], {3.5f, 3.1f, -1.5f}, kVecTolerance);
     player->life = 0.0f;
     SunValue();
-    for (int i = 0; i < 8; ++i) ExpectVecNear(rays.start[i], player->worldCorners[i]);
+    for (int i = 0; i < 8; ++i) ExpectVecNear(rays.start[i], player->worldCorners[i], kVecTolerance);
     // The corners are refreshed from the current model matrix: a melted figure is probed small.
     player->scale = {0.001f, 0.001f, 0.001f};
     SunValue();
-    ExpectVecNear(rays.start[7], {3.025f, 0.18f, -1.975f});
+    ExpectVecNear(rays.start[7], {3.025f, 0.18f, -1.975f}, kVecTolerance);
 }
 
 TEST_F(SunScene, ACrateOverThePlayerShadesUntilItFallsAway) {
@@ -113,16 +112,16 @@ TEST(SunKeys, EachKeyTurnsTheLightItsWayAndKeypadFiveResets) {
     SunKeys keys;
     // Keypad 8 for half a second: a quarter turn about +y takes +x to -z.
     keys.turnYLeft = true;
-    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.5), {0.0f, -r, -r});
+    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.5), {0.0f, -r, -r}, kVecTolerance);
     keys = SunKeys();
     keys.turnXDown = true;  // keypad 4: straight down turns towards +z
-    ExpectVecNear(TurnSunDirection(kStraightDown, keys, 0.5), {0.0f, 0.0f, 1.0f});
+    ExpectVecNear(TurnSunDirection(kStraightDown, keys, 0.5), {0.0f, 0.0f, 1.0f}, kVecTolerance);
     // Opposite keys cancel; keypad 5 wins over everything, being last.
     keys.turnXUp = true;
-    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.25), {r, -r, 0.0f});
+    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.25), {r, -r, 0.0f}, kVecTolerance);
     keys.turnYLeft = true;
     keys.reset = true;
-    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.25), kStraightDown);
+    ExpectVecNear(TurnSunDirection({r, -r, 0.0f}, keys, 0.25), kStraightDown, kVecTolerance);
     // The result stays a unit vector after many small turns.
     keys = SunKeys();
     keys.turnXDown = keys.turnYLeft = true;

@@ -221,32 +221,25 @@ TEST_F(ScriptedGame, GlobalDebugKeys) {
 }
 
 TEST_F(ScriptedGame, ShaderReloadLeavesTheOtherFourProgramsAlone) {
-    const char* names[] = {"textureshaderphong", "textureshaderphongproj", "simpleshader", "textureshader",
-                           "sunshader", "bumpshaderphong", "bumpshaderphongproj", "cubeshader",
-                           "orthoshader", "transformshader"};
-    for (const char* name : names) {
-        dir.Write(std::string("shaders/") + name + ".vert",
+    for (const ShaderProgramEntry& program : kShaderPrograms) {
+        dir.Write(std::string("shaders/") + program.name + ".vert",
                   "#version 330\nin vec3 in_Vertex;\nvoid main() { gl_Position = vec4(in_Vertex, 1.0); }\n");
-        dir.Write(std::string("shaders/") + name + ".frag",
+        dir.Write(std::string("shaders/") + program.name + ".frag",
                   "#version 330\nout vec4 frag_Color;\nvoid main() { frag_Color = vec4(1.0); }\n");
     }
     wl::InputScript script;
     script.frames = 4;
     script.Key(1, wl::KEY_HOME);
     Start(script);
-    for (const char* name : names) dir.Write(std::string("shaders/") + name + ".frag", "broken");
+    for (const ShaderProgramEntry& program : kShaderPrograms)
+        dir.Write(std::string("shaders/") + program.name + ".frag", "broken");
     std::string out = RunRecorded();
     EXPECT_NE(FindLine(Lines(out), "Shader reload in "), -1);
-    EXPECT_FALSE(game->GetTextureShader()->loaded);
-    EXPECT_FALSE(game->GetTextureShaderPhong()->loaded);
-    EXPECT_FALSE(game->GetBumpShaderPhong()->loaded);
-    EXPECT_FALSE(game->GetSunShader()->loaded);
-    EXPECT_FALSE(game->GetCubeShader()->loaded);
-    EXPECT_FALSE(game->GetSimpleShader()->loaded);
-    EXPECT_TRUE(game->GetOrthoShader()->loaded);
-    EXPECT_TRUE(game->GetTransformShader()->loaded);
-    EXPECT_TRUE(game->GetTextureShaderPhongProj()->loaded);
-    EXPECT_TRUE(game->GetBumpShaderPhongProj()->loaded);
+    for (ShaderId reloaded : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::BumpPhong, ShaderId::Sun,
+                              ShaderId::Cube, ShaderId::Simple})
+        EXPECT_FALSE(game->GetShader(reloaded)->loaded);
+    for (ShaderId kept : {ShaderId::Ortho, ShaderId::Transform, ShaderId::TexturePhongProj, ShaderId::BumpPhongProj})
+        EXPECT_TRUE(game->GetShader(kept)->loaded);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
-#include <IL/il.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,46 +17,32 @@
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "support/TestSupport.h"
+#include "PictureFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // bottom row first, like the game's pictures
-};
-
-// Decodes a screenshot the game wrote, or a shipped picture (the game frees its own decoded copy
-// once it is on the GPU), as RGB with the bottom row first (the image library's origin was set to
-// the lower left by the texture manager).
-Image LoadPicture(const std::string& file) {
-    Image image;
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    if (ilLoadImage(file.c_str()) == IL_TRUE && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE) {
-        image.width = ilGetInteger(IL_IMAGE_WIDTH);
-        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        image.rgb.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3);
-        ilCopyPixels(0, 0, 0, static_cast<ILuint>(image.width), static_cast<ILuint>(image.height), 1, IL_RGB,
-                     IL_UNSIGNED_BYTE, image.rgb.data());
-    }
-    ilDeleteImages(1, &id);
-    return image;
+// Screenshots the game wrote and shipped pictures (the game frees its own decoded copy once it is
+// on the GPU) are read as RGB with the bottom row first: the image library's origin was set to
+// the lower left by the texture manager.
+PictureFile LoadPicture(const std::string& file) {
+    PictureFile picture;
+    ReadPictureFile(file.c_str(), 3, "menu_screenshot_test", picture);
+    return picture;
 }
 
 // Mean difference per channel between the screenshot and a picture stretched over the whole
 // screen, over a 32 x 18 grid of sample points.
-double MeanDifference(const Image& shot, const Image& picture) {
+double MeanDifference(const PictureFile& shot, const PictureFile& picture) {
     double sum = 0.0;
     int samples = 0;
     for (int gy = 0; gy < 18; ++gy)
         for (int gx = 0; gx < 32; ++gx) {
             const int x = (2 * gx + 1) * shot.width / 64, y = (2 * gy + 1) * shot.height / 36;
             const int px = x * picture.width / shot.width, py = y * picture.height / shot.height;
-            const unsigned char* a = &shot.rgb[(static_cast<size_t>(y) * static_cast<size_t>(shot.width) + static_cast<size_t>(x)) * 3];
-            const unsigned char* b = &picture.rgb[(static_cast<size_t>(py) * static_cast<size_t>(picture.width) + static_cast<size_t>(px)) * 3];
+            const unsigned char* a = shot.At(x, y);
+            const unsigned char* b = picture.At(px, py);
             for (int c = 0; c < 3; ++c) sum += std::abs(int(a[c]) - int(b[c]));
             samples += 3;
         }
@@ -109,13 +94,13 @@ TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
     ASSERT_TRUE(shown);
     ASSERT_EQ(shown->format, static_cast<uint32_t>(GL_RGB));
     const fs::path pictures = source / "resources" / "textures";
-    const Image start = LoadPicture((pictures / (std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
-    const Image end = LoadPicture((pictures / (std::string("menuend") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
-    const Image otherStart = LoadPicture((pictures / ("menustart" + other + ".jpg")).string());
+    const PictureFile start = LoadPicture((pictures / (std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
+    const PictureFile end = LoadPicture((pictures / (std::string("menuend") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
+    const PictureFile otherStart = LoadPicture((pictures / ("menustart" + other + ".jpg")).string());
     ASSERT_TRUE(start.width > 0 && end.width > 0 && otherStart.width > 0);
 
-    const Image before = LoadPicture(shots[0]);
-    const Image after = LoadPicture(shots[1]);
+    const PictureFile before = LoadPicture(shots[0]);
+    const PictureFile after = LoadPicture(shots[1]);
     ASSERT_EQ(before.width, start.width) << "the picture is made for this screen size";
     ASSERT_EQ(before.height, start.height);
     // Start selected: the start picture of this aspect, pixel for pixel (up to rounding; it

@@ -260,7 +260,7 @@ TEST_F(PlayStateTest, RepeatedPowerUpNumbersKeepTheFirst) {
     const Output output = Start("twice.dae");
     EXPECT_TRUE(Contains(output.err, "WARNING: Power-up number 3 is used twice in level 'twice.dae'")) << output.err;
     ASSERT_EQ(play->powerups.size(), 2u);
-    EXPECT_EQ(play->powerups.at(3)->type, POWERUP_TYPE_MILK);
+    EXPECT_EQ(play->powerups.at(3)->type, POWERUP_KIND_MILK);
     // At the milk's marker (x = 5; it hangs a little aside), not at the umbrella's (x = -5).
     EXPECT_NEAR(play->powerups.at(3)->object->transform[12], 5.0f, 1.0f);
     Capture([&] { play->LoadLevel("twice.dae"); });

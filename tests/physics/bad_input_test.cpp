@@ -7,7 +7,7 @@
 #include <functional>
 #include <limits>
 
-#include "PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysicsWorldState.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "physics/PhysCharacterImpl.h"
 
 namespace {

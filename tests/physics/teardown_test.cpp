@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysCharacterImpl.h"

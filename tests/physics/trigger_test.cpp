@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "PhysicsTestKit.h"
+#include "PhysicsKit.h"
 #include "gameplay/Powerup.h"
 #include "physics/PhysicsWorldState.h"
 #include "scene/CallbackTrigger.h"
@@ -135,8 +135,8 @@ protected:
 
 TEST_F(PowerupTest, TwoTouchedInOneSubStepBothFire) {
     CPowerup milk, umbrella;
-    AddPowerupAt(milk, POWERUP_TYPE_MILK, 4.5f);
-    AddPowerupAt(umbrella, POWERUP_TYPE_UMBRELLA, 5.5f);
+    AddPowerupAt(milk, POWERUP_KIND_MILK, 4.5f);
+    AddPowerupAt(umbrella, POWERUP_KIND_UMBRELLA, 5.5f);
     player->life = 0.25f;
     testing::internal::CaptureStdout();
     TickAt(5.0f);
@@ -153,7 +153,7 @@ TEST_F(PowerupTest, TwoTouchedInOneSubStepBothFire) {
 
 TEST_F(PowerupTest, NotPickedWhileItsTimerRuns) {
     CPowerup milk;
-    AddPowerupAt(milk, POWERUP_TYPE_MILK, 5.0f);
+    AddPowerupAt(milk, POWERUP_KIND_MILK, 5.0f);
     milk.respawnTimer = 0.5f;
     player->life = 0.25f;
     TickAt(5.0f);
@@ -179,7 +179,7 @@ TEST_F(PowerupTest, FarAwayNothingHappensAndAnUnknownTypeIsReported) {
 
 TEST_F(PowerupTest, GhostLeavesWithTheObject) {
     CPowerup spot;
-    AddPowerupAt(spot, POWERUP_TYPE_MILK, 5.0f);
+    AddPowerupAt(spot, POWERUP_KIND_MILK, 5.0f);
     CPhysicsWorldState* state = scene.world.GetState();
     ASSERT_EQ(state->powerupGhosts.size(), 1u);
     spot.object.reset();  // the record's model copy goes first, its ghost with it

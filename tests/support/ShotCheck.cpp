@@ -7,44 +7,18 @@
 // bottom edge, whatever the window size; the solid parts of its picture (the heart, the word,
 // not the slot the life bar covers) must show up there. Prints what it
 // measured and exits with 0 when both hold, 1 when not, 2 when a picture cannot be read.
-#include <IL/il.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <vector>
 
+#include "PictureFile.h"
+
 namespace {
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgba;  // rows from the bottom, as DevIL and GL keep them
-
-    const unsigned char* At(int x, int y) const {
-        return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
-    }
-};
-
-bool Load(const char* path, Picture& picture) {
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    bool ok = ilLoadImage(path) == IL_TRUE && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) == IL_TRUE;
-    if (ok) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char* data = ilGetData();
-        picture.rgba.assign(data, data + static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * 4);
-    }
-    ilDeleteImages(1, &image);
-    if (!ok) std::fprintf(stderr, "tavo-shot-check: cannot read '%s'\n", path);
-    return ok;
-}
-
 // An opaque texel whose eight neighbours share its colour.
-bool Solid(const Picture& picture, int x, int y) {
+bool Solid(const PictureFile& picture, int x, int y) {
     const unsigned char* centre = picture.At(x, y);
     if (centre[3] < 250) return false;
     for (int dy = -1; dy <= 1; ++dy)
@@ -65,12 +39,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tavo-shot-check SCREENSHOT HUD_LIFE_PICTURE\n");
         return 2;
     }
-    ilInit();
     // Both pictures bottom row first, whatever their files store.
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    Picture shot, panel;
-    if (!Load(argv[1], shot) || !Load(argv[2], panel)) return 2;
+    StartPictureReading(true);
+    PictureFile shot, panel;
+    if (!ReadPictureFile(argv[1], 4, "tavo-shot-check", shot) || !ReadPictureFile(argv[2], 4, "tavo-shot-check", panel))
+        return 2;
 
     // Colours, at 5 bits a channel so that dithering and filtering do not count.
     std::set<unsigned> colours;

@@ -7,17 +7,16 @@
 #include "math/Matrix.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/PlayerObject.h"
+#include "support/Near.h"
 
 namespace {
 
+using testsupport::ExpectVecNear;
+
+const float kVecTolerance = 1e-4f;
+
 Vec3 Position(const CSceneObject& object) {
     return {object.transform[12], object.transform[13], object.transform[14]};
-}
-
-void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 // A player standing at (4, 1, -2), followed at the play state's offset of 3 units up.
@@ -42,17 +41,17 @@ TEST(SceneCamera, ViewIsTheInverseOfWhereTheCameraStands) {
     camera.transform[14] = 7.0f;
     camera.Update();
     // The camera's own position lands on the view-space origin, a point in front of it on -z.
-    ExpectVecNear(TransformPoint(camera.viewMatrix, {5.0f, 0.0f, 7.0f}), {0, 0, 0});
+    ExpectVecNear(TransformPoint(camera.viewMatrix, {5.0f, 0.0f, 7.0f}), {0, 0, 0}, kVecTolerance);
     const Vec3 ahead = Vec3(5.0f, 0.0f, 7.0f) - Vec3(camera.transform[8], camera.transform[9], camera.transform[10]) * 2.0f;
-    ExpectVecNear(TransformPoint(camera.viewMatrix, ahead), {0, 0, -2});
+    ExpectVecNear(TransformPoint(camera.viewMatrix, ahead), {0, 0, -2}, kVecTolerance);
 }
 
 TEST_F(FollowCamera, DefaultsLookDownFortyFiveDegreesFromTheFrontAtTheTarget) {
     camera.Update();
     const float leg = 10.0f * std::sqrt(0.5f);
-    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, leg, leg));
+    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, leg, leg), kVecTolerance);
     // The target sits straight ahead of the camera at the full distance.
-    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f});
+    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f}, kVecTolerance);
     EXPECT_TRUE(player.visible);
 }
 
@@ -60,11 +59,11 @@ TEST_F(FollowCamera, LevelPitchAndYawPlaceTheCameraBehindTheTarget) {
     camera.pitch = 0.0f;
     camera.Update();
     EXPECT_FLOAT_EQ(camera.BelowAnchorFactor(), 1.0f);
-    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, 0.0f, 10.0f));
+    ExpectVecNear(Position(camera), Target() + Vec3(0.0f, 0.0f, 10.0f), kVecTolerance);
     camera.yaw = 90.0f;
     camera.Update();
-    ExpectVecNear(Position(camera), Target() + Vec3(10.0f, 0.0f, 0.0f));
-    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f});
+    ExpectVecNear(Position(camera), Target() + Vec3(10.0f, 0.0f, 0.0f), kVecTolerance);
+    ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f}, kVecTolerance);
 }
 
 TEST_F(FollowCamera, BelowThePlayerTheCameraPullsInAndTheAngleIsCappedAtFortyFive) {
@@ -128,7 +127,7 @@ TEST_F(FollowCamera, StraightDownAndUpStillGiveAFiniteView) {
         camera.pitch = pitch;
         camera.Update();
         for (float v : camera.viewMatrix.m) EXPECT_TRUE(std::isfinite(v));
-        ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f * camera.BelowAnchorFactor()});
+        ExpectVecNear(TransformPoint(camera.viewMatrix, Target()), {0.0f, 0.0f, -10.0f * camera.BelowAnchorFactor()}, kVecTolerance);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "scene/Mesh.h"
 #include "support/ColladaWriter.h"
 #include "support/TestSupport.h"
+#include "support/Near.h"
 
 using testsupport::Capture;
 using testsupport::ColladaDocument;
@@ -24,6 +25,10 @@ using testsupport::Output;
 using testsupport::ScopedWorkDir;
 
 namespace {
+
+using testsupport::ExpectVecNear;
+
+const float kVecTolerance = 1e-5f;
 
 // A document with a plain cube ("cube", textured), a normal-mapped cube ("bumpy") and the
 // given root nodes.
@@ -58,12 +63,6 @@ Loaded Load(const std::string& contents) {
 
 Loaded Load(const ColladaDocument& doc) { return Load(doc.Write()); }
 
-void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
 template <typename List>
 std::vector<std::string> Names(const List& objects) {
     std::vector<std::string> names;
@@ -88,28 +87,28 @@ TEST(LevelStartAndSun, MarkersGiveStartAndSunAndNoObjects) {
     sun.children.push_back(Node("floor", "cube"));
     Loaded loaded = Load(Document({group, sun}));
     ASSERT_TRUE(loaded.level) << loaded.error;
-    ExpectNear(loaded.level->startPosition, {11, 2, 3});
-    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    ExpectVecNear(loaded.level->startPosition, {11, 2, 3}, kVecTolerance);
+    ExpectVecNear(loaded.level->sunDirection, {0, -1, 0}, kVecTolerance);
     EXPECT_EQ(Names(loaded.level->staticObjects), std::vector<std::string>{"floor"});
 }
 
 TEST(LevelStartAndSun, SunIsNormalisedAndWithoutOneOrWhenSquashedPointsDown) {
     Loaded loaded = Load(Document({Node("floor", "cube")}));
     ASSERT_TRUE(loaded.level) << loaded.error;
-    ExpectNear(loaded.level->startPosition, {0, 0, 0});
-    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    ExpectVecNear(loaded.level->startPosition, {0, 0, 0}, kVecTolerance);
+    ExpectVecNear(loaded.level->sunDirection, {0, -1, 0}, kVecTolerance);
 
     ColladaNode scaled = Node("TAVO_SUN");
     scaled.matrix[10] = 4.0f;  // scaled along Z: still straight ahead, length 1 after all
     loaded = Load(Document({scaled, Node("floor", "cube")}));
     ASSERT_TRUE(loaded.level) << loaded.error;
-    ExpectNear(loaded.level->sunDirection, {0, 0, -1});
+    ExpectVecNear(loaded.level->sunDirection, {0, 0, -1}, kVecTolerance);
 
     ColladaNode flat = Node("TAVO_SUN");
     flat.matrix[10] = 0.0f;
     loaded = Load(Document({flat, Node("floor", "cube")}));
     ASSERT_TRUE(loaded.level) << loaded.error;
-    ExpectNear(loaded.level->sunDirection, {0, -1, 0});
+    ExpectVecNear(loaded.level->sunDirection, {0, -1, 0}, kVecTolerance);
     EXPECT_NE(loaded.output.err.find("WARNING: TAVO_SUN has no direction"), std::string::npos);
 }
 
@@ -123,11 +122,11 @@ TEST(LevelPowerUps, NumbersKindsAndPositions) {
     ASSERT_EQ(spawns.size(), 5u);
     EXPECT_EQ(spawns[0].number, 7);
     EXPECT_EQ(spawns[0].kind, POWERUP_KIND_MILK);
-    ExpectNear(spawns[0].position, {1, 6, 1});
+    ExpectVecNear(spawns[0].position, {1, 6, 1}, kVecTolerance);
     EXPECT_EQ(spawns[1].number, 0);  // "MILK" is no number
     EXPECT_EQ(spawns[2].number, 3);
     EXPECT_EQ(spawns[2].kind, POWERUP_KIND_UMBRELLA);
-    ExpectNear(spawns[2].position, {-2, 0, 4});
+    ExpectVecNear(spawns[2].position, {-2, 0, 4}, kVecTolerance);
     EXPECT_EQ(spawns[3].number, 0);
     EXPECT_EQ(spawns[4].number, 0);
     EXPECT_EQ(ObjectCount(*loaded.level), 0u);  // a marker with a mesh makes no object
@@ -174,8 +173,8 @@ TEST(LevelClassification, WorldTransformsBoundsAndFileOrder) {
     EXPECT_FLOAT_EQ(door[0], 2.0f);
     EXPECT_FLOAT_EQ(door[12], 12.0f);  // parent * node: the child's offset is scaled
     // The unit cube spans -0.5..0.5; the world corners follow the world transform.
-    ExpectNear(objects[1]->worldCorners[0], {11, -1, -1});
-    ExpectNear(objects[1]->worldCorners[7], {13, 1, 1});
+    ExpectVecNear(objects[1]->worldCorners[0], {11, -1, -1}, kVecTolerance);
+    ExpectVecNear(objects[1]->worldCorners[7], {13, 1, 1}, kVecTolerance);
 }
 
 TEST(LevelTriggers, TypesPropertiesAndNoMaterials) {

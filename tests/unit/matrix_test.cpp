@@ -4,8 +4,11 @@
 #include <random>
 
 #include "math/Matrix.h"
+#include "support/Near.h"
 
 namespace {
+
+using testsupport::ExpectMatrixNear;
 
 Mat4 FromRows(std::initializer_list<float> rowMajor) {
     Mat4 m;
@@ -23,10 +26,6 @@ Mat4 Translation(float x, float y, float z) {
     return m;
 }
 
-void ExpectNear(const Mat4& a, const Mat4& b, float tolerance) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], tolerance) << "element " << i;
-}
-
 TEST(Matrix, MultiplyAppliesTheFirstOperandFirst) {
     // Scale by 2 then translate by (1,0,0): the point (1,0,0) goes to (3,0,0); the other order gives 4.
     Mat4 scale = FromRows({2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1});
@@ -36,7 +35,7 @@ TEST(Matrix, MultiplyAppliesTheFirstOperandFirst) {
     // A full product worked out by hand: Multiply(a, b) = b * a.
     Mat4 a = FromRows({1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
     Mat4 b = FromRows({1, 0, 0, 0, 3, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
-    ExpectNear(Multiply(a, b), FromRows({1, 2, 0, 0, 3, 7, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}), 0.0f);
+    ExpectMatrixNear(Multiply(a, b), FromRows({1, 2, 0, 0, 3, 7, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}), 0.0f);
 }
 
 TEST(Matrix, InverseOfRandomInvertibleMatricesGivesIdentity) {
@@ -46,8 +45,8 @@ TEST(Matrix, InverseOfRandomInvertibleMatricesGivesIdentity) {
         Mat4 m;
         for (float& v : m.m) v = value(rng);
         for (int d = 0; d < 4; ++d) m.At(d, d) += 25.0f;  // well away from singular
-        ExpectNear(Multiply(Inverse(m), m), Mat4(), 1e-4f);
-        ExpectNear(Multiply(m, Inverse(m)), Mat4(), 1e-4f);
+        ExpectMatrixNear(Multiply(Inverse(m), m), Mat4(), 1e-4f);
+        ExpectMatrixNear(Multiply(m, Inverse(m)), Mat4(), 1e-4f);
     }
 }
 
@@ -67,7 +66,7 @@ TEST(Matrix, OrthographicMapsItsBoxOntoTheClipCube) {
 }
 
 TEST(Matrix, LookAtPutsTheEyeAtTheOriginAndTheTargetAhead) {
-    ExpectNear(LookAt(Vec3(0, 0, 5), Vec3(0, 0, 0), Vec3(0, 1, 0)), Translation(0, 0, -5), 1e-6f);
+    ExpectMatrixNear(LookAt(Vec3(0, 0, 5), Vec3(0, 0, 0), Vec3(0, 1, 0)), Translation(0, 0, -5), 1e-6f);
     // Looking down from (2,10,3) with up (0,0,1), as the power-up projectors do.
     const Vec3 eye(2, 10, 3);
     const Mat4 down = LookAt(eye, Vec3(2, 0, 3), Vec3(0, 0, 1));

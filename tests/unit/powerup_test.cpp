@@ -6,16 +6,15 @@
 #include "gameplay/Powerup.h"
 #include "scene/PlayerObject.h"
 #include "scene/SceneGeoObject.h"
+#include "support/Near.h"
 
 namespace {
 
-Vec3 Translation(const Mat4& m) { return {m[12], m[13], m[14]}; }
+using testsupport::ExpectVecNear;
 
-void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
+const float kVecTolerance = 1e-5f;
+
+Vec3 Translation(const Mat4& m) { return {m[12], m[13], m[14]}; }
 
 // A model root with one child, as the model manager keeps milk and umbrella.
 struct Model {
@@ -28,7 +27,7 @@ struct Model {
 TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
     Model model;
     CPlayerObject player;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_MILK, 7, {10.0f, 2.0f, -4.0f}, &player);
     ASSERT_TRUE(powerup);
     EXPECT_EQ(powerup->number, 7);
     EXPECT_FALSE(powerup->object->ownsChildren);
@@ -36,36 +35,36 @@ TEST(Powerup, CopyHangsTiltedAndOffsetFromItsSpawn) {
     // Moved by (-0.5, 0, 0.4) along its own (still unrotated) axes, then turned 30 degrees
     // about its own Z axis.
     const Mat4& m = powerup->object->transform;
-    ExpectNear(Translation(m), {9.5f, 2.0f, -3.6f});
+    ExpectVecNear(Translation(m), {9.5f, 2.0f, -3.6f}, kVecTolerance);
     const float c = std::cos(30.0f * 3.14159265f / 180.0f), s = std::sin(30.0f * 3.14159265f / 180.0f);
-    ExpectNear({m[0], m[1], m[2]}, {c, s, 0.0f});
-    ExpectNear({m[4], m[5], m[6]}, {-s, c, 0.0f});
-    ExpectNear({m[8], m[9], m[10]}, {0.0f, 0.0f, 1.0f});
+    ExpectVecNear({m[0], m[1], m[2]}, {c, s, 0.0f}, kVecTolerance);
+    ExpectVecNear({m[4], m[5], m[6]}, {-s, c, 0.0f}, kVecTolerance);
+    ExpectVecNear({m[8], m[9], m[10]}, {0.0f, 0.0f, 1.0f}, kVecTolerance);
     EXPECT_TRUE(model.root.ownsChildren);  // the model manager's tree is left as it was
 }
 
 TEST(Powerup, ProjectorLooksStraightDownFromTheSpawn) {
     Model model;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_UMBRELLA, 1, {3.0f, 1.0f, 5.0f}, nullptr);
-    ExpectNear(Translation(powerup->projector->transform), {3.0f, 1.0f, 5.0f});
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_UMBRELLA, 1, {3.0f, 1.0f, 5.0f}, nullptr);
+    ExpectVecNear(Translation(powerup->projector->transform), {3.0f, 1.0f, 5.0f}, kVecTolerance);
     const Mat4& view = powerup->projector->viewMatrix;
     // The spawn point is the eye; the pad 0.95 below it lies 0.95 along the view's -Z, and
     // +Z of the world is the projector's up.
-    ExpectNear(TransformPoint(view, {3.0f, 1.0f, 5.0f}), {0.0f, 0.0f, 0.0f});
-    ExpectNear(TransformPoint(view, {3.0f, 0.05f, 5.0f}), {0.0f, 0.0f, -0.95f});
-    ExpectNear(TransformPoint(view, {3.0f, 1.0f, 6.0f}), {0.0f, 1.0f, 0.0f});
+    ExpectVecNear(TransformPoint(view, {3.0f, 1.0f, 5.0f}), {0.0f, 0.0f, 0.0f}, kVecTolerance);
+    ExpectVecNear(TransformPoint(view, {3.0f, 0.05f, 5.0f}), {0.0f, 0.0f, -0.95f}, kVecTolerance);
+    ExpectVecNear(TransformPoint(view, {3.0f, 1.0f, 6.0f}), {0.0f, 1.0f, 0.0f}, kVecTolerance);
     // bias * orthographic(-10, 10, -10, 10, 0.1, 1): the corners of the square map to 0 and 1.
     const Mat4& p = powerup->projectorMatrix;
-    ExpectNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f});
-    ExpectNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f});
+    ExpectVecNear(TransformPoint(p, {-10.0f, 10.0f, -0.1f}), {0.0f, 1.0f, 0.0f}, kVecTolerance);
+    ExpectVecNear(TransformPoint(p, {10.0f, -10.0f, -1.0f}), {1.0f, 0.0f, 1.0f}, kVecTolerance);
     // At ground level the view is still a proper one.
-    auto low = CreatePowerup(model.root, POWERUP_TYPE_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
-    ExpectNear(TransformPoint(low->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f});
+    auto low = CreatePowerup(model.root, POWERUP_KIND_MILK, 2, {1.0f, 0.0f, 1.0f}, nullptr);
+    ExpectVecNear(TransformPoint(low->projector->viewMatrix, {1.0f, -0.5f, 1.0f}), {0.0f, 0.0f, -0.5f}, kVecTolerance);
 }
 
 TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
     Model model;
-    auto powerup = CreatePowerup(model.root, POWERUP_TYPE_MILK, 1, {0.0f, 1.0f, 0.0f}, nullptr);
+    auto powerup = CreatePowerup(model.root, POWERUP_KIND_MILK, 1, {0.0f, 1.0f, 0.0f}, nullptr);
     const Mat4 before = powerup->object->transform;
     powerup->respawnTimer = 0.5f;
     AnimatePowerup(*powerup, 0.25f);
@@ -75,5 +74,5 @@ TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
     AnimatePowerup(*powerup, 1.0f);
     EXPECT_FLOAT_EQ(powerup->respawnTimer, 0.0f);
     // Spinning does not move it.
-    ExpectNear(Translation(powerup->object->transform), Translation(before));
+    ExpectVecNear(Translation(powerup->object->transform), Translation(before), kVecTolerance);
 }

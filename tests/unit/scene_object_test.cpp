@@ -8,8 +8,15 @@
 #include "physics/PhysData.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
+#include "support/Near.h"
 
 namespace {
+
+using testsupport::ExpectVecNear;
+using testsupport::ExpectMatrixNear;
+
+const float kVecTolerance = 1e-4f;
+const float kMatrixTolerance = 1e-5f;
 
 Mat4 Translation(float x, float y, float z) {
     Mat4 m;
@@ -26,16 +33,6 @@ Mat4 FromColumns(Vec3 c0, Vec3 c1, Vec3 c2, Vec3 c3) {
         m.m[c * 4 + 2] = cols[c].z;
     }
     return m;
-}
-
-void ExpectMatrixNear(const Mat4& actual, const Mat4& expected, float tolerance = 1e-5f) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual.m[i], expected.m[i], tolerance) << "element " << i;
-}
-
-void ExpectVecNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 // A mesh holding just the given vertex positions.
@@ -72,32 +69,32 @@ int CountedPhysData::alive = 0;
 
 TEST(Rotate, MatchesHandComputedRotationsAboutEachAxis) {
     // 90 degrees about z turns x into y and y into -x.
-    ExpectMatrixNear(Rotate(Mat4(), 90.0f, kAxisZ), FromColumns({0, 1, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, 0}));
+    ExpectMatrixNear(Rotate(Mat4(), 90.0f, kAxisZ), FromColumns({0, 1, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, 0}), kMatrixTolerance);
     // 90 degrees about x turns y into z and z into -y.
-    ExpectMatrixNear(Rotate(Mat4(), 90.0f, kAxisX), FromColumns({1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 0, 0}));
+    ExpectMatrixNear(Rotate(Mat4(), 90.0f, kAxisX), FromColumns({1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {0, 0, 0}), kMatrixTolerance);
     // 30 degrees about y: x goes towards -z.
     const float c = std::cos(30.0f * 3.14159265f / 180.0f), s = 0.5f;
-    ExpectMatrixNear(Rotate(Mat4(), 30.0f, kAxisY), FromColumns({c, 0, -s}, {0, 1, 0}, {s, 0, c}, {0, 0, 0}));
+    ExpectMatrixNear(Rotate(Mat4(), 30.0f, kAxisY), FromColumns({c, 0, -s}, {0, 1, 0}, {s, 0, c}, {0, 0, 0}), kMatrixTolerance);
     // About a diagonal axis by 120 degrees the three axes cycle: x -> y -> z -> x.
-    ExpectMatrixNear(Rotate(Mat4(), 120.0f, Vec3(1, 1, 1)), FromColumns({0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {0, 0, 0}));
+    ExpectMatrixNear(Rotate(Mat4(), 120.0f, Vec3(1, 1, 1)), FromColumns({0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {0, 0, 0}), kMatrixTolerance);
 }
 
 TEST(ModelMatrix, ScaleMultipliesTheBasisColumnsOnly) {
     CSceneObject object(Translation(1, 2, 3), "crate");
     object.transform = Rotate(object.transform, 90.0f, kAxisZ);
     object.scale = {2, 3, 4};
-    ExpectMatrixNear(object.GetModelMatrix(), FromColumns({0, 2, 0}, {-3, 0, 0}, {0, 0, 4}, {1, 2, 3}));
+    ExpectMatrixNear(object.GetModelMatrix(), FromColumns({0, 2, 0}, {-3, 0, 0}, {0, 0, 4}, {1, 2, 3}), kMatrixTolerance);
 }
 
 TEST(ModelMatrix, GeometryRotationAppliesXThenYThenZInTheLocalFrame) {
     CSceneGeoObject object({}, Translation(5, 0, 0), "turned", Vec3(90, 90, 90));
     object.scale = {2, 2, 2};
     // T * Rx * Ry * Rz * S on (1,0,0): scaled to (2,0,0), Rz -> (0,2,0), Ry keeps it, Rx -> (0,0,2).
-    ExpectVecNear(TransformPoint(object.GetModelMatrix(), {1, 0, 0}), {5, 0, 2});
+    ExpectVecNear(TransformPoint(object.GetModelMatrix(), {1, 0, 0}), {5, 0, 2}, kVecTolerance);
     // Two angles only: Rx * Ry on (1,0,0) is Rx(0,0,-1) = (0,1,0).
     object.rotation = {90, 90, 0};
     object.scale = {1, 1, 1};
-    ExpectVecNear(TransformPoint(object.GetModelMatrix(), {1, 0, 0}), {5, 1, 0});
+    ExpectVecNear(TransformPoint(object.GetModelMatrix(), {1, 0, 0}), {5, 1, 0}, kVecTolerance);
 }
 
 TEST(Bounds, TreeWithHiddenAndTurnedChildrenGivesTheHandComputedBox) {
@@ -123,18 +120,18 @@ TEST(Bounds, TreeWithHiddenAndTurnedChildrenGivesTheHandComputedBox) {
     const Vec3 lo(0, -2, -1), hi(11, 6, 1);
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
-        ExpectVecNear(root.localCorners[i], {(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z});
+        ExpectVecNear(root.localCorners[i], {(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z}, kVecTolerance);
     }
     // The children's world corners are in the parent's space.
-    ExpectVecNear(turned->worldCorners[0], {11, -2, -1});
-    ExpectVecNear(group->worldCorners[7], {1, 6, 1});
+    ExpectVecNear(turned->worldCorners[0], {11, -2, -1}, kVecTolerance);
+    ExpectVecNear(group->worldCorners[7], {1, 6, 1}, kVecTolerance);
 
     // The root's own model matrix places the box in the world.
     root.transform = Translation(0, 0, -20);
     root.scale = {2, 2, 2};
     root.UpdateWorldCorners();
-    ExpectVecNear(root.worldCorners[0], {0, -4, -22});
-    ExpectVecNear(root.worldCorners[7], {22, 12, -18});
+    ExpectVecNear(root.worldCorners[0], {0, -4, -22}, kVecTolerance);
+    ExpectVecNear(root.worldCorners[7], {22, 12, -18}, kVecTolerance);
 }
 
 TEST(Bounds, NothingToMeasureGivesAllCornersAtTheOrigin) {

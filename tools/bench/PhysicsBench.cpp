@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "gameplay/Powerup.h"
-#include "PhysicsTestKit.h"  // in-memory meshes, shared with the physics tests
+#include "PhysicsKit.h"  // in-memory meshes, shared with the physics tests
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"

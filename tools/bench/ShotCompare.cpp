@@ -4,39 +4,13 @@
 // Prints "PSNR X dB, MAE Y, largest difference Z (W x H)". Exits with 0, with 1 when the PSNR is
 // below the given floor, and with 2 when a picture cannot be read or the sizes differ.
 // Identical pictures have an infinite PSNR, printed as "inf".
-#include <IL/il.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-namespace {
-
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-bool Load(const char* path, Picture& picture) {
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    const bool ok = ilLoadImage(path) == IL_TRUE && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE;
-    if (ok) {
-        picture.width = ilGetInteger(IL_IMAGE_WIDTH);
-        picture.height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char* data = ilGetData();
-        picture.rgb.assign(data, data + static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * 3);
-    }
-    ilDeleteImages(1, &image);
-    if (!ok) std::fprintf(stderr, "shot-compare: cannot read '%s'\n", path);
-    return ok;
-}
-
-}  // namespace
+#include "PictureFile.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && !(argc == 5 && std::strcmp(argv[3], "--min-psnr") == 0)) {
@@ -44,23 +18,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     const double minPsnr = argc == 5 ? std::atof(argv[4]) : 0.0;
-    ilInit();
-    Picture before, after;
-    if (!Load(argv[1], before) || !Load(argv[2], after)) return 2;
-    if (before.width != after.width || before.height != after.height || before.rgb.empty()) {
+    StartPictureReading(false);
+    PictureFile before, after;
+    if (!ReadPictureFile(argv[1], 3, "shot-compare", before) || !ReadPictureFile(argv[2], 3, "shot-compare", after))
+        return 2;
+    if (before.width != after.width || before.height != after.height || before.pixels.empty()) {
         std::fprintf(stderr, "shot-compare: sizes differ (%d x %d, %d x %d)\n", before.width, before.height,
                      after.width, after.height);
         return 2;
     }
     double squares = 0.0, absolutes = 0.0;
     int largest = 0;
-    for (size_t i = 0; i < before.rgb.size(); ++i) {
-        const int difference = std::abs(before.rgb[i] - after.rgb[i]);
+    for (size_t i = 0; i < before.pixels.size(); ++i) {
+        const int difference = std::abs(before.pixels[i] - after.pixels[i]);
         squares += static_cast<double>(difference * difference);
         absolutes += difference;
         if (difference > largest) largest = difference;
     }
-    const double count = static_cast<double>(before.rgb.size());
+    const double count = static_cast<double>(before.pixels.size());
     const double meanSquare = squares / count;
     const double psnr = meanSquare > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / meanSquare) : INFINITY;
     std::printf("PSNR %.2f dB, MAE %.6f, largest difference %d (%d x %d)\n", psnr, absolutes / count, largest,

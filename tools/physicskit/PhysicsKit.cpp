@@ -1,4 +1,4 @@
-#include "PhysicsTestKit.h"
+#include "PhysicsKit.h"
 
 #include <algorithm>
 

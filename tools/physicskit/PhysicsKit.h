@@ -1,6 +1,7 @@
 #pragma once
-// Small worlds for the physics tests: meshes built in memory, scene objects around them, and a
-// fixture that tears everything down in the order the game does (objects, meshes, world).
+// Small worlds for the physics tests and the physics benchmark: meshes built in memory, scene
+// objects around them, and a fixture that tears everything down in the order the game does
+// (objects, meshes, world).
 
 #include <memory>
 #include <string>
