@@ -1,6 +1,6 @@
 #pragma once
-// The game as the states and scene objects see it: the managers, the shader programs,
-// material texture lookup and state changes. CGameImpl is the one implementation.
+// The game as its screens see it: the managers, the shader programs, material texture lookup
+// and changes of screen. CGameImpl is the one implementation.
 
 #include "render/ShaderPrograms.h"
 
@@ -14,6 +14,9 @@ class CHud;
 class CShaderProgram;
 class CGameState;
 struct CMaterial;
+
+// Why the picture between levels shows; it picks the picture and what is heard with it.
+enum class PictureReason { Death, StageComplete, MissionComplete };
 
 class CGame {
 public:
@@ -30,11 +33,14 @@ public:
     virtual CShaderProgram* GetShader(ShaderId id) = 0;
     // Fills the material's texture pointers from its non-empty texture file names.
     virtual void ResolveMaterialTextures(CMaterial& material) = 0;
-    // The state for an id, created on first use; null for an unknown id.
+    // The state for an id, created on first use; null, with an error message, for an id that
+    // no screen has.
     virtual CGameState* GetState(int id) = 0;
     // Makes the state for an id current; an unknown id keeps the current state and gives null.
     virtual CGameState* ChangeState(int id) = 0;
     virtual CGameState* SetState(CGameState* state) = 0;
+    // Changes to the picture screen, which shows the picture for `reason` until ENTER.
+    virtual void ShowPicture(PictureReason reason) = 0;
     // The main loop ends after the current frame.
     virtual void Quit() = 0;
 };

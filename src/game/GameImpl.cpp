@@ -6,7 +6,7 @@
 
 #include "game/Hud.h"
 #include "game/InputManager.h"
-#include "game/MenuState.h"
+#include "game/Screens.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
 #include "game/SoundManager.h"
@@ -31,8 +31,9 @@ CGameImpl::CGameImpl() = default;
 CGameImpl::~CGameImpl() {
     // Models first: their meshes delete GPU buffers while the context still exists.
     modelManager.reset();
-    // The three cached states, in id order.
-    for (auto& state : states) state.reset();
+    // The screens, in id order.
+    for (auto& entry : states) entry.second.reset();
+    states.clear();
     currentState = nullptr;
     // Shader programs, each deleting its GL program and shader objects.
     for (auto& shader : shaders) shader.reset();
@@ -164,7 +165,7 @@ void CGameImpl::Run() {
         HandleGlobalKeys();
         currentState->Update(frameTime);
         // Fetched again: a state change made during Update renders the new state now.
-        lastFrameDrawn = startOptions.drawPlayFrames || currentState != states[STATE_PLAY].get();
+        lastFrameDrawn = startOptions.drawPlayFrames || currentState != MadeState(STATE_PLAY);
         if (lastFrameDrawn) DrawFrame();
         drawnState = currentState;
         wl::SwapBuffers();
@@ -188,18 +189,18 @@ void CGameImpl::ResolveMaterialTextures(CMaterial& material) {
 }
 
 CGameState* CGameImpl::GetState(int id) {
-    if (id < 0 || id > 2) {
-        std::cerr << "ERROR: INVALID GAME STATE: " << std::dec << id << std::endl;
+    if (CGameState* made = MadeState(id)) return made;
+    std::unique_ptr<CGameState> state = MakeScreen(id, this);
+    if (!state) {
+        std::cerr << "ERROR: No game state has the id " << std::dec << id << std::endl;
         return nullptr;
     }
-    if (!states[id]) {
-        switch (id) {
-            case STATE_MENU: states[id] = std::make_unique<CMenuState>(this); break;
-            case STATE_SPLASHSCREEN: states[id] = std::make_unique<CSplashscreenState>(this); break;
-            default: states[id] = std::make_unique<CPlayState>(this); break;
-        }
-    }
-    return states[id].get();
+    return (states[id] = std::move(state)).get();
+}
+
+CGameState* CGameImpl::MadeState(int id) const {
+    const auto made = states.find(id);
+    return made == states.end() ? nullptr : made->second.get();
 }
 
 CGameState* CGameImpl::ChangeState(int id) {
@@ -213,4 +214,11 @@ CGameState* CGameImpl::SetState(CGameState* state) {
     currentState = state;
     state->Enter();
     return state;
+}
+
+void CGameImpl::ShowPicture(PictureReason reason) {
+    auto* splash = static_cast<CSplashscreenState*>(GetState(STATE_SPLASHSCREEN));
+    if (!splash) return;
+    splash->Show(reason);
+    SetState(splash);
 }

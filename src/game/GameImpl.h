@@ -1,7 +1,8 @@
 #pragma once
-// The game object: owns every manager, the ten shader programs and the three states, runs the
+// The game object: owns every manager, the ten shader programs and the screens, runs the
 // start-up sequence and the main loop, and tears everything down in a fixed order.
 
+#include <map>
 #include <memory>
 
 #include "game/Game.h"
@@ -40,6 +41,7 @@ public:
     CGameState* GetState(int id) override;
     CGameState* ChangeState(int id) override;
     CGameState* SetState(CGameState* state) override;
+    void ShowPicture(PictureReason reason) override;
     void Quit() override { running = false; }
 
     // One frame's debug keys (F1 .. F12, HOME), handled before the state updates.
@@ -61,6 +63,8 @@ private:
     bool lastFrameDrawn = true;
     // Clears and draws the current state, as the loop does after an update.
     void DrawFrame();
+    // The screen with this id if it has been made, else null (it is not made here).
+    CGameState* MadeState(int id) const;
     // --level: from the menu straight into the play state with that level file.
     void StartInLevelFile(const std::string& path);
     // Built-in GPU objects, the three game models and the built-in meshes that start-up puts
@@ -77,7 +81,8 @@ private:
     std::unique_ptr<CSoundManager> soundManager;
     std::unique_ptr<CHud> hud;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
-    std::unique_ptr<CGameState> states[3];
+    // The screens made so far (game/Screens.cpp makes them), by id.
+    std::map<int, std::unique_ptr<CGameState>> states;
     std::unique_ptr<CShaderProgram> shaders[kShaderProgramCount];  // by ShaderId
     bool running = false;
     bool showFrameStatsEachSecond = false;

@@ -42,7 +42,7 @@ void CMenuState::Update(double) {
         if (startSelected) {
             game->GetSoundManager()->StopMusic();
             auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
-            if (play) play->LoadLevel("level1.dae");
+            if (play) play->LoadLevel(kFirstLevelFileName);
         } else {
             game->Quit();
         }

@@ -1,7 +1,7 @@
 #pragma once
 // The full-screen quad that the menu and the splash pictures are drawn on: the model manager's
-// screen quad, shared by the menu, the splash screen and the play state (which picks the splash
-// picture).
+// screen quad, shared by the menu and the splash screen (each puts its own picture on it) and
+// the play state (which lets the last picture go when it is entered).
 
 class CGame;
 class CMesh;

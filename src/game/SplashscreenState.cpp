@@ -6,21 +6,38 @@
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
 #include "game/SoundManager.h"
+#include "game/Window.h"
 #include "platform/WindowLibrary.h"
 #include "render/DrawPaths.h"
+#include "render/TextureManager.h"
 #include "scene/Mesh.h"
 
 CSplashscreenState::CSplashscreenState(CGame* game_) : CGameState(game_) { Init(); }
 
 void CSplashscreenState::Init() { transparency = true; }
 
+std::string CSplashscreenState::PictureName(PictureReason why) const {
+    const char* stem = why == PictureReason::Death           ? "death"
+                       : why == PictureReason::StageComplete ? "stage_complete"
+                                                             : "mission_complete";
+    return stem + game->GetWindow()->GetAspectSuffix() + ".png";
+}
+
+void CSplashscreenState::Show(PictureReason why) {
+    reason = why;
+    const std::string name = PictureName(why);
+    if (CMesh* quad = GetPictureQuad(game)) {
+        quad->material.diffuseTexture = game->GetTextureManager()->GetPicture(name);
+        // Named too, so that a first upload at draw time says which picture it is.
+        quad->material.diffuseName = name;
+    }
+}
+
 void CSplashscreenState::Enter() {
     CSoundManager* sound = game->GetSoundManager();
     sound->StopMusic();
-    // The play state chose the picture: a death gets its sound once, a finished stage or the
-    // whole mission gets music.
-    const CMesh* quad = GetPictureQuad(game);
-    if (quad && quad->material.diffuseName.rfind("death", 0) == 0) sound->PlaySound("death.wav");
+    // A death gets its sound once, a finished stage or the whole mission gets music.
+    if (reason == PictureReason::Death) sound->PlaySound("death.wav");
     else sound->StartMusic("levelcomplete.mp3");
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // A full-screen picture between levels (death, stage complete, mission complete) over the
-// frozen scene of the play state, until ENTER. The play state picks the picture and queues
-// what happens when the player comes back to it.
+// frozen scene of the play state, until ENTER. The play state says why it shows (through
+// CGame::ShowPicture) and queues what happens when the player comes back to it.
 
+#include <string>
+
+#include "game/Game.h"
 #include "game/GameState.h"
 
 class CSplashscreenState : public CGameState {
@@ -15,9 +18,15 @@ public:
     void Enter() override;
     void Init() override;
 
+    // Puts the picture for `reason` on the picture quad; entering then plays its sound.
+    void Show(PictureReason reason);
+    // "death", "stage_complete" or "mission_complete", then the window's aspect suffix and ".png".
+    std::string PictureName(PictureReason reason) const;
+
     bool IsTransparent() const { return transparency; }
 
 private:
+    PictureReason reason = PictureReason::StageComplete;
     // The picture is blended over the scene while set (F9 here, independent of the play
     // state's own setting).
     bool transparency = true;

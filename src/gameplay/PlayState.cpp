@@ -8,7 +8,6 @@
 #include "game/InputManager.h"
 #include "game/PictureQuad.h"
 #include "game/SoundManager.h"
-#include "game/Window.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
@@ -22,17 +21,17 @@
 CPlayState::CPlayState(CGame* game_) : CGameState(game_) { Init(); }
 
 CPlayState::~CPlayState() {
-    playerCamera.reset();
-    freeCamera.reset();
-    character.reset();
-    sunSprite.reset();
-    skyBox.reset();
-    level.reset();
-    powerups.clear();
+    cameras.playerCamera.reset();
+    cameras.freeCamera.reset();
+    level.character.reset();
+    sky.sunSprite.reset();
+    sky.skyBox.reset();
+    level.file.reset();
+    level.powerups.clear();
     // The player is not touched: the model manager, which owns it, is gone by now and took the
     // push box out of this world with it.
-    if (physicsWorld) physicsWorld->Destroy();
-    physicsWorld.reset();
+    if (level.physicsWorld) level.physicsWorld->Destroy();
+    level.physicsWorld.reset();
     frameRenderer.reset();
 }
 
@@ -42,12 +41,12 @@ void CPlayState::Enter() {
     // which is decoded anew.
     if (CMesh* quad = GetPictureQuad(game)) quad->material.diffuseTexture = nullptr;
     if (CTextureManager* textures = game->GetTextureManager()) textures->ReleasePictures();
-    if (pendingAction) pendingAction(this);
+    if (rules.pendingAction) rules.pendingAction(this);
 }
 
 void CPlayState::Update(double frameTime) {
     // Nothing to play before a level has been loaded (a first level that failed to load).
-    if (!level || !player) return;
+    if (!level.file || !player) return;
     // While the window is in the background the level stands still, and goes on from there.
     if (!wl::WindowActive()) return;
 
@@ -61,7 +60,7 @@ void CPlayState::Update(double frameTime) {
     // the first update after a level load would charge the whole load as sun. The cameras stay
     // on the frame time: they answer the player's hand, not the rules.
     const double dt = PhysicsTimeOfUpdate(frameTime);
-    simulatedTime = dt;
+    rules.simulatedTime = dt;
 
     // 2 and 3: the player's input, animation.
     UpdatePlayerMovement(dt);
@@ -77,7 +76,7 @@ void CPlayState::Update(double frameTime) {
 
     // 6: sun.
     const float sun = ComputeSunValue();
-    if (physicsDebugging) std::cout << "SunValue: " << sun << std::endl;
+    if (debug.physicsDebugging) std::cout << "SunValue: " << sun << std::endl;
     player->sunExposure = sun;
 
     // 7: damage, in double precision so that short updates do not lose it.
@@ -92,26 +91,26 @@ void CPlayState::Update(double frameTime) {
     const float s = kFullScale - (1.0f - player->life) * (kFullScale - kMeltedScale);
     player->scale = {s, s, s};
 
-    // 10.
+    // 10: the pick-up has had its sound (step 5); the flag waits for the next one.
     player->milkPicked = false;
 
     // 11: umbrella music and the umbrella in the figure's hand.
     const bool umbrellaOn = player->umbrellaTime > 0.0f;
     if (umbrellaOn) {
-        if (!umbrellaMusicPlaying) {
-            umbrellaMusicPlaying = true;
+        if (!rules.umbrellaMusicPlaying) {
+            rules.umbrellaMusicPlaying = true;
             if (sound) sound->StartMusic("invincible.mp3");
         }
-    } else if (umbrellaMusicPlaying) {
-        umbrellaMusicPlaying = false;
+    } else if (rules.umbrellaMusicPlaying) {
+        rules.umbrellaMusicPlaying = false;
         if (sound) sound->ResumeLevelMusic();
     }
     if (player->umbrella) player->umbrella->visible = umbrellaOn;
 
     // 12: death; unless a trigger of this update's step already showed its picture, which stands.
-    if (player->life <= 0.0f && !pendingAction) {
-        pendingAction = &CPlayState::ReloadLevel;
-        ShowPicture("death");
+    if (player->life <= 0.0f && !rules.pendingAction) {
+        rules.pendingAction = &CPlayState::ReloadLevel;
+        game->ShowPicture(PictureReason::Death);
         std::cout << "You were reduced to a puddle of mud..." << std::endl;
     }
 
@@ -123,51 +122,41 @@ void CPlayState::Update(double frameTime) {
 }
 
 double CPlayState::PhysicsTimeOfUpdate(double frameTime) const {
-    if (!physicsWorld || !(physicsPass || singlePhysicsStep)) return 0.0;
-    return physicsWorld->PlanStep(frameTime);
+    if (!level.physicsWorld || !(debug.physicsPass || debug.singlePhysicsStep)) return 0.0;
+    return level.physicsWorld->PlanStep(frameTime);
 }
 
 void CPlayState::StepPhysics(double frameTime) {
-    if (!physicsWorld) return;
-    if (physicsPass) {
-        physicsWorld->Step(frameTime);
-    } else if (singlePhysicsStep) {
-        physicsWorld->Step(frameTime);
-        singlePhysicsStep = false;
+    if (!level.physicsWorld) return;
+    if (debug.physicsPass) {
+        level.physicsWorld->Step(frameTime);
+    } else if (debug.singlePhysicsStep) {
+        level.physicsWorld->Step(frameTime);
+        debug.singlePhysicsStep = false;
     }
 }
 
 void CPlayState::AnimatePowerups(float dt) {
-    for (auto& entry : powerups) AnimatePowerup(*entry.second, dt);
-}
-
-void CPlayState::ShowPicture(const std::string& stem) {
-    const std::string name = stem + game->GetWindow()->GetAspectSuffix() + ".png";
-    if (CMesh* quad = GetPictureQuad(game)) {
-        quad->material.diffuseTexture = game->GetTextureManager()->GetPicture(name);
-        // The splash screen picks its sound by this name.
-        quad->material.diffuseName = name;
-    }
-    game->ChangeState(STATE_SPLASHSCREEN);
+    for (auto& entry : level.powerups) AnimatePowerup(*entry.second, dt);
 }
 
 void CPlayState::ReloadLevel(CPlayState* play) {
-    play->pendingAction = nullptr;
-    if (play->level) play->LoadLevel(play->level->fileName);
+    play->rules.pendingAction = nullptr;
+    if (play->level.file) play->LoadLevel(play->level.file->fileName);
 }
 
 void CPlayState::LoadNextLevel(CPlayState* play) {
-    play->pendingAction = nullptr;
-    const std::string next = play->nextLevelName;
-    play->nextLevelName.clear();
+    play->rules.pendingAction = nullptr;
+    const std::string next = play->rules.nextLevelName;
+    play->rules.nextLevelName.clear();
     if (!next.empty()) play->LoadLevel(next);
 }
 
 void CPlayState::BackToMenu(CPlayState* play) {
     // Nothing is left queued: the menu's own choice (Start, a level number) says what loads next,
     // and a queued load would run first and load a level twice.
-    play->pendingAction = nullptr;
-    play->nextLevelName.clear();
-    play->gameFinished = false;
+    play->rules.pendingAction = nullptr;
+    play->rules.nextLevelName.clear();
+    play->rules.gameFinished = false;
     play->game->ChangeState(STATE_MENU);
 }

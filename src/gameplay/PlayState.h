@@ -6,50 +6,38 @@
 // splash state) and a pending action that runs when the player comes back.
 //
 // The member functions live next to the systems they belong to:
-//   PlayState.cpp              construction, teardown, Enter, Update and the rules
-//   PlayStateLevel.cpp         level loading, collision objects, level-change callbacks
-//   Powerup.cpp                power-up animation
+//   PlayState.cpp              construction, teardown, Enter, Update, the rules and the
+//                              power-ups' step
+//   PlayStateLevel.cpp         scene set-up, level loading, collision objects, level-change
+//                              callbacks, LoadLevelByNumber
 //   PlayerControl.cpp          walking, jumping, push box, limbs, camera controls
 //   SunTest.cpp                sun value and the sun direction keys
 //   PlayStateFrame.cpp         Init (frame renderer) and Render: the frame's description
 //   PlayStateDebugKeys.cpp     the play-state debug keys
+//
+// Its fields are grouped by what they are (gameplay/PlayStateParts.h): the level being played,
+// the rules' state, the cameras, the sun and sky, the debug settings; the player's own state
+// (life, umbrella time, milk) lives on the player object.
 
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "game/GameState.h"
+#include "gameplay/PlayStateParts.h"
 #include "gameplay/PlayerControl.h"
-#include "gameplay/Powerup.h"
-#include "gameplay/SunTest.h"
-#include "math/Matrix.h"
 #include "render/PlayFrameDescription.h"
-#include "render/Sprite.h"
-#include "scene/AnchoredSceneCamera.h"
-#include "scene/Level.h"
-#include "scene/SceneCamera.h"
-#include "scene/SkyBox.h"
 
 class CInputManager;
 class CPlayFrameRenderer;
-class CPhysicsWorld;
-class CPhysCharacter;
 class CPlayerObject;
+class CSceneGeoObject;
 class CSceneTrigger;
-struct CSprite;
 
-// The sun: a parallel light.
-struct CSunLight {
-    Vec3 direction{0.0f, -1.0f, 0.0f};  // the way the light travels, normalised
-    Vec3 color{1.0f, 1.0f, 1.0f};
-};
+// The level the game starts with: the menu's Start, and where the menu leads after the last one.
+inline constexpr const char kFirstLevelFileName[] = "level1.dae";
 
 class CPlayState : public CGameState {
 public:
-    // Run by Enter when the player comes back from a picture; every action clears itself.
-    using PendingAction = void (*)(CPlayState* play);
-
     // Life lost per second in full sun: a healthy figure lasts 20 seconds.
     static constexpr double kSunDamagePerSecond = 0.05;
     static constexpr float kFullScale = 0.02f;
@@ -58,7 +46,7 @@ public:
 
     explicit CPlayState(CGame* game);
     // Player camera, free camera, character, sun sprite, sky box, level, power-ups, physics
-    // world, in this order; the player belongs to the model manager.
+    // world, frame renderer, in this order; the player belongs to the model manager.
     ~CPlayState() override;
 
     void Update(double frameTime) override;
@@ -70,16 +58,14 @@ public:
     // rule state, so frames can be skipped or drawn more than once.
     PlayFrameDescription DescribeFrame();
 
-    // Replaces the current level with "resources/levels/<fileName>". A file that does not load
-    // leaves the current level running.
+    // Replaces the current level with the one `fileName` names (a shipped level, or a path:
+    // LevelFilePath). A file that does not load leaves the current level running, or, with no
+    // level yet, goes back to the menu.
     void LoadLevel(const std::string& fileName);
     // Physics bodies, uploads and power-ups for the level just made current.
     void CreateCollisionObjects();
     // Cameras, sun, sky: made once and kept across levels.
     void SetUpScene();
-    // Shows "<stem><aspect suffix>.png" ("death", "stage_complete", "mission_complete") on the
-    // picture quad and changes to the splash state.
-    void ShowPicture(const std::string& stem);
 
     // Pending actions.
     static void ReloadLevel(CPlayState* play);
@@ -106,49 +92,21 @@ public:
     double PhysicsTimeOfUpdate(double frameTime) const;
     void StepPhysics(double frameTime);
 
-    std::unique_ptr<CSceneCamera> freeCamera;
-    std::unique_ptr<CSceneCamera> lightCamera;  // the sun's view, written by the frame
-    std::unique_ptr<CSceneCamera> thirdCamera;
-    std::unique_ptr<CAnchoredSceneCamera> playerCamera;
-    CSceneCamera* activeCamera = nullptr;  // playerCamera or freeCamera
-    CPlayerObject* player = nullptr;       // owned by the model manager
-    CSunLight light;
-    std::unique_ptr<CSprite> sunSprite;  // "sun.png" at the world origin, drawn towards the sun
-    std::unique_ptr<CSkyBox> skyBox;
-    std::unique_ptr<CPhysCharacter> character;  // made with each physics world, gone before it
-    std::map<int, std::unique_ptr<CPowerup>> powerups;  // by number
-    PendingAction pendingAction = nullptr;
-    std::unique_ptr<CLevel> level;
-    std::string nextLevelName;
-    std::unique_ptr<CPhysicsWorld> physicsWorld;  // rebuilt with each level
-    double footstepTimer = 0.0;             // seconds since the last footstep
-    // Seconds the physics simulated in the last update: the time every rule advanced by.
-    double simulatedTime = 0.0;
-    // This update's keys, button and mouse, read once by the movement step and used again by the
-    // camera step (a tap shorter than a frame reads as pressed only once).
-    PlayerInput controlInput;
+    CPlayerObject* player = nullptr;  // the figure, owned by the model manager
+    PlayLevel level;
+    PlayRules rules;
+    PlayCameras cameras;
+    PlaySky sky;
+    PlayDebugSettings debug;
 
-    // The last sun test, for the debug view.
-    CSunRays sunRays;
+private:
+    // The parts the control steps act on, for this update.
+    PlayerControlContext ControlContext();
+
+    PlayerControlState control;
     // Draws the frames and owns the shadow target (one play state per run); freed by the
     // destructor while the GL context lives.
     std::unique_ptr<CPlayFrameRenderer> frameRenderer;
-
-    // Debug toggles and render settings (the debug keys flip them) and rule state.
-    bool gizmoDrawing = false;
-    bool physicsDebugging = false;  // also prints the sun value each update
-    bool physicsPass = true;        // step the physics every update
-    bool singlePhysicsStep = false; // one step while the physics pass is off
-    bool umbrellaMusicPlaying = false;
-    bool backfaceCulling = true;
-    // Swing direction of right hand, left hand, right leg, left leg.
-    bool limbSwingDirections[4] = {true, true, true, true};
-    bool lightDamage = true;
-    bool pushBoxActive = false;
-    bool frustumCulling = true;
-    bool gameFinished = false;  // the last level is done; loading then starts no music
-    bool transparency = true;
-    bool projectiveTexturing = true;
 };
 
 // Loads "level<number>.dae" from the numeric keypad: if the file can be opened, the music

@@ -18,25 +18,25 @@ void Toggle(bool& setting, const char* name) {
 
 void CPlayState::HandlePlayStateKeys(CInputManager* input) {
     if (input->KeyHit(wl::KEY_END)) {
-        if (activeCamera == freeCamera.get()) {
-            activeCamera = playerCamera.get();
+        if (cameras.active == cameras.freeCamera.get()) {
+            cameras.active = cameras.playerCamera.get();
             std::cout << "Now controlling the player camera" << std::endl;
         } else {
-            activeCamera = freeCamera.get();
+            cameras.active = cameras.freeCamera.get();
             std::cout << "Now controlling the free camera" << std::endl;
         }
     }
-    if (input->KeyHit(wl::KEY_INSERT)) Toggle(gizmoDrawing, "Gizmo Drawing ");
-    if (input->KeyHit(wl::KEY_F7)) Toggle(physicsPass, "Physics pass ");
-    if (input->KeyHit(wl::KEY_F10)) Toggle(physicsDebugging, "Physics Debugging ");
-    if (input->KeyHit(wl::KEY_F9)) Toggle(transparency, "Transparency ");
-    if (input->KeyHit(wl::KEY_F8)) Toggle(frustumCulling, "Frustum culling ");
-    if (input->KeyHit(wl::KEY_PAGEUP)) Toggle(backfaceCulling, "Backface Culling ");
+    if (input->KeyHit(wl::KEY_INSERT)) Toggle(debug.gizmoDrawing, "Gizmo Drawing ");
+    if (input->KeyHit(wl::KEY_F7)) Toggle(debug.physicsPass, "Physics pass ");
+    if (input->KeyHit(wl::KEY_F10)) Toggle(debug.physicsDebugging, "Physics Debugging ");
+    if (input->KeyHit(wl::KEY_F9)) Toggle(debug.transparency, "Transparency ");
+    if (input->KeyHit(wl::KEY_F8)) Toggle(debug.frustumCulling, "Frustum culling ");
+    if (input->KeyHit(wl::KEY_PAGEUP)) Toggle(debug.backfaceCulling, "Backface Culling ");
     if (input->KeyHit('P')) {
         // Not a toggle: the next update steps the physics once if the physics pass is off.
-        singlePhysicsStep = true;
+        debug.singlePhysicsStep = true;
         std::cout << "PhsyStep" << std::endl;
     }
-    if (input->KeyHit('L')) Toggle(lightDamage, "Light damage ");
-    if (input->KeyHit('T')) Toggle(projectiveTexturing, "Projective Texturing ");
+    if (input->KeyHit('L')) Toggle(debug.lightDamage, "Light damage ");
+    if (input->KeyHit('T')) Toggle(debug.projectiveTexturing, "Projective Texturing ");
 }

@@ -36,14 +36,14 @@ void CPlayState::Init() {
     frameRenderer = std::make_unique<CPlayFrameRenderer>();
     SetUpScene();
     // The sun's picture and the sky's cube, where the scene set-up has not given them already.
-    if (!sunSprite) {
-        sunSprite = std::make_unique<CSprite>();
-        sunSprite->texture = game->GetTextureManager()->GetTexture("sun.png");
+    if (!sky.sunSprite) {
+        sky.sunSprite = std::make_unique<CSprite>();
+        sky.sunSprite->texture = game->GetTextureManager()->GetTexture("sun.png");
     }
     CModelManager* models = game->GetModelManager();
-    if (skyBox && skyBox->meshCount == 0 && models && models->GetSkyCube()) {
-        skyBox->meshes.push_back(models->GetSkyCube());
-        skyBox->meshCount = 1;
+    if (sky.skyBox && sky.skyBox->meshCount == 0 && models && models->GetSkyCube()) {
+        sky.skyBox->meshes.push_back(models->GetSkyCube());
+        sky.skyBox->meshCount = 1;
     }
 }
 
@@ -51,37 +51,38 @@ PlayFrameDescription CPlayState::DescribeFrame() {
     PlayFrameDescription frame;
 
     // The sun, and the light camera that the shadow pass (and the sun view) looks through.
-    const Vec3 sun = light.direction;
+    const Vec3 sun = sky.light.direction;
     frame.sunDirection = sun;
-    frame.sunColor = light.color;
+    frame.sunColor = sky.light.color;
     frame.lightProjection = LightProjection();
     frame.lightNorm = LightNormMatrix();
     frame.lightView = LightViewMatrix(sun);
+    CSceneCamera* lightCamera = cameras.lightCamera.get();
     lightCamera->SetViewMatrix(frame.lightView);
     lightCamera->transform = Inverse(frame.lightView);
-    frame.lightCamera = lightCamera.get();
+    frame.lightCamera = lightCamera;
 
     frame.projection = game->GetWindow()->perspectiveMatrix;
-    CSceneCamera* camera = activeCamera;
+    CSceneCamera* camera = cameras.active;
     if (wl::GetKey(kSunViewKey) == wl::PRESS) {
         frame.projection = frame.lightProjection;
-        camera = lightCamera.get();
+        camera = lightCamera;
     }
     frame.camera = camera;
     frame.view = camera->viewMatrix;
     frame.cameraModel = camera->GetModelMatrix();
     wl::GetWindowSize(&frame.width, &frame.height);
 
-    frame.skyBox = skyBox.get();
-    frame.sunSprite = sunSprite.get();
+    frame.skyBox = sky.skyBox.get();
+    frame.sunSprite = sky.sunSprite.get();
 
-    if (level) {
-        frame.normalMapped = Pointers(level->normalMappedObjects);
-        frame.scenery = Pointers(level->staticObjects);
-        frame.moving = Pointers(level->dynamicObjects);
+    if (const CLevel* file = level.file.get()) {
+        frame.normalMapped = Pointers(file->normalMappedObjects);
+        frame.scenery = Pointers(file->staticObjects);
+        frame.moving = Pointers(file->dynamicObjects);
     }
     frame.figure = player;
-    for (auto& entry : powerups) {
+    for (auto& entry : level.powerups) {
         CPowerup& powerup = *entry.second;
         // Picked up and waiting to come back: unseen, and no marker under it.
         const bool shown = powerup.respawnTimer <= 0.0f;
@@ -91,32 +92,32 @@ PlayFrameDescription CPlayState::DescribeFrame() {
                                              powerup.projector->viewMatrix};
     }
 
-    frame.projectiveTexturing = projectiveTexturing;
-    if (projectiveTexturing) frame.projectorPicture = game->GetTextureManager()->GetTexture("star.png");
+    frame.projectiveTexturing = debug.projectiveTexturing;
+    if (debug.projectiveTexturing) frame.projectorPicture = game->GetTextureManager()->GetTexture("star.png");
     frame.programs = {game->GetShader(ShaderId::Transform),        game->GetShader(ShaderId::Cube),
                       game->GetShader(ShaderId::Sun),              game->GetShader(ShaderId::BumpPhong),
                       game->GetShader(ShaderId::BumpPhongProj),    game->GetShader(ShaderId::TexturePhong),
                       game->GetShader(ShaderId::TexturePhongProj), game->GetShader(ShaderId::Simple)};
 
-    frame.frustumCulling = frustumCulling;
-    frame.backfaceCulling = backfaceCulling;
-    frame.gizmos = gizmoDrawing;
-    if (freeCamera) frame.gizmoCameras.push_back(freeCamera.get());
-    if (playerCamera) frame.gizmoCameras.push_back(playerCamera.get());
-    frame.physicsDebugging = physicsDebugging;
-    if (physicsDebugging) {
+    frame.frustumCulling = debug.frustumCulling;
+    frame.backfaceCulling = debug.backfaceCulling;
+    frame.gizmos = debug.gizmoDrawing;
+    if (cameras.freeCamera) frame.gizmoCameras.push_back(cameras.freeCamera.get());
+    if (cameras.playerCamera) frame.gizmoCameras.push_back(cameras.playerCamera.get());
+    frame.physicsDebugging = debug.physicsDebugging;
+    if (debug.physicsDebugging) {
         // The world's debug drawer was given the renderer and the lines program at level load.
-        if (CPhysicsWorld* world = physicsWorld.get()) frame.physicsDebugLines = [world] { world->DebugDraw(); };
+        if (CPhysicsWorld* world = level.physicsWorld.get()) frame.physicsDebugLines = [world] { world->DebugDraw(); };
+        const CSunRays& rays = sky.sunRays;
         for (int i = 0; i < CSunRays::kCount; ++i)
-            frame.sunRays.push_back(
-                {sunRays.start[i], sunRays.end[i], sunRays.blocked[i] ? kBlockedRayColor : kOpenRayColor});
+            frame.sunRays.push_back({rays.start[i], rays.end[i], rays.blocked[i] ? kBlockedRayColor : kOpenRayColor});
     }
 
     if (CHud* hud = game->GetHud()) {
         CRenderer* renderer = game->GetRenderer();
         CShaderProgram* ortho = game->GetShader(ShaderId::Ortho);
         const Mat4 orthoMatrix = game->GetWindow()->orthoMatrix;
-        const bool blended = transparency;
+        const bool blended = debug.transparency;
         frame.hud = [hud, renderer, ortho, orthoMatrix, blended] { hud->Draw(*renderer, ortho, orthoMatrix, blended); };
     }
     return frame;

@@ -51,25 +51,26 @@ void CPlayState::SetUpScene() {
     CModelManager* models = game->GetModelManager();
     player = models ? models->GetPlayer(kPlayerModel) : nullptr;
 
-    freeCamera = std::make_unique<CSceneCamera>();
+    cameras.freeCamera = std::make_unique<CSceneCamera>();
     // The camera looks at a point 3 units above the player's origin: about its chest.
-    playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
-    lightCamera = std::make_unique<CSceneCamera>();
-    thirdCamera = std::make_unique<CSceneCamera>();
-    activeCamera = playerCamera.get();
-    if (player) player->camera = playerCamera.get();
+    cameras.playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
+    cameras.lightCamera = std::make_unique<CSceneCamera>();
+    cameras.thirdCamera = std::make_unique<CSceneCamera>();
+    cameras.active = cameras.playerCamera.get();
+    if (player) player->camera = cameras.playerCamera.get();
 
-    light = CSunLight();
-    sunSprite = std::make_unique<CSprite>();
-    if (CTextureManager* textures = game->GetTextureManager()) sunSprite->texture = textures->GetTexture("sun.png");
+    sky.light = CSunLight();
+    sky.sunSprite = std::make_unique<CSprite>();
+    if (CTextureManager* textures = game->GetTextureManager())
+        sky.sunSprite->texture = textures->GetTexture("sun.png");
 
-    skyBox = std::make_unique<CSkyBox>();
+    sky.skyBox = std::make_unique<CSkyBox>();
     if (models) {
-        skyBox->meshes = {models->GetSkyCube()};
-        skyBox->meshCount = 1;
+        sky.skyBox->meshes = {models->GetSkyCube()};
+        sky.skyBox->meshCount = 1;
     }
     if (CTextureManager* textures = game->GetTextureManager())
-        if (CCubeMap* sky = textures->GetCubeMap("sky.jpg")) skyBox->cubeMap = &sky->faces[0];
+        if (CCubeMap* cube = textures->GetCubeMap("sky.jpg")) sky.skyBox->cubeMap = &cube->faces[0];
 }
 
 void CPlayState::LoadLevel(const std::string& requestedName) {
@@ -92,18 +93,18 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
         std::cerr << "ERROR: Could not load level scene " << path << ", error was: " << error << std::endl;
         std::cerr << "ERROR: Could not load level, please check output!" << std::endl;
         // Without a level there is nothing to play: back to the menu rather than a blank screen.
-        if (!level) game->ChangeState(STATE_MENU);
+        if (!level.file) game->ChangeState(STATE_MENU);
         return;
     }
 
     // The old level goes first: its bodies leave the world they are in before the world goes.
-    level.reset();
-    powerups.clear();
-    character.reset();
+    level.file.reset();
+    level.powerups.clear();
+    level.character.reset();
     delete player->physData;
     player->physData = nullptr;
-    if (physicsWorld) physicsWorld->Destroy();
-    physicsWorld.reset();
+    if (level.physicsWorld) level.physicsWorld->Destroy();
+    level.physicsWorld.reset();
 
     // Every level starts the same way, as BACKSPACE's reset does: facing north, at full size.
     // The figure's turn and melting from the level before would otherwise carry into the first
@@ -116,21 +117,22 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     player->life = 1.0f;
     player->umbrellaTime = 0.0f;
 
-    physicsWorld = std::make_unique<CPhysicsWorld>();
-    physicsWorld->Init();
-    physicsWorld->SetDebugDrawer(game->GetRenderer(), game->GetShader(ShaderId::Simple), kPhysicsDebugMode);
-    character.reset(physicsWorld->CreateCharacter(player));
-    physicsWorld->AddKinematicObject(player);  // the push box
-    physicsWorld->DeactivateBody(player);
+    level.physicsWorld = std::make_unique<CPhysicsWorld>();
+    CPhysicsWorld* world = level.physicsWorld.get();
+    world->Init();
+    world->SetDebugDrawer(game->GetRenderer(), game->GetShader(ShaderId::Simple), kPhysicsDebugMode);
+    level.character.reset(world->CreateCharacter(player));
+    world->AddKinematicObject(player);  // the push box
+    world->DeactivateBody(player);
 
-    level = std::move(loaded);
+    level.file = std::move(loaded);
     CreateCollisionObjects();
     // The follow camera starts out at the distance the player chose, not pulled in.
-    if (playerCamera) playerCamera->ReleaseObstruction();
-    if (freeCamera) SetTranslation(freeCamera->transform, level->startPosition);
-    light.direction = Normalize(level->sunDirection);
+    if (cameras.playerCamera) cameras.playerCamera->ReleaseObstruction();
+    if (cameras.freeCamera) SetTranslation(cameras.freeCamera->transform, level.file->startPosition);
+    sky.light.direction = Normalize(level.file->sunDirection);
 
-    if (!gameFinished) StartLevelMusic(fileName);
+    if (!rules.gameFinished) StartLevelMusic(fileName);
 
     std::cout << "Level changed in " << (wl::GetTime() - started) << " secs" << std::endl;
 }
@@ -149,24 +151,25 @@ void CPlayState::StartLevelMusic(const std::string& fileName) {
 }
 
 void CPlayState::CreateCollisionObjects() {
-    if (!level) return;
+    if (!level.file) return;
+    CPhysicsWorld* physicsWorld = level.physicsWorld.get();
     std::cout << "Creating collision meshes for static objects, this may take a while..." << std::endl;
-    for (const auto& object : level->staticObjects) {
+    for (const auto& object : level.file->staticObjects) {
         if (object->clipMode != 2) UploadObjectMeshes(*object);
         if (object->clipMode != 1) physicsWorld->AddStaticMesh(object.get());
     }
-    for (const auto& object : level->normalMappedObjects) {
+    for (const auto& object : level.file->normalMappedObjects) {
         UploadObjectMeshes(*object);
         physicsWorld->AddStaticMesh(object.get());
     }
     std::cout << "ColMesh creation finished" << std::endl;
 
-    for (const auto& object : level->dynamicObjects) {
+    for (const auto& object : level.file->dynamicObjects) {
         UploadObjectMeshes(*object);
         physicsWorld->AddDynamicObject(object.get(), MassOf(*object), ReadConvexProperty(object->properties));
     }
 
-    for (const auto& trigger : level->triggers) {
+    for (const auto& trigger : level.file->triggers) {
         physicsWorld->AddTrigger(trigger.get());
         if (trigger->triggerType == "TRIGGEREND") {
             trigger->callbacks[CCallbackTrigger::kOnEnter] = &CPlayState::OnLevelEnd;
@@ -178,12 +181,12 @@ void CPlayState::CreateCollisionObjects() {
     }
 
     CModelManager* models = game->GetModelManager();
-    for (const PowerUpSpawn& spawn : level->powerUps) {
+    for (const PowerUpSpawn& spawn : level.file->powerUps) {
         const char* modelName = spawn.kind == POWERUP_KIND_MILK ? kMilkModel : kUmbrellaModel;
-        if (powerups.count(spawn.number)) {
+        if (level.powerups.count(spawn.number)) {
             // Numbers name power-ups (the pads' stars find theirs by number): one per number.
             std::cerr << "WARNING: Power-up number " << spawn.number << " is used twice in level '"
-                      << level->fileName << "'; the later one is left out" << std::endl;
+                      << level.file->fileName << "'; the later one is left out" << std::endl;
             continue;
         }
         CSceneObject* model = models ? models->GetModel(modelName) : nullptr;
@@ -194,7 +197,7 @@ void CPlayState::CreateCollisionObjects() {
         }
         std::unique_ptr<CPowerup> powerup = CreatePowerup(*model, spawn.kind, spawn.number, spawn.position, player);
         CPowerup* added = powerup.get();
-        powerups[spawn.number] = std::move(powerup);
+        level.powerups[spawn.number] = std::move(powerup);
         physicsWorld->AddPowerup(added);
     }
 }
@@ -211,30 +214,32 @@ void CPlayState::UploadObjectMeshes(CSceneGeoObject& object) {
 void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
     // A picture of this step is already up (a kill volume was first): it stands.
-    if (play->pendingAction) return;
+    PlayRules& rules = play->rules;
+    if (rules.pendingAction) return;
     const auto next = trigger->properties.find("nextlevel");
     if (next != trigger->properties.end()) {
         // The next level of a level started by path lies beside it.
-        play->nextLevelName = NextLevelFileName(play->level ? play->level->fileName : std::string(), next->second);
-        if (play->nextLevelName.empty())
+        const CLevel* level = play->level.file.get();
+        rules.nextLevelName = NextLevelFileName(level ? level->fileName : std::string(), next->second);
+        if (rules.nextLevelName.empty())
             std::cerr << "ERROR: Next level '" << next->second
                       << "' is not a file in the level's folder, not loading it" << std::endl;
-        play->pendingAction = &CPlayState::LoadNextLevel;
-        play->ShowPicture("stage_complete");
+        rules.pendingAction = &CPlayState::LoadNextLevel;
+        play->game->ShowPicture(PictureReason::StageComplete);
     } else {
         // The last level: back to the menu, whose next start begins with the first level.
-        play->nextLevelName = "level1.dae";
-        play->gameFinished = true;
-        play->pendingAction = &CPlayState::BackToMenu;
-        play->ShowPicture("mission_complete");
+        rules.nextLevelName = kFirstLevelFileName;
+        rules.gameFinished = true;
+        rules.pendingAction = &CPlayState::BackToMenu;
+        play->game->ShowPicture(PictureReason::MissionComplete);
     }
 }
 
 void CPlayState::OnKillZone(CSceneTrigger*, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
-    if (play->pendingAction) return;  // the first picture of the step stands
-    play->pendingAction = &CPlayState::ReloadLevel;
-    play->ShowPicture("death");
+    if (play->rules.pendingAction) return;  // the first picture of the step stands
+    play->rules.pendingAction = &CPlayState::ReloadLevel;
+    play->game->ShowPicture(PictureReason::Death);
 }
 
 void LoadLevelByNumber(CGameState* state, int number) {

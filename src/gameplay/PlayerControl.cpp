@@ -141,16 +141,17 @@ void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInpu
     if (extra != 0.0f) player.transform = Rotate(player.transform, extra, kAxisY);
 }
 
-PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& input, double dt) {
+PlayerMoveResult MovePlayer(const PlayerControlContext& context, const PlayerInput& input, double dt) {
     PlayerMoveResult result;
     CPlayerObject* player = context.player;
     if (!player) return result;
     CPhysCharacter* character = context.character;
 
-    if (context.activeCamera && context.activeCamera == context.playerCamera) {
-        const Mat4 cameraModel = context.playerCamera->GetModelMatrix();
+    CAnchoredSceneCamera* playerCamera = context.cameras.playerCamera.get();
+    if (context.cameras.active && context.cameras.active == playerCamera) {
+        const Mat4 cameraModel = playerCamera->GetModelMatrix();
         const Vec3 dir = WalkDirection(cameraModel, input);
-        double& footstepTimer = *context.footstepTimer;
+        double& footstepTimer = context.state.footstepTimer;
         if (Length(dir) > 0.0f) {
             FacePlayer(*player, cameraModel, input);
             const float factor = input.shift ? kRunFactor : 1.0f;
@@ -180,7 +181,7 @@ PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& in
         result.jumped = true;
     }
 
-    bool& pushBoxActive = *context.pushBoxActive;
+    bool& pushBoxActive = context.state.pushBoxActive;
     if (input.push && !pushBoxActive) {
         std::cout << "Activating push box!" << std::endl;
         if (context.physicsWorld) context.physicsWorld->ActivateBody(player);
@@ -201,16 +202,16 @@ PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& in
     return result;
 }
 
-void AnimatePlayer(PlayerControlContext& context, double dt) {
+void AnimatePlayer(const PlayerControlContext& context, double dt) {
     CPlayerObject* player = context.player;
     if (!player) return;
     CSceneObject* limbs[4] = {player->rightHand, player->leftHand, player->rightLeg, player->leftLeg};
     if (player->walkState == 0) {
         const float step = static_cast<float>(dt * kLimbSwingSpeed);
         for (int i = 0; i < 4; ++i) {
-            if (!limbs[i] || !context.limbSwing[i]) continue;
+            if (!limbs[i]) continue;
             // The right leg swings against the others: its set flag means "forward".
-            bool& flag = *context.limbSwing[i];
+            bool& flag = context.state.limbSwing[i];
             if (i == 2) {
                 bool towardsMinus = !flag;
                 SwingLimb(*limbs[i], towardsMinus, step);
@@ -231,11 +232,11 @@ void AnimatePlayer(PlayerControlContext& context, double dt) {
             Rotate(player->umbrella->transform, static_cast<float>(kUmbrellaSpinSpeed * dt), kAxisZ);
 }
 
-void ControlCameras(PlayerControlContext& context, const PlayerInput& input, double dt) {
+void ControlCameras(const PlayerControlContext& context, const PlayerInput& input, double dt) {
     const float speed = static_cast<float>(kCameraSpeed * dt * (input.shift ? kCameraFastFactor : 1.0));
-    CSceneCamera* active = context.activeCamera;
-    CSceneCamera* freeCamera = context.freeCamera;
-    CAnchoredSceneCamera* playerCamera = context.playerCamera;
+    CSceneCamera* active = context.cameras.active;
+    CSceneCamera* freeCamera = context.cameras.freeCamera.get();
+    CAnchoredSceneCamera* playerCamera = context.cameras.playerCamera.get();
     const bool flying = active && active == freeCamera;
 
     if (flying) {
@@ -307,42 +308,23 @@ void KeepFigureInSight(CAnchoredSceneCamera& camera, CPhysicsWorld& world, doubl
     if (limit >= full) camera.ReleaseObstruction();
 }
 
-namespace {
-
-PlayerControlContext ContextOf(CPlayState& play) {
-    PlayerControlContext context;
-    context.player = play.player;
-    context.character = play.character.get();
-    context.physicsWorld = play.physicsWorld.get();
-    context.activeCamera = play.activeCamera;
-    context.playerCamera = play.playerCamera.get();
-    context.freeCamera = play.freeCamera.get();
-    context.levelStart = play.level ? &play.level->startPosition : nullptr;
-    context.pushBoxActive = &play.pushBoxActive;
-    context.footstepTimer = &play.footstepTimer;
-    for (int i = 0; i < 4; ++i) context.limbSwing[i] = &play.limbSwingDirections[i];
-    return context;
+PlayerControlContext CPlayState::ControlContext() {
+    const Vec3* levelStart = level.file ? &level.file->startPosition : nullptr;
+    return {player, level.character.get(), level.physicsWorld.get(), levelStart, cameras, control};
 }
 
-}  // namespace
-
 void CPlayState::UpdatePlayerMovement(double dt) {
-    controlInput = ReadPlayerInput(game->GetInputManager());
-    PlayerControlContext context = ContextOf(*this);
-    const PlayerMoveResult result = MovePlayer(context, controlInput, dt);
+    control.input = ReadPlayerInput(game->GetInputManager());
+    const PlayerMoveResult result = MovePlayer(ControlContext(), control.input, dt);
     if (CSoundManager* sound = game->GetSoundManager()) {
         if (result.footstep) sound->PlayFootstepSound();
         if (result.jumped) sound->PlayJumpSound();
     }
 }
 
-void CPlayState::AnimateLimbs(double dt) {
-    PlayerControlContext context = ContextOf(*this);
-    AnimatePlayer(context, dt);
-}
+void CPlayState::AnimateLimbs(double dt) { AnimatePlayer(ControlContext(), dt); }
 
 void CPlayState::UpdateCameraControls(double frameTime) {
     UpdateSunDirectionKeys(frameTime);
-    PlayerControlContext context = ContextOf(*this);
-    ControlCameras(context, controlInput, frameTime);
+    ControlCameras(ControlContext(), control.input, frameTime);
 }

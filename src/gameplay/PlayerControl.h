@@ -7,6 +7,7 @@
 // The steps act on the play-state parts named in a `PlayerControlContext`, so they run the same
 // in the game and in tests that build only a physics world, a player and cameras.
 
+#include "gameplay/PlayStateParts.h"
 #include "math/Matrix.h"
 
 class CAnchoredSceneCamera;
@@ -47,19 +48,25 @@ float ApplyDeadZone(float& x, float& y);
 // `input` may be null (no mouse or wheel movement then).
 PlayerInput ReadPlayerInput(const CInputManager* input);
 
-// The play-state parts the control steps read and change. Nothing here is owned.
-struct PlayerControlContext {
-    CPlayerObject* player = nullptr;
-    CPhysCharacter* character = nullptr;     // null while no level is loaded
-    CPhysicsWorld* physicsWorld = nullptr;   // null while no level is loaded
-    CSceneCamera* activeCamera = nullptr;    // `playerCamera` or `freeCamera`
-    CAnchoredSceneCamera* playerCamera = nullptr;
-    CSceneCamera* freeCamera = nullptr;
-    const Vec3* levelStart = nullptr;        // null while no level is loaded
-    bool* pushBoxActive = nullptr;
-    double* footstepTimer = nullptr;
+// What the control steps keep from one update to the next; only they write it.
+struct PlayerControlState {
+    double footstepTimer = 0.0;  // seconds since the last footstep
+    bool pushBoxActive = false;
     // Swing direction of right hand, left hand, right leg, left leg (set: the first swing).
-    bool* limbSwing[4] = {nullptr, nullptr, nullptr, nullptr};
+    bool limbSwing[4] = {true, true, true, true};
+    // This update's keys, button and mouse, read once by the movement step and used again by
+    // the camera step (a tap shorter than a frame reads as pressed only once).
+    PlayerInput input;
+};
+
+// The play-state parts the control steps read and change. The pointers are not owned.
+struct PlayerControlContext {
+    CPlayerObject* player;
+    CPhysCharacter* character;    // null while no level is loaded
+    CPhysicsWorld* physicsWorld;  // null while no level is loaded
+    const Vec3* levelStart;       // null while no level is loaded
+    PlayCameras& cameras;
+    PlayerControlState& state;
 };
 
 // What the movement step did. The caller plays the footstep and jump sounds for it, which
@@ -95,15 +102,15 @@ Vec3 WalkDirection(const Mat4& cameraModel, const PlayerInput& input);
 void FacePlayer(CPlayerObject& player, const Mat4& cameraModel, const PlayerInput& input);
 
 // Walking, running, footsteps, jumping, the push box and the reset key.
-PlayerMoveResult MovePlayer(PlayerControlContext& context, const PlayerInput& input, double dt);
+PlayerMoveResult MovePlayer(const PlayerControlContext& context, const PlayerInput& input, double dt);
 
 // Limbs swing while walking and snap back when standing; a visible umbrella spins.
-void AnimatePlayer(PlayerControlContext& context, double dt);
+void AnimatePlayer(const PlayerControlContext& context, double dt);
 
 // Free-camera flight, the camera reset, zoom, the size factor, mouse turning, keeping the
 // follow camera in sight of the figure, and the active camera's update. (The sun keys, read in
 // the same step, belong to the sun test.)
-void ControlCameras(PlayerControlContext& context, const PlayerInput& input, double dt);
+void ControlCameras(const PlayerControlContext& context, const PlayerInput& input, double dt);
 
 // When static level geometry stands between the look-at point and the follow camera (a ray as
 // the sun test casts, static meshes only), the camera comes in front of it at once; once the

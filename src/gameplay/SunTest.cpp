@@ -69,11 +69,11 @@ Vec3 TurnSunDirection(const Vec3& direction, const SunKeys& keys, double dt) {
 
 float CPlayState::ComputeSunValue() {
     // Without a world there is nothing to test against; no level is running then.
-    if (!player || !physicsWorld) return 0.0f;
-    const int shaded = CastSunRays(*player, *physicsWorld, light.direction, sunRays);
-    return SunValueFromShade(shaded, lightDamage, player->umbrellaTime);
+    if (!player || !level.physicsWorld) return 0.0f;
+    const int shaded = CastSunRays(*player, *level.physicsWorld, sky.light.direction, sky.sunRays);
+    return SunValueFromShade(shaded, debug.lightDamage, player->umbrellaTime);
 }
 
 void CPlayState::UpdateSunDirectionKeys(double frameTime) {
-    light.direction = TurnSunDirection(light.direction, ReadSunKeys(), frameTime);
+    sky.light.direction = TurnSunDirection(sky.light.direction, ReadSunKeys(), frameTime);
 }

@@ -78,28 +78,21 @@ protected:
         character.reset(scene->world.CreateCharacter(player));
         testing::internal::GetCapturedStdout();
 
-        playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
-        freeCamera = std::make_unique<CSceneCamera>();
-        context.player = player;
-        context.character = character.get();
-        context.physicsWorld = &scene->world;
-        context.playerCamera = playerCamera.get();
-        context.freeCamera = freeCamera.get();
-        context.activeCamera = playerCamera.get();
-        context.levelStart = &start;
-        context.pushBoxActive = &pushBoxActive;
-        context.footstepTimer = &footstepTimer;
-        for (int i = 0; i < 4; ++i) context.limbSwing[i] = &limbSwing[i];
-        playerCamera->Update();
+        cameras.playerCamera = std::make_unique<CAnchoredSceneCamera>(player, Vec3(0.0f, 3.0f, 0.0f));
+        cameras.freeCamera = std::make_unique<CSceneCamera>();
+        cameras.active = cameras.playerCamera.get();
+        levelStart = &start;
+        cameras.playerCamera->Update();
     }
+    PlayerControlContext Context() { return {player, character.get(), &scene->world, levelStart, cameras, control}; }
 
     FrameRecord Frame() {
         FrameRecord record;
         const PlayerInput in = ReadPlayerInput(input.get());
-        record.move = MovePlayer(context, in, kFrameTime);
-        AnimatePlayer(context, kFrameTime);
+        record.move = MovePlayer(Context(), in, kFrameTime);
+        AnimatePlayer(Context(), kFrameTime);
         scene->world.Step(kFrameTime);
-        ControlCameras(context, in, kFrameTime);
+        ControlCameras(Context(), in, kFrameTime);
         record.onGround = character->OnGround();
         wl::SwapBuffers();
         input->Update();
@@ -133,10 +126,8 @@ protected:
     std::vector<Mat4> Run(const wl::InputScript& events, int count) {
         TearDown();
         input.reset();
-        pushBoxActive = false;
-        footstepTimer = 0.0;
-        for (bool& swing : limbSwing) swing = true;
-        context = PlayerControlContext();
+        control = PlayerControlState();
+        cameras = PlayCameras();
         Start(events);
         std::vector<Mat4> transforms;
         for (int i = 0; i < count; ++i) {
@@ -151,16 +142,13 @@ protected:
     std::unique_ptr<CInputManager> input;
     std::unique_ptr<PhysicsScene> scene;
     std::unique_ptr<CPhysCharacter> character;
-    std::unique_ptr<CAnchoredSceneCamera> playerCamera;
-    std::unique_ptr<CSceneCamera> freeCamera;
+    PlayCameras cameras;
     CPlayerObject* player = nullptr;
     CSceneObject* limbs[4] = {};
     Vec3 start{2.0f, 0.0f, 1.0f};
     Vec3 light{0.0f, -1.0f, 0.0f};
-    bool pushBoxActive = false;
-    double footstepTimer = 0.0;
-    bool limbSwing[4] = {true, true, true, true};
-    PlayerControlContext context;
+    const Vec3* levelStart = nullptr;
+    PlayerControlState control;
     int frame = 0;
 };
 
@@ -176,11 +164,11 @@ TEST_F(PlayerControl, ForwardAndLeftFaceFortyFiveDegreesLeftOfTheCameraAndWalkDi
     wl::InputScript s;
     Hold(s, {'W', 'A'}, kSettleFrames, 64);
     Start(s);
-    playerCamera->yaw = 30.0f;
-    playerCamera->Update();
+    cameras.playerCamera->yaw = 30.0f;
+    cameras.playerCamera->Update();
     Frames(kSettleFrames);
     const Vec3 before = Position(*player);
-    const Mat4 camera = playerCamera->GetModelMatrix();
+    const Mat4 camera = cameras.playerCamera->GetModelMatrix();
     const Vec3 forward = Flat(Vec3(-camera[8], 0.0f, -camera[10]));
     const Vec3 right = Flat(Vec3(camera[0], 0.0f, camera[2]));
     ExpectVecNear(forward, {-0.5f, 0.0f, -std::sqrt(0.75f)}, kVecTolerance);
@@ -262,7 +250,7 @@ TEST_F(PlayerControl, FootstepsEveryHalfSecondWalkingAThirdRunningAndNoneInTheAi
     EXPECT_EQ(Footsteps(walking), (std::vector<int>{0, 33, 66, 99}));
     // Standing resets the timer, so the next walk starts with a step too.
     Frames(10);
-    EXPECT_EQ(footstepTimer, 0.0);
+    EXPECT_EQ(control.footstepTimer, 0.0);
     auto running = Frames(70);
     EXPECT_EQ(Footsteps(running), (std::vector<int>{0, 22, 44, 66}));
     ExpectVecNear(running.back().move.walkVelocity, {0.0f, 0.0f, -12.0f}, kVecTolerance);
@@ -295,12 +283,12 @@ TEST_F(PlayerControl, PushBoxMessagesOncePerPressAndReleaseAndItsContactFollows)
     testing::internal::CaptureStdout();
     Frames(15);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Activating push box!\n");
-    EXPECT_TRUE(pushBoxActive);
+    EXPECT_TRUE(control.pushBoxActive);
     EXPECT_EQ(PushBoxMask(), 12);
     testing::internal::CaptureStdout();
     Frames(15);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Deactivating push box!\n");
-    EXPECT_FALSE(pushBoxActive);
+    EXPECT_FALSE(control.pushBoxActive);
     EXPECT_EQ(PushBoxMask(), 8);
     testing::internal::CaptureStdout();
     Frames(10);
@@ -321,11 +309,11 @@ TEST_F(PlayerControl, BackspacePutsTheFigureBackOnTheStartFacingAhead) {
     EXPECT_NEAR(player->transform[12], start.x, 1e-3f);
     EXPECT_NEAR(player->transform[14], start.z, 1e-3f);
     // No level loaded: the key does nothing.
-    context.levelStart = nullptr;
+    levelStart = nullptr;
     player->transform[12] = 9.0f;
     PlayerInput reset;
     reset.reset = true;
-    MovePlayer(context, reset, kFrameTime);
+    MovePlayer(Context(), reset, kFrameTime);
     EXPECT_EQ(player->transform[12], 9.0f);
 }
 
@@ -370,25 +358,25 @@ TEST_F(PlayerControl, PlayerCameraZoomsTurnsAndFollowsTheFiguresSize) {
     s.Add(wl::InputEvent::CursorTo, 150, 20, 10);
     Start(s);
     Frames(64);
-    EXPECT_NEAR(playerCamera->distance, 5.0f, 1e-4f);
+    EXPECT_NEAR(cameras.playerCamera->distance, 5.0f, 1e-4f);
     Frames(70);
-    EXPECT_EQ(playerCamera->distance, 100.0f);  // fast zoom, stopped at the far bound
+    EXPECT_EQ(cameras.playerCamera->distance, 100.0f);  // fast zoom, stopped at the far bound
     Frames(8);
     // Two wheel steps: 2 x 20 x (5 units per second x one frame).
-    EXPECT_NEAR(playerCamera->distance, 100.0f - 2.0f * 20.0f * 5.0f / 64.0f, 1e-3f);
+    EXPECT_NEAR(cameras.playerCamera->distance, 100.0f - 2.0f * 20.0f * 5.0f / 64.0f, 1e-3f);
     Frames(10);
     // Mouse 20 right and 10 down: yaw against the motion, pitch down from 45.
-    EXPECT_FLOAT_EQ(playerCamera->yaw, -10.0f);
-    EXPECT_FLOAT_EQ(playerCamera->pitch, 40.0f);
+    EXPECT_FLOAT_EQ(cameras.playerCamera->yaw, -10.0f);
+    EXPECT_FLOAT_EQ(cameras.playerCamera->pitch, 40.0f);
     player->life = 0.1f;
     Frames(1);
-    EXPECT_EQ(playerCamera->sizeFactor, 0.2f);
+    EXPECT_EQ(cameras.playerCamera->sizeFactor, 0.2f);
     player->life = 0.7f;
     Frames(1);
-    EXPECT_EQ(playerCamera->sizeFactor, 0.7f);
+    EXPECT_EQ(cameras.playerCamera->sizeFactor, 0.7f);
     // The camera's Update ran: it stands where its fields say.
     const Vec3 target = Position(*player) + Vec3(0.0f, 3.0f * 0.7f, 0.0f);
-    EXPECT_NEAR(Length(Position(*playerCamera) - target), playerCamera->distance * 0.7f, 1e-2f);
+    EXPECT_NEAR(Length(Position(*cameras.playerCamera) - target), cameras.playerCamera->distance * 0.7f, 1e-2f);
 }
 
 TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {
@@ -399,22 +387,23 @@ TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {
     s.Add(wl::InputEvent::CursorTo, 102, 50, -25);
     s.Key(110, wl::KEY_ENTER);
     Start(s);
-    context.activeCamera = freeCamera.get();
+    cameras.active = cameras.freeCamera.get();
     const Vec3 playerBefore = Position(*player);
     Frames(64);
-    ExpectVecNear(Position(*freeCamera), {0.0f, 0.0f, -5.0f}, kVecTolerance);
+    ExpectVecNear(Position(*cameras.freeCamera), {0.0f, 0.0f, -5.0f}, kVecTolerance);
     // The figure does not walk with the keys meant for the camera.
     const Vec3 drift = Position(*player) - playerBefore;
     EXPECT_LT(Length(Vec3(drift.x, 0.0f, drift.z)), 0.01f);
     Frames(32);
-    ExpectVecNear(Position(*freeCamera), {50.0f, 0.0f, -5.0f}, 1e-2f);
+    ExpectVecNear(Position(*cameras.freeCamera), {50.0f, 0.0f, -5.0f}, 1e-2f);
     Frames(8);
     // 50 to the right turns it 30 degrees to the right about the vertical, 25 up tilts it 15 up.
-    const Vec3 look(-freeCamera->transform[8], -freeCamera->transform[9], -freeCamera->transform[10]);
+    const Vec3 look(-cameras.freeCamera->transform[8], -cameras.freeCamera->transform[9],
+                    -cameras.freeCamera->transform[10]);
     ExpectVecNear(Flat(look), {std::sin(0.5236f), 0.0f, -std::cos(0.5236f)}, kVecTolerance);
     EXPECT_NEAR(look.y, std::sin(15.0f * 0.0174533f), 1e-4f);
     Frames(8);
-    ExpectMatrixNear(freeCamera->transform, Mat4(), kMatrixTolerance);
+    ExpectMatrixNear(cameras.freeCamera->transform, Mat4(), kMatrixTolerance);
 }
 
 TEST_F(PlayerControl, KeypadEightForOneSecondTurnsTheSunHalfWayRound) {
@@ -520,9 +509,9 @@ TEST_F(PlayerControl, RightStickTurnsTheCameraLikeTheMouse) {
     Start(s);
     Frames(40);
     // Half a second of full tilt to the right: the camera swings as a mouse moved right would.
-    EXPECT_NEAR(playerCamera->yaw, -kPadCameraTurnSpeed * 0.5f, 1e-3f);
+    EXPECT_NEAR(cameras.playerCamera->yaw, -kPadCameraTurnSpeed * 0.5f, 1e-3f);
     Frames(10);
-    EXPECT_NEAR(playerCamera->pitch, 45.0f - kPadCameraTurnSpeed * 4.0f / 64.0f, 1e-3f);
+    EXPECT_NEAR(cameras.playerCamera->pitch, 45.0f - kPadCameraTurnSpeed * 4.0f / 64.0f, 1e-3f);
 }
 
 TEST_F(PlayerControl, APadPulledOutMidWalkLeavesTheKeyboardInControl) {

@@ -58,8 +58,8 @@ TEST_F(DebugKeys, EveryPlayStateKeyPrintsItsLineOncePerPress) {
     // The second press of each toggle turns it back.
     script.Key(25, wl::KEY_F7).Key(27, wl::KEY_INSERT).Key(29, wl::KEY_END);
     Start(script);
-    CSceneCamera* first = play->activeCamera;
-    ASSERT_EQ(first, play->playerCamera.get());
+    CSceneCamera* first = play->cameras.active;
+    ASSERT_EQ(first, play->cameras.playerCamera.get());
 
     const std::string out = RunPlayKeys(24);
     const std::vector<std::string> expected = {
@@ -68,18 +68,18 @@ TEST_F(DebugKeys, EveryPlayStateKeyPrintsItsLineOncePerPress) {
         "Backface Culling disabled", "PhsyStep", "Light damage disabled", "Projective Texturing disabled"};
     EXPECT_EQ(Lines(out), expected);
     // END twice: back on the camera that was active first.
-    EXPECT_EQ(play->activeCamera, first);
-    EXPECT_TRUE(!play->physicsPass && play->gizmoDrawing && play->physicsDebugging && !play->transparency &&
-                !play->frustumCulling && !play->backfaceCulling && play->singlePhysicsStep && !play->lightDamage &&
-                !play->projectiveTexturing);
+    EXPECT_EQ(play->cameras.active, first);
+    EXPECT_TRUE(!play->debug.physicsPass && play->debug.gizmoDrawing && play->debug.physicsDebugging && !play->debug.transparency &&
+                !play->debug.frustumCulling && !play->debug.backfaceCulling && play->debug.singlePhysicsStep && !play->debug.lightDamage &&
+                !play->debug.projectiveTexturing);
 
     const std::string again = RunPlayKeys(8);
     const std::vector<std::string> back = {"Physics pass enabled", "Gizmo Drawing disabled",
                                            "Now controlling the free camera"};
     EXPECT_EQ(Lines(again), back);
-    EXPECT_EQ(play->activeCamera, play->freeCamera.get());
+    EXPECT_EQ(play->cameras.active, play->cameras.freeCamera.get());
     // P is no toggle: pressing it again leaves the request standing.
-    EXPECT_TRUE(play->singlePhysicsStep);
+    EXPECT_TRUE(play->debug.singlePhysicsStep);
 }
 
 }  // namespace

@@ -87,14 +87,14 @@ protected:
         wl::GetWindowSize(&width, &height);
 
         // A 40 x 40 ground at y = 0 and a 2-unit box standing 3 to 5 units above it.
-        play->level = std::make_unique<CLevel>("frame_test.dae");
+        play->level.file = std::make_unique<CLevel>("frame_test.dae");
         ground = AddStatic(MakeBox(20, 0, 20, 0.8f), Vec3(0, 0, 0));
         occluder = AddStatic(MakeBox(1, 1, 1, 0.5f), Vec3(0, 4, 0));
         // The free camera looks down at the middle of the ground from the south.
-        camera = play->freeCamera.get();
+        camera = play->cameras.freeCamera.get();
         camera->SetViewMatrix(LookAt(Vec3(0, 20, 20), Vec3(0, 0, 0), Vec3(0, 1, 0)));
         camera->transform = Inverse(camera->viewMatrix);
-        play->activeCamera = camera;
+        play->cameras.active = camera;
     }
     CSceneGeoObject* AddStatic(CMesh* mesh, const Vec3& position, int clipMode = 0) {
         renderer->UploadMesh(mesh);
@@ -106,8 +106,8 @@ protected:
         object->clipMode = clipMode;
         object->ComputeBounds();
         object->UpdateWorldCorners();
-        play->level->staticObjects.push_back(std::move(object));
-        return play->level->staticObjects.back().get();
+        play->level.file->staticObjects.push_back(std::move(object));
+        return play->level.file->staticObjects.back().get();
     }
     // Draws one frame as the main loop does and returns the errors it printed.
     std::string Frame() {
@@ -156,7 +156,7 @@ protected:
 TEST_F(PlayFrame, AnOccluderShadowsTheGroundAlongASlantingOrAStraightDownSun) {
     Start();
     // A slanting sun throws the box's shadow 4 units east of it.
-    play->light.direction = Normalize(Vec3(1, -1, 0));
+    play->sky.light.direction = Normalize(Vec3(1, -1, 0));
     Frame();
     const Pixel shaded = At({4, 0, 0});
     const Pixel sunny = At({-4, 0, 0});
@@ -166,20 +166,20 @@ TEST_F(PlayFrame, AnOccluderShadowsTheGroundAlongASlantingOrAStraightDownSun) {
     EXPECT_NEAR(sunny.Sum(), sunnyFar.Sum(), 20);
 
     // Every level without a sun marker has the sun straight down: the light view must still work.
-    play->light.direction = Vec3(0, -1, 0);
+    play->sky.light.direction = Vec3(0, -1, 0);
     Frame();
     const Pixel below = At({0, 0, 0});
     const Pixel aside = At({-6, 0, 3});
     EXPECT_GT(aside.Sum(), below.Sum() + 90) << "aside " << aside.Sum() << " below " << below.Sum();
     // Turned a hair off vertical, the shadow stays where it was.
-    play->light.direction = Normalize(Vec3(1e-4f, -1, 0));
+    play->sky.light.direction = Normalize(Vec3(1e-4f, -1, 0));
     Frame();
     EXPECT_NEAR(At({0, 0, 0}).Sum(), below.Sum(), 12);
 }
 
 TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
     Start();
-    play->light.direction = Normalize(Vec3(1, -1, 0));
+    play->sky.light.direction = Normalize(Vec3(1, -1, 0));
     Frame();
     const std::vector<unsigned char> without = Screen();
     const uint32_t objects = renderer->objectsRendered;
@@ -190,7 +190,7 @@ TEST_F(PlayFrame, InvisibleCollidersAreNeitherSeenNorCastShadows) {
     EXPECT_EQ(renderer->objectsRendered, objects);
     EXPECT_TRUE(Screen() == without) << "a CLIP object changed the picture";
     // The same wall as drawn scenery does both.
-    play->level->staticObjects.back()->clipMode = 0;
+    play->level.file->staticObjects.back()->clipMode = 0;
     Frame();
     EXPECT_EQ(renderer->objectsRendered, objects + 1);
     EXPECT_FALSE(Screen() == without);
@@ -201,7 +201,7 @@ TEST_F(PlayFrame, WhatIsHiddenIsLeftOutOfTheLitPassAndThePictureStaysTheSame) {
     // Looking steeply down, the 40 x 40 ground fills the whole view.
     camera->SetViewMatrix(LookAt(Vec3(0, 20, 5), Vec3(0, 0, 0), Vec3(0, 1, 0)));
     camera->transform = Inverse(camera->viewMatrix);
-    play->light.direction = Normalize(Vec3(1, -1, 0));
+    play->sky.light.direction = Normalize(Vec3(1, -1, 0));
     Frame();
     const std::vector<unsigned char> without = Screen();
     const uint32_t objects = renderer->objectsRendered;
@@ -254,13 +254,13 @@ TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn
     dir.Write("shaders/textureshaderphongproj.frag", "broken");
     dir.Write("shaders/bumpshaderphongproj.frag", "broken");
     Start();
-    play->level->normalMappedObjects.push_back(std::make_unique<CSceneGeoObject>());
-    play->projectiveTexturing = false;
+    play->level.file->normalMappedObjects.push_back(std::make_unique<CSceneGeoObject>());
+    play->debug.projectiveTexturing = false;
     std::string err = Frame();
     EXPECT_EQ(err.find("proj"), std::string::npos) << err;
     // The plain lit program drew the ground.
     EXPECT_GT(At({-4, 0, 0}).Sum(), 90);
-    play->projectiveTexturing = true;
+    play->debug.projectiveTexturing = true;
     err = Frame();
     EXPECT_NE(err.find("Cannot use shader 'textureshaderphongproj' in it's current state!"), std::string::npos) << err;
     EXPECT_NE(err.find("Cannot use shader 'bumpshaderphongproj' in it's current state!"), std::string::npos) << err;
@@ -269,9 +269,9 @@ TEST_F(PlayFrame, ProjectedMarkerProgramsAreOnlyUsedWhileProjectiveTexturingIsOn
 TEST_F(PlayFrame, LeavesTheGLStateTheNextFrameExpects) {
     Start();
     for (bool culling : {true, false}) {
-        play->backfaceCulling = culling;
-        play->gizmoDrawing = true;
-        play->physicsDebugging = true;
+        play->debug.backfaceCulling = culling;
+        play->debug.gizmoDrawing = true;
+        play->debug.physicsDebugging = true;
         Frame();
         GLint value = -1;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
@@ -319,7 +319,7 @@ TEST_F(PlayFrame, ObjectsGetTheProjectorsOfThePowerUpsStillWaitingForPickUp) {
         powerup->number = number;
         powerup->projector = std::make_unique<CSceneCamera>();
         powerup->projectorMatrix.m[0] = 0.25f;  // column 1, first row: told apart in the blue channel
-        play->powerups[number] = std::move(powerup);
+        play->level.powerups[number] = std::move(powerup);
     }
     Frame();
     Pixel onGround = At({-6, 0, -4});
@@ -329,7 +329,7 @@ TEST_F(PlayFrame, ObjectsGetTheProjectorsOfThePowerUpsStillWaitingForPickUp) {
     Pixel onBox = At({0, 5, 0});
     EXPECT_NEAR(onBox.g, 128, 1);     // the box has no projectors: the plain program
     // Power-up 2 picked up and waiting to come back: one projector is left.
-    play->powerups[2]->respawnTimer = 5.0f;
+    play->level.powerups[2]->respawnTimer = 5.0f;
     Frame();
     onGround = At({-6, 0, -4});
     EXPECT_NEAR(onGround.r, 25, 2);

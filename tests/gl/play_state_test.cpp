@@ -184,7 +184,7 @@ TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
     play->player->scale = {0.01f, 0.01f, 0.01f};
     play->player->transform = Rotate(play->player->transform, 90.0f, Vec3(0.0f, 1.0f, 0.0f));
     const Output output = Start("level3.dae");
-    ASSERT_NE(play->level, nullptr) << output.err;
+    ASSERT_NE(play->level.file, nullptr) << output.err;
     EXPECT_TRUE(Contains(output.err, "WARNING: Object 'PHYS_mass_abc' has mass 'abc', which is not a number; using 1"))
         << output.err;
 
@@ -199,20 +199,20 @@ TEST_F(PlayStateTest, LoadBuildsPhysicsPlacesThePlayerAndStartsTheLevelMusic) {
     ASSERT_TRUE(play->player->umbrella && play->player->leftHand && play->player->rightHand && play->player->leftLeg &&
                 play->player->rightLeg);  // the shipped figure's parts are found
     EXPECT_FALSE(play->player->umbrella->visible);
-    EXPECT_FLOAT_EQ(play->freeCamera->transform[13], 0.2f);
-    EXPECT_NEAR(play->light.direction.y, -1.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(play->cameras.freeCamera->transform[13], 0.2f);
+    EXPECT_NEAR(play->sky.light.direction.y, -1.0f, 1e-5f);
 
     // What is drawn is on the GPU; the CLIP rail is not.
-    for (const auto& object : play->level->staticObjects)
+    for (const auto& object : play->level.file->staticObjects)
         EXPECT_EQ(object->meshes[0]->IsUploaded(), object->clipMode != 2) << object->name;
-    EXPECT_TRUE(play->level->dynamicObjects[0]->meshes[0]->IsUploaded());
-    EXPECT_FALSE(play->level->triggers[0]->meshes[0]->IsUploaded());
+    EXPECT_TRUE(play->level.file->dynamicObjects[0]->meshes[0]->IsUploaded());
+    EXPECT_FALSE(play->level.file->triggers[0]->meshes[0]->IsUploaded());
 
     // Solid things got bodies, the NOCLIP duck did not (a static body's record lives with its mesh).
-    EXPECT_NE(play->level->staticObjects[0]->meshes[0]->physData, nullptr);  // ground
-    EXPECT_NE(play->level->staticObjects[1]->meshes[0]->physData, nullptr);  // CLIP rail
-    EXPECT_EQ(play->level->staticObjects[2]->meshes[0]->physData, nullptr);  // NOCLIP duck
-    EXPECT_NE(play->level->dynamicObjects[0]->physData, nullptr);
+    EXPECT_NE(play->level.file->staticObjects[0]->meshes[0]->physData, nullptr);  // ground
+    EXPECT_NE(play->level.file->staticObjects[1]->meshes[0]->physData, nullptr);  // CLIP rail
+    EXPECT_EQ(play->level.file->staticObjects[2]->meshes[0]->physData, nullptr);  // NOCLIP duck
+    EXPECT_NE(play->level.file->dynamicObjects[0]->physData, nullptr);
     EXPECT_EQ(game->GetSoundManager()->State().levelMusic, 3);
     // A file name without a digit has no music of its own: the last one plays on.
     WriteLevel("bonus", Level({}));
@@ -227,17 +227,17 @@ TEST_F(PlayStateTest, BrokenLevelLeavesTheOldOneRunningAndAReloadRebuildsIt) {
     dir.Write("resources/levels/broken.dae", Level({}).substr(0, 300));
     dir.Write("resources/levels/empty.dae", "");
     Start("good.dae");
-    ASSERT_NE(play->level, nullptr);
-    CLevel* before = play->level.get();
-    CPhysicsWorld* world = play->physicsWorld.get();
+    ASSERT_NE(play->level.file, nullptr);
+    CLevel* before = play->level.file.get();
+    CPhysicsWorld* world = play->level.physicsWorld.get();
     Run(10);
     const float life = play->player->life;
     for (const char* name : {"broken.dae", "empty.dae", "missing.dae"}) {
         const Output output = Capture([&] { play->LoadLevel(name); });
         EXPECT_TRUE(Contains(output.err, std::string("ERROR: Could not load level scene resources/levels/") + name))
             << output.err;
-        EXPECT_EQ(play->level.get(), before);
-        EXPECT_EQ(play->physicsWorld.get(), world);
+        EXPECT_EQ(play->level.file.get(), before);
+        EXPECT_EQ(play->level.physicsWorld.get(), world);
         EXPECT_EQ(game->GetCurrentState(), play);
     }
     EXPECT_FLOAT_EQ(play->player->life, life);
@@ -245,10 +245,10 @@ TEST_F(PlayStateTest, BrokenLevelLeavesTheOldOneRunningAndAReloadRebuildsIt) {
     EXPECT_LT(play->player->life, life);
 
     Capture([&] { play->LoadLevel("good.dae"); });
-    ASSERT_NE(play->level, nullptr);
-    EXPECT_EQ(play->level->staticObjects.size(), 1u);
-    EXPECT_EQ(play->level->dynamicObjects.size(), 1u);
-    EXPECT_EQ(play->powerups.size(), 1u);
+    ASSERT_NE(play->level.file, nullptr);
+    EXPECT_EQ(play->level.file->staticObjects.size(), 1u);
+    EXPECT_EQ(play->level.file->dynamicObjects.size(), 1u);
+    EXPECT_EQ(play->level.powerups.size(), 1u);
     EXPECT_FLOAT_EQ(play->player->life, 1.0f);
     Run(30);
     EXPECT_LT(play->player->life, 1.0f);
@@ -259,12 +259,12 @@ TEST_F(PlayStateTest, RepeatedPowerUpNumbersKeepTheFirst) {
                                    Marker("POWERUP_MILK_4", 0, 1, 5)}));
     const Output output = Start("twice.dae");
     EXPECT_TRUE(Contains(output.err, "WARNING: Power-up number 3 is used twice in level 'twice.dae'")) << output.err;
-    ASSERT_EQ(play->powerups.size(), 2u);
-    EXPECT_EQ(play->powerups.at(3)->type, POWERUP_KIND_MILK);
+    ASSERT_EQ(play->level.powerups.size(), 2u);
+    EXPECT_EQ(play->level.powerups.at(3)->type, POWERUP_KIND_MILK);
     // At the milk's marker (x = 5; it hangs a little aside), not at the umbrella's (x = -5).
-    EXPECT_NEAR(play->powerups.at(3)->object->transform[12], 5.0f, 1.0f);
+    EXPECT_NEAR(play->level.powerups.at(3)->object->transform[12], 5.0f, 1.0f);
     Capture([&] { play->LoadLevel("twice.dae"); });
-    EXPECT_EQ(play->powerups.size(), 2u);
+    EXPECT_EQ(play->level.powerups.size(), 2u);
 }
 
 // Rules ---------------------------------------------------------------------------------------
@@ -283,7 +283,7 @@ TEST_F(PlayStateTest, HalfShadeHalvesTheDamage) {
 TEST_F(PlayStateTest, MilkRestoresFullLifeAndTheUmbrellaShadesForTwentyTwoSeconds) {
     WriteLevel("level1.dae", Level({Marker("POWERUP_MILK_1", 0, 1.15f, 0), Marker("POWERUP_UMBRELLA_2", 0, 1.15f, 0)}));
     Start("level1.dae");
-    ASSERT_NE(play->level, nullptr);
+    ASSERT_NE(play->level.file, nullptr);
     play->player->life = 0.3f;
     const Output output = Run(3);
     EXPECT_TRUE(Contains(output.out, "Umbrella time!")) << output.out;
@@ -292,13 +292,13 @@ TEST_F(PlayStateTest, MilkRestoresFullLifeAndTheUmbrellaShadesForTwentyTwoSecond
     const CSoundManagerState& sound = game->GetSoundManager()->State();
     EXPECT_EQ(sound.sounds.count("milk.wav"), 1u);
     EXPECT_EQ(sound.streams.count("invincible.mp3"), 1u);
-    EXPECT_GT(play->powerups.at(1)->respawnTimer, 29.0f);
+    EXPECT_GT(play->level.powerups.at(1)->respawnTimer, 29.0f);
     ASSERT_NE(play->player->umbrella, nullptr);
-    EXPECT_TRUE(play->player->umbrella->visible && play->umbrellaMusicPlaying);
+    EXPECT_TRUE(play->player->umbrella->visible && play->rules.umbrellaMusicPlaying);
     const int frames = FramesUntil([&] { return play->player->umbrellaTime <= 0.0f; }, 2000);
     EXPECT_NEAR(frames, 22 * 60 - 3, 3);
     EXPECT_FLOAT_EQ(play->player->life, 1.0f);
-    EXPECT_FALSE(play->player->umbrella->visible || play->umbrellaMusicPlaying);
+    EXPECT_FALSE(play->player->umbrella->visible || play->rules.umbrellaMusicPlaying);
 }
 
 TEST_F(PlayStateTest, NextLevelThatDoesNotExistOrLeavesTheFolderKeepsTheLevelRunning) {
@@ -313,11 +313,11 @@ TEST_F(PlayStateTest, NextLevelThatDoesNotExistOrLeavesTheFolderKeepsTheLevelRun
         WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_" + c.first, 0, -2, 0)}));
         Start("level1.dae");
         const Output ended = Run(5);
-        EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+        EXPECT_EQ(play->rules.pendingAction, &CPlayState::LoadNextLevel);
         const Output back = Capture([&] { game->ChangeState(STATE_PLAY); });
         EXPECT_TRUE(Contains(ended.err + back.err, c.second)) << ended.err << back.err;
-        ASSERT_NE(play->level, nullptr);
-        EXPECT_EQ(play->level->fileName, "level1.dae");
+        ASSERT_NE(play->level.file, nullptr);
+        EXPECT_EQ(play->level.file->fileName, "level1.dae");
         EXPECT_EQ(game->GetCurrentState(), play);
         // And it plays on: the sun overhead still burns.
         const float life = play->player->life;
@@ -330,20 +330,20 @@ TEST_F(PlayStateTest, NextLevelThatDoesNotExistOrLeavesTheFolderKeepsTheLevelRun
 TEST_F(PlayStateTest, EndAndDeathInOneUpdateKeepTheFirstPicture) {
     WriteLevel("level1.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, -2, 0)}));
     Start("level1.dae");
-    play->lightDamage = false;
+    play->debug.lightDamage = false;
     const int ending = FramesUntil([&] { return false; }, 30);  // runs until the picture shows
     ASSERT_LT(ending, 30);
-    ASSERT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
+    ASSERT_EQ(play->rules.pendingAction, &CPlayState::LoadNextLevel);
     // Again, with the life running out in the very update the trigger fires.
-    play->pendingAction = nullptr;
+    play->rules.pendingAction = nullptr;
     Start("level1.dae");
     Run(ending - 1);
     ASSERT_EQ(game->GetCurrentState(), play);
     play->player->life = 0.0f;
     const Output last = Run(1);
     EXPECT_NE(game->GetCurrentState(), play);
-    EXPECT_EQ(play->pendingAction, &CPlayState::LoadNextLevel);
-    EXPECT_EQ(play->nextLevelName, "level2.dae");
+    EXPECT_EQ(play->rules.pendingAction, &CPlayState::LoadNextLevel);
+    EXPECT_EQ(play->rules.nextLevelName, "level2.dae");
     EXPECT_FALSE(Contains(last.out, "You were reduced to a puddle of mud...")) << last.out;
 }
 
@@ -365,11 +365,11 @@ TEST_F(PlayStateTest, AReloadAfterAFallOutOfTheWorldKeepsThePushBox) {
 TEST_F(WithoutMilkModel, PowerUpIsLeftOutWithAnError) {
     WriteLevel("p.dae", Level({Marker("POWERUP_MILK_1", 3, 1, 0), Marker("POWERUP_UMBRELLA_2", -3, 1, 0)}));
     const Output output = Start("p.dae");
-    ASSERT_NE(play->level, nullptr);
+    ASSERT_NE(play->level.file, nullptr);
     EXPECT_TRUE(Contains(output.err, "ERROR: Power-up 1 is left out: its model \"milk.dae\" could not be loaded"))
         << output.err;
-    EXPECT_EQ(play->powerups.count(1), 0u);
-    EXPECT_EQ(play->powerups.count(2), 1u);
+    EXPECT_EQ(play->level.powerups.count(1), 0u);
+    EXPECT_EQ(play->level.powerups.count(2), 1u);
     EXPECT_TRUE(Run(30).err.empty());  // it plays on without it
     EXPECT_LT(play->player->life, 1.0f);
 }
@@ -381,7 +381,7 @@ TEST_F(WithoutPlayerModel, NoLevelIsEnteredWithoutAPlayer) {
     EXPECT_TRUE(Contains(output.err, "ERROR: Could not load level scene resources/levels/level1.dae, error was: the "
                                      "player model \"schoko.dae\" could not be loaded"))
         << output.err;
-    EXPECT_EQ(play->level, nullptr);
+    EXPECT_EQ(play->level.file, nullptr);
     EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_MENU));
     // An update without a level does nothing, and says nothing.
     const Output update = Capture([&] { play->Update(kFrame); });
@@ -397,7 +397,7 @@ TEST_F(PlayStateTest, ZeroFrameTimeChangesNothingAndLifeZeroIsDeath) {
     EXPECT_FLOAT_EQ(play->player->life, 0.5f);
     EXPECT_FLOAT_EQ(play->player->umbrellaTime, 3.0f);
     play->player->umbrellaTime = 0.0f;
-    play->lightDamage = false;
+    play->debug.lightDamage = false;
     play->player->life = 0.0001f;
     Run(1);
     EXPECT_EQ(game->GetCurrentState(), play);
@@ -431,11 +431,11 @@ TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
     });
     EXPECT_EQ(wl::FramesSwapped(), 140) << "the game ended early: Quit was chosen";
     EXPECT_EQ(Count(output.out, "Trying to switch to level 'level1.dae'"), 1) << output.out;
-    auto* level = static_cast<CPlayState*>(game->GetState(STATE_PLAY));
-    EXPECT_EQ(game->GetCurrentState(), level);
-    ASSERT_NE(level->level, nullptr);
-    EXPECT_EQ(level->level->fileName, "level1.dae");
-    EXPECT_TRUE(level->lightDamage);
+    auto* state = static_cast<CPlayState*>(game->GetState(STATE_PLAY));
+    EXPECT_EQ(game->GetCurrentState(), state);
+    ASSERT_NE(state->level.file, nullptr);
+    EXPECT_EQ(state->level.file->fileName, "level1.dae");
+    EXPECT_TRUE(state->debug.lightDamage);
     EXPECT_FALSE(Contains(output.out, "Light damage")) << output.out;
 }
 
@@ -458,13 +458,13 @@ TEST_F(PlayStateTest, LevelWithBadPartsStillPlays) {
     WriteLevel("odd.dae", text);
 
     const Output output = Start("odd.dae");
-    ASSERT_NE(play->level, nullptr) << output.err;
+    ASSERT_NE(play->level.file, nullptr) << output.err;
     EXPECT_TRUE(Contains(output.err, "'broken' has a transform that is not finite")) << output.err;
     EXPECT_TRUE(Contains(output.err, "no_such_texture.jpg")) << output.err;
     EXPECT_TRUE(Contains(output.err, "'far'")) << output.err;  // outside the physics world
-    EXPECT_FLOAT_EQ(play->level->startPosition.x, 0.0f);
-    EXPECT_NEAR(play->light.direction.y, -1.0f, 1e-6f);
-    EXPECT_TRUE(play->level->triggers.empty());
+    EXPECT_FLOAT_EQ(play->level.file->startPosition.x, 0.0f);
+    EXPECT_NEAR(play->sky.light.direction.y, -1.0f, 1e-6f);
+    EXPECT_TRUE(play->level.file->triggers.empty());
     Run(60);
     EXPECT_EQ(game->GetCurrentState(), play);
     EXPECT_NEAR(play->player->transform[13], 0.0f, 0.3f);  // standing on the floor at the origin
@@ -523,9 +523,9 @@ TEST_F(PausingPlayer, TheLevelStandsStillWhileTheWindowHasNoFocus) {
 TEST_F(PlayStateTest, TheFollowCameraComesInFrontOfAWallAndGoesBackOut) {
     WriteLevel("walled.dae", Level({Box("wall", 0, 10, 4, 40, 20, 1)}));
     WriteLevel("open.dae", Level({}));
-    play->lightDamage = false;  // a melting figure would draw the camera in by itself
+    play->debug.lightDamage = false;  // a melting figure would draw the camera in by itself
     Start("open.dae");
-    CAnchoredSceneCamera& camera = *play->playerCamera;
+    CAnchoredSceneCamera& camera = *play->cameras.playerCamera;
     Run(10);
     const float chosen = camera.distance;
     const float full = camera.FullBackOff();
@@ -540,7 +540,7 @@ TEST_F(PlayStateTest, TheFollowCameraComesInFrontOfAWallAndGoesBackOut) {
     EXPECT_GT(Distance(eye, target), 1.0f);
     EXPECT_EQ(camera.distance, chosen);
     EXPECT_TRUE(play->player->visible);
-    EXPECT_EQ(play->physicsWorld->RayFraction(eye, target, true), 1.0f);
+    EXPECT_EQ(play->level.physicsWorld->RayFraction(eye, target, true), 1.0f);
 
     // Turned to face the wall from the other side: the way back is clear, and the camera goes
     // out over several frames, never jumping, to the full distance.
@@ -573,7 +573,7 @@ protected:
     // is drawn: W, delivered by the first buffer swap, stays held without further swaps.)
     double Frame(double frameTime) {
         play->Update(frameTime);
-        return play->simulatedTime;
+        return play->rules.simulatedTime;
     }
 };
 
@@ -611,20 +611,20 @@ TEST_F(PlayerWalkingOn, TheSameRouteCostsTheSameLifeAtAnyFrameRate) {
         SCOPED_TRACE("frame time " + std::to_string(frameTime));
         Capture([&] { game->ChangeState(STATE_PLAY); });
         Start("route.dae");
-        ASSERT_NE(play->level, nullptr);
+        ASSERT_NE(play->level.file, nullptr);
         ASSERT_NE(play->player->rightHand, nullptr);
         RouteResult route;
         const Output output = Capture([&] {
             while (game->GetCurrentState() == play && route.simulated < 60.0) {
                 route.simulated += Frame(frameTime);
-                for (const auto& trigger : play->level->triggers)
+                for (const auto& trigger : play->level.file->triggers)
                     if (trigger->inside) route.triggersEntered.insert(trigger->name);
                 route.widestSwing = std::max(route.widestSwing, std::fabs(play->player->rightHand->swingAngle));
             }
         });
         route.life = play->player->life;
         route.umbrellas = Count(output.out, "Umbrella time!");
-        route.nextLevel = play->nextLevelName;
+        route.nextLevel = play->rules.nextLevelName;
         EXPECT_EQ(route.nextLevel, "level2.dae") << "the end of the street was not reached";
         EXPECT_EQ(route.umbrellas, 1);
         EXPECT_LE(route.widestSwing, kLimbSwingLimit + 1e-3f);
@@ -643,7 +643,7 @@ TEST_F(PlayerWalkingOn, TheSameRouteCostsTheSameLifeAtAnyFrameRate) {
         // physics, not the load.
         Capture([&] { game->ChangeState(STATE_PLAY); });
         Start("sun.dae");
-        ASSERT_NE(play->level, nullptr);
+        ASSERT_NE(play->level.file, nullptr);
         double simulated = 0.0, longest = 0.0;
         Capture([&] {
             longest = simulated = Frame(3.0);
@@ -712,7 +712,7 @@ TEST_F(PlayerWalkingOn, AMeltingFigureWalksTheSameAtAnyFrameRate) {
         SCOPED_TRACE("frame time " + std::to_string(frameTime));
         Capture([&] { game->ChangeState(STATE_PLAY); });
         Start("paved.dae");
-        ASSERT_NE(play->level, nullptr);
+        ASSERT_NE(play->level.file, nullptr);
         const Vec3 start(play->player->transform[12], 0.0f, play->player->transform[14]);
         Walk walk;
         Capture([&] {

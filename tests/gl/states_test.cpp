@@ -83,6 +83,28 @@ protected:
     std::string startOut, startErr;
 };
 
+// Each screen is made on its first request and kept; an id that no screen has is refused with
+// an error and leaves the game on its screen.
+TEST_F(GameStates, ScreensAreKeptAndAnUnknownIdChangesNothing) {
+    wl::InputScript script;
+    script.frames = 5;
+    Start(script);
+    CGameState* menu = game->GetCurrentState();
+    ASSERT_EQ(menu, Menu());
+    CGameState* play = Play();
+    ASSERT_NE(dynamic_cast<CPlayState*>(play), nullptr);
+    EXPECT_EQ(Play(), play);
+    for (int id : {-1, 3, 42}) {
+        CGameState* changed = nullptr;
+        const testsupport::Output refused = testsupport::Capture([&] { changed = game->ChangeState(id); });
+        EXPECT_EQ(changed, nullptr) << id;
+        EXPECT_EQ(game->GetCurrentState(), menu) << id;
+        EXPECT_EQ(refused.err, "ERROR: No game state has the id " + std::to_string(id) + "\n");
+        EXPECT_EQ(refused.out, "") << "nothing was entered";
+    }
+    EXPECT_EQ(Play(), play);
+}
+
 // DOWN, then UP and DOWN in one frame: one flip back to "Start".
 TEST_F(GameStates, MenuChoiceFlipsOncePerFrameAndShowsItsPicture) {
     wl::InputScript script;
@@ -173,9 +195,9 @@ TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
     EXPECT_TRUE(dynamic_cast<CMenuState*>(Menu())->IsStartSelected());
     EXPECT_EQ(GetPictureQuad(game.get())->material.diffuseName, "menustart_43.jpg");
     // Nothing stays queued: the menu's own choice says which level comes next.
-    EXPECT_EQ(Play()->nextLevelName, "");
-    EXPECT_EQ(Play()->pendingAction, nullptr);
-    EXPECT_FALSE(Play()->gameFinished);
+    EXPECT_EQ(Play()->rules.nextLevelName, "");
+    EXPECT_EQ(Play()->rules.pendingAction, nullptr);
+    EXPECT_FALSE(Play()->rules.gameFinished);
 }
 
 TEST_F(GameStates, PadDPadChoosesAndStartConfirmsOnTheMenuAndThePicture) {
@@ -233,7 +255,7 @@ TEST_F(GameStates, PicturesAreBlendedOverTheSceneAndLetGoInPlay) {
         unsigned char centre[3] = {0, 0, 0};
         GLuint texture = 0;
         testsupport::Capture([&] {
-            Play()->ShowPicture("death");
+            game->ShowPicture(PictureReason::Death);
             Frame([&] { glReadPixels(320, 240, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, centre); });
             texture = GetPictureQuad(game.get())->material.diffuseTexture->glId;
             game->SetState(Play());

@@ -110,11 +110,11 @@ int main(int argc, char** argv) {
         player->transform.m[14] = level->startPosition.z;
         player->UpdateWorldCorners();
     }
-    play->light.direction = Normalize(level->sunDirection);
-    play->level = std::move(level);
+    play->sky.light.direction = Normalize(level->sunDirection);
+    play->level.file = std::move(level);
     play->player = player;
-    play->playerCamera->anchor = player;
-    play->activeCamera = play->playerCamera.get();
+    play->cameras.playerCamera->anchor = player;
+    play->cameras.active = play->cameras.playerCamera.get();
     game->SetState(play.get());
     std::cout.rdbuf(out);
 
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     for (int frame = 0; frame < warmUp + frames; ++frame) {
         if (frame == warmUp) cpuStart = ProcessCpuMs();
         const auto start = std::chrono::steady_clock::now();
-        if (player) play->playerCamera->Update();
+        if (player) play->cameras.playerCamera->Update();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         play->Render();
         if (frame == warmUp + frames - 1 && !screenshot.empty()) {

@@ -134,7 +134,7 @@ bool BenchUpdates(int updates) {
         QuietErrors quiet;
         CaptureOut([&] { play->LoadLevel("level1.dae"); });
     }
-    if (!play->level) {
+    if (!play->level.file) {
         std::cerr << "level1.dae did not load" << std::endl;
         return false;
     }
