@@ -68,6 +68,8 @@ void CPlayState::Update(double frameTime) {
     AnimatePowerups(static_cast<float>(dt));
 
     // 4: physics; triggers and power-ups react inside, and may already have shown a picture.
+    // The character melts to the life the rules left it.
+    if (level.character) level.character->SetLife(player->life);
     StepPhysics(frameTime);
 
     CSoundManager* sound = game->GetSoundManager();

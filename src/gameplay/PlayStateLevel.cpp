@@ -198,7 +198,12 @@ void CPlayState::CreateCollisionObjects() {
         std::unique_ptr<CPowerup> powerup = CreatePowerup(*model, spawn.kind, spawn.number, spawn.position, player);
         CPowerup* added = powerup.get();
         level.powerups[spawn.number] = std::move(powerup);
-        physicsWorld->AddPowerup(added);
+        // A pick-up inside a sub-step changes the life at once: the character melts (or grows)
+        // to it from the next sub-step on.
+        physicsWorld->AddPowerup(added->object.get(), added->number, [this, added] {
+            OnPowerupTouched(*added);
+            if (level.character) level.character->SetLife(player->life);
+        });
     }
 }
 

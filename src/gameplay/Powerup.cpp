@@ -87,6 +87,10 @@ void OnPowerupHit(CPowerup* powerup) {
     }
 }
 
+void OnPowerupTouched(CPowerup& powerup) {
+    if (powerup.respawnTimer <= 0.0f) OnPowerupHit(&powerup);
+}
+
 void AnimatePowerup(CPowerup& powerup, float frameTime) {
     // The spin turns the model only; the ghost stays as it was placed.
     powerup.object->transform = Rotate(powerup.object->transform, CPowerup::kSpinSpeed * frameTime, kAxisY);

@@ -45,6 +45,8 @@ std::unique_ptr<CPowerup> CreatePowerup(const CSceneObject& model, int type, int
 
 // The player's push box touched an available power-up during a physics sub-step.
 void OnPowerupHit(CPowerup* powerup);
+// The push box touched the power-up's ghost: picked up unless it is waiting to come back.
+void OnPowerupTouched(CPowerup& powerup);
 
 // One frame of spin and respawn countdown.
 void AnimatePowerup(CPowerup& powerup, float frameTime);

@@ -12,4 +12,7 @@ public:
     // Starts a jump; ignored unless the character can jump.
     virtual void Jump() = 0;
     virtual bool CanJump() = 0;
+    // How much of the figure is left, from 0 (melted) to 1 (whole): its collision shape and
+    // height follow from it at the next sub-step. A new character starts whole.
+    virtual void SetLife(float life) = 0;
 };

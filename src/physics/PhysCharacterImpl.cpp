@@ -90,6 +90,8 @@ void CPhysCharacterImpl::Jump() { controller->jump(); }
 
 bool CPhysCharacterImpl::CanJump() { return controller->canJump(); }
 
+void CPhysCharacterImpl::SetLife(float life) { lifeLeft = life; }
+
 unsigned CPhysCharacterImpl::ShapeIndexForLife(float life) {
     const float clamped = std::isfinite(life) ? std::min(1.0f, std::max(0.0f, life)) : 0.0f;
     return static_cast<unsigned>(std::lround(static_cast<float>(kShapeCount - 1) * (1.0f - clamped)));
@@ -100,8 +102,7 @@ Vec3 CPhysCharacterImpl::OffsetForLife(float life) const {
 }
 
 void CPhysCharacterImpl::updateAction(btCollisionWorld* collisionWorld, btScalar deltaTime) {
-    const float life = player->life;
-    const btVector3 offset = ToBt(OffsetForLife(std::isfinite(life) ? std::min(1.0f, std::max(0.0f, life)) : 0.0f));
+    const btVector3 offset = ToBt(OffsetForLife(std::isfinite(lifeLeft) ? std::min(1.0f, std::max(0.0f, lifeLeft)) : 0.0f));
 
     Mat4& m = player->transform;
     if (!IsFinite(m)) {
@@ -117,7 +118,7 @@ void CPhysCharacterImpl::updateAction(btCollisionWorld* collisionWorld, btScalar
     const btMatrix3x3 basis = BasisOf(m);
     const btVector3 r = basis * offset;
 
-    btCylinderShape* shape = shapes[ShapeIndexForLife(life)];
+    btCylinderShape* shape = shapes[ShapeIndexForLife(lifeLeft)];
     controller->SetConvexShape(shape);
     ghost->setCollisionShape(shape);
 

@@ -1,7 +1,7 @@
 #pragma once
 // The melting figure on the library's kinematic character controller. Its collision cylinder
-// shrinks with the player's life (one of 200 prepared shapes, chosen every sub-step) and its
-// ghost floats at a life-dependent offset above the figure's origin.
+// shrinks with the life the play state hands it (one of 200 prepared shapes, chosen every
+// sub-step) and its ghost floats at a life-dependent offset above the figure's origin.
 
 #include <BulletCollision/CollisionDispatch/btGhostObject.h>
 #include <BulletDynamics/Character/btKinematicCharacterController.h>
@@ -53,6 +53,7 @@ public:
     bool OnGround() override;
     void Jump() override;
     bool CanJump() override;
+    void SetLife(float life) override;
 
     // Once per internal sub-step: pick shape and offset from the life, put the ghost at the
     // player, let the controller move it, and hand the result back to the player.
@@ -71,10 +72,11 @@ public:
     // Called by a world torn down while the character still lives.
     void DetachFromWorld();
 
-    CPlayerObject* player;             // not owned
+    CPlayerObject* player;             // not owned; the character drives its transform
     btPairCachingGhostObject* ghost;   // owned
     btDynamicsWorld* dynamicsWorld;    // not owned; null once detached
     Vec3 walkVelocity;
+    float lifeLeft = 1.0f;  // as last handed in by SetLife
     float fallSpeed = 30.0f;
     float gravity = 10.0f;
     float jumpSpeed = 5.0f;

@@ -7,7 +7,6 @@
 #include <iostream>
 #include <vector>
 
-#include "gameplay/Powerup.h"
 #include "physics/BulletConvert.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysCharacterImpl.h"
@@ -235,9 +234,8 @@ void ProcessPowerups(CPhysicsWorldState& state) {
     btManifoldArray manifolds;
     for (size_t i = 0; i < state.powerupGhosts.size(); ++i) {
         btPairCachingGhostObject* ghost = state.powerupGhosts[i];
-        CPowerup* powerup = static_cast<CPowerup*>(ghost->getUserPointer());
-        if (powerup->respawnTimer > 0.0f) continue;
-        if (IsPenetrated(state, ghost, manifolds)) OnPowerupHit(powerup);
+        const auto* record = static_cast<const CSceneObjectPhysData*>(ghost->getUserPointer());
+        if (record->touched && IsPenetrated(state, ghost, manifolds)) record->touched();
     }
 }
 
@@ -548,11 +546,10 @@ void CPhysicsWorld::AddTrigger(CSceneTrigger* trigger) {
     state->triggerGhosts.push_back(ghost);
 }
 
-void CPhysicsWorld::AddPowerup(CPowerup* powerup) {
+void CPhysicsWorld::AddPowerup(CSceneObject* object, int number, std::function<void()> touched) {
     if (!state) return;
-    CSceneObject* object = powerup->object.get();
     if (!object) {
-        std::cerr << "WARNING: Power-up " << powerup->number << " has no model; no ghost made" << std::endl;
+        std::cerr << "WARNING: Power-up " << number << " has no model; no ghost made" << std::endl;
         return;
     }
     if (object->physData) {
@@ -565,11 +562,12 @@ void CPhysicsWorld::AddPowerup(CPowerup* powerup) {
     if (!CheckGhostBasis(object, transform, "Power-up")) return;
     auto* data = new CSceneObjectPhysData(state.get());
     data->ownShape = new btBoxShape(kPowerupHalfExtents);
+    data->touched = std::move(touched);
     auto* ghost = new btPairCachingGhostObject();
     ghost->setCollisionShape(data->ownShape);
     ghost->setCollisionFlags(ghost->getCollisionFlags() | btCollisionObject::CF_NO_CONTACT_RESPONSE);
     ghost->setWorldTransform(transform);
-    ghost->setUserPointer(powerup);
+    ghost->setUserPointer(data);
     state->dynamicsWorld->addCollisionObject(ghost, kGhostGroup, kGhostMask);
     data->collisionObject = ghost;
     object->physData = data;

@@ -11,6 +11,7 @@
 //   character ghost        1 / 6    static meshes, dynamic bodies
 //   sun ray                1 / all  static meshes, dynamic bodies
 
+#include <functional>
 #include <memory>
 
 #include "math/Matrix.h"
@@ -23,7 +24,6 @@ class CPhysCharacter;
 class CPhysDebugDrawer;
 class CRenderer;
 class CShaderProgram;
-struct CPowerup;
 struct CPhysicsWorldState;
 
 class CPhysicsWorld {
@@ -53,7 +53,10 @@ public:
     // The player's push box: kinematic, following the object, never deactivated.
     void AddKinematicObject(CSceneObject* object);
     void AddTrigger(CSceneTrigger* trigger);
-    void AddPowerup(CPowerup* powerup);
+    // A power-up's box ghost (half extents 1) where the object stands: `touched` runs after
+    // every sub-step in which the push box touches it, power-ups in the order added. `number`
+    // names it in messages.
+    void AddPowerup(CSceneObject* object, int number, std::function<void()> touched);
     // Switch the push box's contact with dynamic bodies on and off.
     void ActivateBody(CSceneObject* object);
     void DeactivateBody(CSceneObject* object);

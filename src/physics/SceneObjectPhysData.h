@@ -3,6 +3,7 @@
 // its own where the model's shape is not shared, and the filter it was added with.
 
 #include <cstdint>
+#include <functional>
 
 #include "physics/PhysData.h"
 
@@ -24,6 +25,8 @@ public:
     btMotionState* motionState = nullptr;          // owned; null for ghosts
     btCollisionObject* collisionObject = nullptr;  // owned
     btCollisionShape* ownShape = nullptr;          // owned; null when the model's shape is used
+    // A power-up's ghost: what to do after a sub-step in which the push box touches it.
+    std::function<void()> touched;
     int32_t collisionGroup = 0;
     int32_t collisionMask = 0;
     CPhysicsWorldState* world = nullptr;  // not owned

@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "PhysicsKit.h"
-#include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysicsWorldState.h"
 #include "physics/SceneObjectPhysData.h"
@@ -135,10 +134,9 @@ TEST(PhysicsBadInput, WhatTheLibraryCannotTakeIsRefusedWithItsMessage) {
     }
     // A power-up outside the world is refused the same way.
     PhysicsScene scene;
-    CPowerup powerup;
-    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3()));
+    CSceneGeoObject powerup({}, Translation(Vec3(5000.0f, 0.0f, 0.0f)), "pu", Vec3());
     testing::internal::CaptureStderr();
-    scene.world.AddPowerup(&powerup);
+    scene.world.AddPowerup(&powerup, 1, [] {});
     EXPECT_TRUE(Contains(testing::internal::GetCapturedStderr(), "WARNING: Power-up 'pu' at (5000, 0, 0) lies outside"));
     EXPECT_TRUE(scene.world.GetState()->powerupGhosts.empty());
     // The flat mesh as a box is fine: a box body does not depend on the vertices.

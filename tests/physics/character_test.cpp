@@ -88,12 +88,12 @@ TEST_F(CharacterTest, ShapeAndOffsetFollowTheLife) {
     EXPECT_EQ(character->GetShape(0)->getHalfExtentsWithMargin(), btVector3(0.5f, 1.8f, 0.5f));
     EXPECT_NEAR(ghost->getWorldTransform().getOrigin().y() - Position().y, 2.0f, 1e-4f);
 
-    player->life = 0.5f;
+    character->SetLife(0.5f);
     scene.Run(1);
     EXPECT_EQ(ghost->getCollisionShape(), character->GetShape(100));
     EXPECT_NEAR(ghost->getWorldTransform().getOrigin().y() - Position().y, 1.025f, 1e-4f);
 
-    player->life = 0.0f;
+    character->SetLife(0.0f);
     scene.Run(1);
     EXPECT_EQ(ghost->getCollisionShape(), character->GetShape(199));
     EXPECT_NEAR(character->GetShape(199)->getHalfExtentsWithMargin().x(), 0.1f, 1e-6f);

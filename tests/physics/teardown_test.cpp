@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "PhysicsKit.h"
-#include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysCharacterImpl.h"
 #include "physics/PhysicsWorldState.h"
@@ -32,10 +31,9 @@ struct Level {
         objects.emplace_back(trigger);
         world.AddTrigger(trigger);
         for (int i = 0; i < 2; ++i) {
-            powerups[i].object.reset(
+            powerups[i].reset(
                 new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 0.5f * static_cast<float>(i))), "pu", Vec3()));
-            powerups[i].player = &player;
-            world.AddPowerup(&powerups[i]);
+            world.AddPowerup(powerups[i].get(), i, [] {});
         }
         character.reset(world.CreateCharacter(&player));
         world.AddKinematicObject(&player);
@@ -49,7 +47,7 @@ struct Level {
         crateMesh.reset();
         rockMesh.reset();
         volumeMesh.reset();
-        for (auto& powerup : powerups) powerup.object.reset();
+        for (auto& powerup : powerups) powerup.reset();
         character.reset();
         delete player.physData;
         player.physData = nullptr;
@@ -58,7 +56,7 @@ struct Level {
     std::unique_ptr<CMesh> scenery, crateMesh, rockMesh, volumeMesh;
     std::vector<std::unique_ptr<CSceneObject>> objects;
     CPlayerObject player;
-    CPowerup powerups[2];
+    std::unique_ptr<CSceneObject> powerups[2];
     std::unique_ptr<CPhysCharacter> character;
 };
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "PhysicsKit.h"
-#include "gameplay/Powerup.h"
 #include "physics/MeshPhysData.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysicsWorldState.h"
@@ -45,10 +44,8 @@ TEST(PhysicsFilter, RaysPassThroughPlayerGhostsAndHitSolids) {
     auto* trigger = scene.Keep(new CCallbackTrigger({volume}, "TRIGGER"));
     trigger->transform = Translation(Vec3(0.0f, 0.0f, -2.0f));
     scene.world.AddTrigger(trigger);
-    CPowerup powerup;
-    powerup.object.reset(new CSceneGeoObject({}, Translation(Vec3(0.0f, 1.0f, 2.0f)), "milk", Vec3()));
-    powerup.player = player;
-    scene.world.AddPowerup(&powerup);
+    CSceneGeoObject milk({}, Translation(Vec3(0.0f, 1.0f, 2.0f)), "milk", Vec3());
+    scene.world.AddPowerup(&milk, 1, [] {});
     scene.Run(1);
 
     const Vec3 from(0.0f, 1.0f, -10.0f), to(0.0f, 1.0f, 10.0f);

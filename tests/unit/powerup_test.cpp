@@ -76,3 +76,39 @@ TEST(Powerup, SpinsAboutItsOwnYAndCountsDownToZero) {
     // Spinning does not move it.
     ExpectVecNear(Translation(powerup->object->transform), Translation(before), kVecTolerance);
 }
+
+// What a touch of the push box does: milk heals at once and comes back after 30 s, the umbrella
+// shields for 22 s and comes back after 60 s; one that is waiting to come back does nothing,
+// and a kind the game does not know is reported and stays available.
+TEST(Powerup, ATouchPicksUpWhatIsAvailable) {
+    struct Case {
+        const char* what;
+        int type;
+        float waiting;
+        float life, umbrella, respawn;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"milk", POWERUP_KIND_MILK, 0.0f, 1.0f, 0.0f, 30.0f, "Powerup hit! 0\n", ""},
+        {"umbrella", POWERUP_KIND_UMBRELLA, 0.0f, 0.25f, 22.0f, 60.0f, "Powerup hit! 1\nUmbrella time!\n", ""},
+        {"milk coming back", POWERUP_KIND_MILK, 0.5f, 0.25f, 0.0f, 0.5f, "", ""},
+        {"unknown kind", 7, 0.0f, 0.25f, 0.0f, 0.0f, "Powerup hit! 7\n", "ERROR: Unknown powerup type!\n"},
+    };
+    Model model;
+    for (const Case& c : cases) {
+        CPlayerObject player;
+        player.life = 0.25f;
+        auto powerup = CreatePowerup(model.root, c.type, 1, {0.0f, 1.0f, 0.0f}, &player);
+        powerup->respawnTimer = c.waiting;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        OnPowerupTouched(*powerup);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.what;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.what;
+        EXPECT_FLOAT_EQ(player.life, c.life) << c.what;
+        EXPECT_EQ(player.milkPicked, c.life == 1.0f) << c.what;
+        EXPECT_FLOAT_EQ(player.umbrellaTime, c.umbrella) << c.what;
+        EXPECT_FLOAT_EQ(powerup->respawnTimer, c.respawn) << c.what;
+    }
+}

@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
             new CSceneGeoObject({}, Translation(Vec3(9.0f * std::cos(a), 1.5f, 9.0f * std::sin(a))), "powerup", Vec3()));
         powerups[static_cast<size_t>(i)].type = i % 2;
         powerups[static_cast<size_t>(i)].player = &player;
-        world.AddPowerup(&powerups[static_cast<size_t>(i)]);
+        CPowerup& powerup = powerups[static_cast<size_t>(i)];
+        world.AddPowerup(powerup.object.get(), i, [&powerup] { OnPowerupTouched(powerup); });
     }
     std::unique_ptr<CPhysCharacter> character(world.CreateCharacter(&player));
     world.AddKinematicObject(&player);
@@ -162,6 +163,7 @@ int main(int argc, char** argv) {
         player.life = 1.0f - 0.5f * (0.5f + 0.5f * std::sin(0.05f * t));
         const float s = 0.02f - (1.0f - player.life) * 0.019f;
         player.scale = Vec3(s, s, s);
+        character->SetLife(player.life);
 
         const double c0 = ThreadCpuMs();
         const auto t0 = Clock::now();
