@@ -3,10 +3,10 @@
 #include <iostream>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/TextureManager.h"
+#include "services/InputManager.h"
 
 namespace {
 

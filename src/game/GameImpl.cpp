@@ -4,13 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "game/Hud.h"
-#include "game/InputManager.h"
 #include "game/Screens.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
-#include "game/SoundManager.h"
-#include "game/Window.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
@@ -19,6 +15,10 @@
 #include "scene/LevelLoader.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
+#include "services/Hud.h"
+#include "services/InputManager.h"
+#include "services/SoundManager.h"
+#include "services/Window.h"
 
 namespace {
 // Longest wait for input on a screen that waits for it; the sound streams (about 3 s queued)

@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 
-#include "game/Game.h"
-#include "game/GameState.h"
 #include "game/StartOptions.h"
 #include "scene/ModelManager.h"
+#include "services/Game.h"
+#include "services/GameState.h"
 
 class CSceneObject;
 

@@ -2,13 +2,13 @@
 #include <iostream>
 
 #include "game/GameImpl.h"
-#include "game/Window.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerObject.h"
+#include "services/Window.h"
 
 namespace {
 

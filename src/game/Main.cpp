@@ -5,9 +5,9 @@
 #include <system_error>
 #include <vector>
 
-#include "game/DataPaths.h"
 #include "game/PlayGame.h"
 #include "game/StartOptions.h"
+#include "platform/DataPaths.h"
 
 int main(int argc, char** argv) {
     StartOptions options;

@@ -1,14 +1,14 @@
 #include "game/MenuState.h"
 
-#include "game/Game.h"
-#include "game/InputManager.h"
-#include "game/PictureQuad.h"
-#include "game/SoundManager.h"
-#include "game/Window.h"
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "services/Game.h"
+#include "services/InputManager.h"
+#include "services/PictureQuad.h"
+#include "services/SoundManager.h"
+#include "services/Window.h"
 
 CMenuState::CMenuState(CGame* game_) : CGameState(game_) { Init(); }
 

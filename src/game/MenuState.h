@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/GameState.h"
+#include "services/GameState.h"
 
 class CMenuState : public CGameState {
 public:

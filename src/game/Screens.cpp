@@ -1,9 +1,9 @@
 #include "game/Screens.h"
 
-#include "game/GameState.h"
 #include "game/MenuState.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
+#include "services/GameState.h"
 
 namespace {
 

@@ -2,15 +2,15 @@
 
 #include <iostream>
 
-#include "game/Game.h"
-#include "game/InputManager.h"
-#include "game/PictureQuad.h"
-#include "game/SoundManager.h"
-#include "game/Window.h"
 #include "platform/WindowLibrary.h"
 #include "render/DrawPaths.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "services/Game.h"
+#include "services/InputManager.h"
+#include "services/PictureQuad.h"
+#include "services/SoundManager.h"
+#include "services/Window.h"
 
 CSplashscreenState::CSplashscreenState(CGame* game_) : CGameState(game_) { Init(); }
 

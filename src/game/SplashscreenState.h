@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "game/Game.h"
-#include "game/GameState.h"
+#include "services/Game.h"
+#include "services/GameState.h"
 
 class CSplashscreenState : public CGameState {
 public:

@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <iostream>
 
-#include "game/Game.h"
-#include "game/Hud.h"
-#include "game/InputManager.h"
-#include "game/PictureQuad.h"
-#include "game/SoundManager.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
-#include "render/PlayFrame.h"
 #include "platform/WindowLibrary.h"
+#include "render/PlayFrame.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "scene/PhysData.h"
 #include "scene/PlayerObject.h"
+#include "services/Game.h"
+#include "services/Hud.h"
+#include "services/InputManager.h"
+#include "services/PictureQuad.h"
+#include "services/SoundManager.h"
 
 CPlayState::CPlayState(CGame* game_) : CGameState(game_) { Init(); }
 

@@ -22,10 +22,10 @@
 #include <memory>
 #include <string>
 
-#include "game/GameState.h"
-#include "gameplay/PlayStateParts.h"
 #include "gameplay/PlayerControl.h"
+#include "gameplay/PlayStateParts.h"
 #include "render/PlayFrameDescription.h"
+#include "services/GameState.h"
 
 class CInputManager;
 class CPlayFrameRenderer;

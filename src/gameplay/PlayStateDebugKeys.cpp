@@ -2,9 +2,9 @@
 // per press and reports itself on standard output.
 #include <iostream>
 
-#include "game/InputManager.h"
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
+#include "services/InputManager.h"
 
 namespace {
 

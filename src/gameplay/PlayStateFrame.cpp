@@ -1,9 +1,6 @@
 // The play state's side of a frame: its drawing set up once (frame renderer, sun sprite, sky
 // cube), and each frame a description of what is seen, handed to the frame renderer. Nothing
 // here changes the rules: a frame may be skipped or drawn twice.
-#include "game/Game.h"
-#include "game/Hud.h"
-#include "game/Window.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/WindowLibrary.h"
@@ -14,6 +11,9 @@
 #include "render/TextureManager.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
+#include "services/Game.h"
+#include "services/Hud.h"
+#include "services/Window.h"
 
 namespace {
 

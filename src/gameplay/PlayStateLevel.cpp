@@ -2,13 +2,11 @@
 #include <fstream>
 #include <iostream>
 
-#include "game/Game.h"
-#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
-#include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/WindowLibrary.h"
+#include "render/DrawPaths.h"
 #include "render/Renderer.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
@@ -16,8 +14,11 @@
 #include "scene/LevelNames.h"
 #include "scene/Mesh.h"
 #include "scene/ModelManager.h"
+#include "scene/PhysData.h"
 #include "scene/PlayerObject.h"
 #include "scene/SceneTrigger.h"
+#include "services/Game.h"
+#include "services/SoundManager.h"
 
 namespace {
 
@@ -120,7 +121,14 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     level.physicsWorld = std::make_unique<CPhysicsWorld>();
     CPhysicsWorld* world = level.physicsWorld.get();
     world->Init();
-    world->SetDebugDrawer(game->GetRenderer(), game->GetShader(ShaderId::Simple), kPhysicsDebugMode);
+    DebugLineSink lines;
+    if (CRenderer* renderer = game->GetRenderer()) {
+        CShaderProgram* program = game->GetShader(ShaderId::Simple);
+        lines = [renderer, program](const Vec3& from, const Vec3& to, const Vec3& fromColor, const Vec3& toColor) {
+            DrawLine(*renderer, from, to, fromColor, toColor, program);
+        };
+    }
+    world->SetDebugDrawer(std::move(lines), kPhysicsDebugMode);
     level.character.reset(world->CreateCharacter(player));
     world->AddKinematicObject(player);  // the push box
     world->DeactivateBody(player);

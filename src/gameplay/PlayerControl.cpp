@@ -4,15 +4,15 @@
 #include <cmath>
 #include <iostream>
 
-#include "game/Game.h"
-#include "game/InputManager.h"
-#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/WindowLibrary.h"
 #include "scene/AnchoredSceneCamera.h"
 #include "scene/PlayerObject.h"
+#include "services/Game.h"
+#include "services/InputManager.h"
+#include "services/SoundManager.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // What every scene object made from one model shares: the collision shape, the triangle mesh
 // it was built from and, for static level geometry, the one static body.
 
-#include "physics/PhysData.h"
+#include "scene/PhysData.h"
 
 class btCollisionShape;
 class btStridingMeshInterface;

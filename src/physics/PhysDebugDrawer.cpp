@@ -3,12 +3,11 @@
 #include <iostream>
 
 #include "physics/BulletConvert.h"
-#include "render/DrawPaths.h"
 
 void CPhysDebugDrawer::drawLine(const btVector3& from, const btVector3& to, const btVector3& fromColor,
                                 const btVector3& toColor) {
     ++linesDrawn;
-    if (renderer) DrawLine(*renderer, FromBt(from), FromBt(to), FromBt(fromColor), FromBt(toColor), shader);
+    if (lines) lines(FromBt(from), FromBt(to), FromBt(fromColor), FromBt(toColor));
 }
 
 void CPhysDebugDrawer::drawLine(const btVector3& from, const btVector3& to, const btVector3& color) {

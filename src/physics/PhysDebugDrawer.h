@@ -1,14 +1,13 @@
 #pragma once
 // Lets the physics library draw its view of the world (bounding boxes, contact points, and
-// shapes where the mode asks for them) as coloured segments through the renderer's DrawLine,
-// with the projection and view the frame has set. Text goes to standard output.
+// shapes where the mode asks for them) as coloured segments, handed to whoever draws them (the
+// play state gives the renderer's line drawing). Text goes to standard output.
 
 #include <LinearMath/btIDebugDraw.h>
 
 #include <cstdint>
 
-class CRenderer;
-class CShaderProgram;
+#include "physics/DebugLines.h"
 
 class CPhysDebugDrawer : public btIDebugDraw {
 public:
@@ -30,8 +29,7 @@ public:
     void setDebugMode(int mode) override;
     int getDebugMode() const override;
 
-    CRenderer* renderer = nullptr;     // not owned; null draws nothing (only counts)
-    CShaderProgram* shader = nullptr;  // not owned; the simple colour program
+    DebugLineSink lines;  // empty draws nothing (segments are only counted)
     int debugMode = 0;
     // Segments handed on since the world was built: frame statistics and checks read it.
     uint64_t linesDrawn = 0;

@@ -674,10 +674,9 @@ double CPhysicsWorld::PlanStep(double dt) const {
     return PlanSubSteps(state->pendingTime, dt).subSteps * static_cast<double>(kFixedSubStep);
 }
 
-void CPhysicsWorld::SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode) {
+void CPhysicsWorld::SetDebugDrawer(DebugLineSink lines, int debugMode) {
     if (!state) return;
-    state->debugDrawer.renderer = renderer;
-    state->debugDrawer.shader = shader;
+    state->debugDrawer.lines = std::move(lines);
     state->dynamicsWorld->setDebugDrawer(&state->debugDrawer);
     state->dynamicsWorld->getDebugDrawer()->setDebugMode(debugMode);
 }

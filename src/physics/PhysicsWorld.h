@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "math/Matrix.h"
+#include "physics/DebugLines.h"
 
 class btDiscreteDynamicsWorld;
 class CSceneObject;
@@ -22,8 +23,6 @@ class CSceneTrigger;
 class CPlayerObject;
 class CPhysCharacter;
 class CPhysDebugDrawer;
-class CRenderer;
-class CShaderProgram;
 struct CPhysicsWorldState;
 
 class CPhysicsWorld {
@@ -75,8 +74,8 @@ public:
     // the physics in an update advance by the same time as the physics.
     double PlanStep(double dt) const;
 
-    // Debug drawing through the game's renderer and the simple colour program.
-    void SetDebugDrawer(CRenderer* renderer, CShaderProgram* shader, int debugMode);
+    // Debug drawing: the library's segments go to `lines` (empty: only counted).
+    void SetDebugDrawer(DebugLineSink lines, int debugMode);
     // Has the library draw the world through the debug drawer.
     void DebugDraw();
 

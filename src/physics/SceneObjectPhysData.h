@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "physics/PhysData.h"
+#include "scene/PhysData.h"
 
 class btMotionState;
 class btCollisionObject;

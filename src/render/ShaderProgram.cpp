@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 
 namespace {
 

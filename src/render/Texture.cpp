@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "render/Renderer.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "scene/LevelNames.h"
 #include "scene/Mesh.h"
 #include "scene/ModelImport.h"

@@ -1,6 +1,6 @@
 #include "scene/Mesh.h"
 
-#include "physics/PhysData.h"
+#include "scene/PhysData.h"
 
 CMesh::~CMesh() {
     delete[] vertices;

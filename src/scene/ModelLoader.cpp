@@ -6,7 +6,7 @@
 #include <iostream>
 #include <vector>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "scene/Mesh.h"
 #include "scene/ModelImport.h"
 #include "scene/PlayerObject.h"

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "scene/BuiltInMeshes.h"
 #include "scene/PlayerObject.h"
 

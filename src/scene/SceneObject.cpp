@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "physics/PhysData.h"
 #include "scene/Mesh.h"
+#include "scene/PhysData.h"
 
 CSceneObject::CSceneObject() = default;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/InputManager.h"
+#include "services/InputManager.h"
 #include "gameplay/PlayerControl.h"
 #include "gameplay/SunTest.h"
 #include "physics/PhysCharacter.h"

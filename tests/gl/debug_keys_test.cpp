@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
+#include "services/InputManager.h"
 #include "support/TestSupport.h"
 
 using testsupport::Lines;

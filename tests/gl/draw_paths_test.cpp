@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "game/Hud.h"
 #include "render/DrawPaths.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
@@ -18,6 +17,7 @@
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
 #include "scene/SkyBox.h"
+#include "services/Hud.h"
 #include "support/TestSupport.h"
 
 using testsupport::ScopedGLContext;

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
+#include "services/InputManager.h"
 #include "support/TestSupport.h"
 
 using testsupport::FindLine;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
-#include "game/Window.h"
+#include "services/InputManager.h"
+#include "services/Window.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Texture.h"

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
-#include "game/Window.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "scene/Level.h"
 #include "scene/Mesh.h"
+#include "services/InputManager.h"
+#include "services/Window.h"
 #include "support/TestSupport.h"
 
 using testsupport::ScopedWorkDir;

@@ -13,8 +13,6 @@
 #include <utility>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
-#include "game/SoundManager.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/InputScript.h"
@@ -22,6 +20,8 @@
 #include "scene/Mesh.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
+#include "services/InputManager.h"
+#include "services/SoundManager.h"
 #include "support/ColladaWriter.h"
 #include "support/TestSupport.h"
 

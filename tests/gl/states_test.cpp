@@ -10,11 +10,7 @@
 #include <sstream>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
 #include "game/MenuState.h"
-#include "game/PictureQuad.h"
-#include "game/SoundManager.h"
-#include "game/Window.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
@@ -22,6 +18,10 @@
 #include "render/Texture.h"
 #include "scene/Mesh.h"
 #include "scene/SceneTrigger.h"
+#include "services/InputManager.h"
+#include "services/PictureQuad.h"
+#include "services/SoundManager.h"
+#include "services/Window.h"
 #include "support/ColladaWriter.h"
 #include "support/SoundAnalysis.h"
 #include "support/TestSupport.h"

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <cmath>
 
-#include "game/Window.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
+#include "services/Window.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <regex>
 #include <thread>
 
-#include "game/SoundManager.h"
 #include "platform/SoundLibrary.h"
+#include "services/SoundManager.h"
 #include "support/SoundAnalysis.h"
 #include "support/TestSupport.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <string>
 
-#include "game/Hud.h"
 #include "math/Matrix.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
+#include "services/Hud.h"
 
 namespace {
 

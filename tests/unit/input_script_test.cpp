@@ -1,9 +1,9 @@
 // Reading input scripts and naming keys.
 #include <gtest/gtest.h>
 
-#include "game/Window.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
+#include "services/Window.h"
 
 namespace {
 

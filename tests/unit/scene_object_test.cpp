@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "math/Matrix.h"
-#include "physics/PhysData.h"
 #include "scene/Mesh.h"
+#include "scene/PhysData.h"
 #include "scene/SceneGeoObject.h"
 #include "support/Near.h"
 

@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "game/GameImpl.h"
-#include "game/InputManager.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "scene/PlayerObject.h"
+#include "services/InputManager.h"
 
 namespace {
 

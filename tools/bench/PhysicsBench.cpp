@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "gameplay/Powerup.h"
-#include "PhysicsKit.h"  // in-memory meshes, shared with the physics tests
 #include "physics/PhysCharacter.h"
-#include "physics/PhysData.h"
 #include "physics/PhysicsWorld.h"
+#include "PhysicsKit.h"  // in-memory meshes, shared with the physics tests
 #include "scene/CallbackTrigger.h"
 #include "scene/Mesh.h"
+#include "scene/PhysData.h"
 #include "scene/PlayerObject.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <set>
 #include <sstream>
 
-#include "game/DataPaths.h"
 #include "math/Matrix.h"
+#include "platform/DataPaths.h"
 #include "scene/Level.h"
 #include "scene/LevelLoader.h"
 #include "scene/LevelNames.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "LevelCheck.h"
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 #include "scene/LevelLoader.h"
 
 namespace {

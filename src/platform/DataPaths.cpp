@@ -1,4 +1,4 @@
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 
 #include <unistd.h>
 

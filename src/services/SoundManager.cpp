@@ -1,9 +1,9 @@
-#include "game/SoundManager.h"
+#include "services/SoundManager.h"
 
 #include <cstdlib>
 #include <iostream>
 
-#include "game/DataPaths.h"
+#include "platform/DataPaths.h"
 
 namespace {
 

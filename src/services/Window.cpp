@@ -1,4 +1,4 @@
-#include "game/Window.h"
+#include "services/Window.h"
 
 #include <cmath>
 #include <iostream>

@@ -1,13 +1,13 @@
-#include "game/PictureQuad.h"
+#include "services/PictureQuad.h"
 
-#include "game/Game.h"
-#include "game/Window.h"
 #include "render/DrawPaths.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
 #include "scene/Mesh.h"
 #include "scene/ModelManager.h"
 #include "scene/SceneGeoObject.h"
+#include "services/Game.h"
+#include "services/Window.h"
 
 CMesh* GetPictureQuad(CGame* game) {
     CModelManager* models = game->GetModelManager();

@@ -1,4 +1,4 @@
-#include "game/InputManager.h"
+#include "services/InputManager.h"
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-#include "game/Hud.h"
+#include "services/Hud.h"
 
 #include <algorithm>
 

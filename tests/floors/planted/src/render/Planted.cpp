@@ -1,0 +1,3 @@
+// Draws; must not see the game above it.
+#include "game/Game.h"
+#include "render/Renderer.h"
