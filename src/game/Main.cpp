@@ -8,6 +8,7 @@
 #include "game/PlayGame.h"
 #include "game/StartOptions.h"
 #include "platform/DataPaths.h"
+#include "platform/WrittenFiles.h"
 
 int main(int argc, char** argv) {
     StartOptions options;
@@ -35,7 +36,11 @@ int main(int argc, char** argv) {
     }
     SetContentRoot(content.root);
     if (!content.root.empty()) std::cout << "Content from " << content.root << std::endl;
-    if (!WorkingFolderWritable())
+    // An installed game (or one given --data) keeps its screenshots and log in the player's
+    // folders, not wherever it was started from.
+    if (!content.root.empty())
+        pf::WriteToPlayerFolders();
+    else if (!WorkingFolderWritable())
         std::cerr << "WARNING: The working folder '" << workingFolder
                   << "' cannot be written: no screenshots and no AssimpLog.txt this time." << std::endl;
 

@@ -7,9 +7,11 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "platform/DataPaths.h"
+#include "platform/WrittenFiles.h"
 #include "render/Renderer.h"
 
 namespace {
@@ -217,7 +219,10 @@ std::string SaveScreenshot() {
     std::time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof(stamp), "%Y%m%d%H%M%S", std::localtime(&now));
     // Several shots in one second each get a file of their own: "-2", "-3", ... after the first.
-    const std::string base = std::string("screen-") + stamp;
+    // In the working folder, or the player's screenshots folder for an installed game.
+    const std::optional<std::string> folder = pf::WrittenFileFolder(pf::WrittenFile::Screenshot);
+    if (!folder) return std::string();
+    const std::string base = *folder + "screen-" + stamp;
     std::string fileName = base + ".png";
     std::error_code error;
     for (int n = 2; std::filesystem::exists(fileName, error) && n < 10000; ++n)
@@ -234,6 +239,9 @@ std::string SaveScreenshot() {
         std::cerr << "ERROR: Screenshot '" << fileName << "' could not be saved!" << std::endl;
         return std::string();
     }
-    std::cout << "Screenshot '" << fileName << "' saved in game dir!" << std::endl;
+    if (folder->empty())
+        std::cout << "Screenshot '" << fileName << "' saved in game dir!" << std::endl;
+    else
+        std::cout << "Screenshot '" << fileName << "' saved!" << std::endl;
     return fileName;
 }

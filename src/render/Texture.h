@@ -39,7 +39,8 @@ void UploadTexture(CTexture* texture, const CRenderer& renderer);
 void UploadCubeMap(CCubeMap* cubeMap, const CRenderer& renderer);
 // Applies the renderer's filter, mipmap and anisotropy settings to the bound texture target.
 void ApplyTextureFilter(GLenum target, const CRenderer& renderer);
-// Reads the current viewport and writes "screen-YYYYmmddHHMMSS.png" in the working folder
+// Reads the current viewport and writes "screen-YYYYmmddHHMMSS.png" in the working folder, or in
+// the player's screenshots folder (platform/WrittenFiles.h) for an installed game
 // ("screen-YYYYmmddHHMMSS-2.png" and on for more shots in the same second).
 // Returns the file name, or an empty string (with a message) when the file could not be written.
 std::string SaveScreenshot();

@@ -4,16 +4,18 @@
 
 #include <iostream>
 
-#include "platform/DataPaths.h"
+#include "platform/WrittenFiles.h"
 #include "scene/BuiltInMeshes.h"
 #include "scene/PlayerObject.h"
 
 CModelManager::CModelManager() {
-    // Severity normal, to the file and the debugger stream; without the file where the working
-    // folder cannot be written (the start-up has said so once).
-    const unsigned int streams = WorkingFolderWritable() ? aiDefaultLogStream_FILE | aiDefaultLogStream_DEBUGGER
-                                                         : aiDefaultLogStream_DEBUGGER;
-    Assimp::DefaultLogger::create("AssimpLog.txt", Assimp::Logger::NORMAL, streams);
+    // Severity normal, to the file and the debugger stream; without the file where its folder
+    // cannot be written (said once: by the start-up for the working folder, else by WrittenFiles).
+    const std::string logPath = pf::WritableFilePath(pf::WrittenFile::ImporterLog, "AssimpLog.txt");
+    const unsigned int streams = logPath.empty() ? aiDefaultLogStream_DEBUGGER
+                                                 : aiDefaultLogStream_FILE | aiDefaultLogStream_DEBUGGER;
+    Assimp::DefaultLogger::create(logPath.empty() ? "AssimpLog.txt" : logPath.c_str(), Assimp::Logger::NORMAL,
+                                  streams);
     cube = CreateCubeMesh();
     unitQuad = CreateUnitQuadMesh();
     skyCube = CreateSkyCubeMesh();

@@ -3,7 +3,7 @@
 # elsewhere, as a player starts an installed game:
 #   - it finds its content beside the program (PREFIX/share/games/tavo), plays into level 1
 #     from the menu (ENTER), and ESC ends it with status 0, without errors, its files (the
-#     importer's log) written to the folder it was started in;
+#     importer's log) written to the player's state folder, none to the folder it was started in;
 #   - with the data folder renamed it says where it looked, in one line, and exits with 1;
 #   - --data names the renamed folder, from anywhere, and it plays again.
 # Usage: run_installed.sh BUILD_DIR
@@ -20,6 +20,8 @@ data="$work/prefix/share/games/tavo"
 [ -x "$bin" ] && [ -d "$data/resources" ] && [ -d "$data/shaders" ] \
   || { echo "FAIL: the install lacks the program or its content"; exit 1; }
 mkdir "$work/elsewhere"
+# The player's folders, here and never in the real home.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state"
 
 # Runs the installed game from `elsewhere` at 640x480: the menu, ENTER into level 1, ESC.
 play() {
@@ -39,8 +41,9 @@ check_played() {
   expect_out "LOADING Level file $root/resources/levels/level1.dae"
   grep -q "^Level changed in" "$work/out" || failed "level 1 did not load"
   no_errors "^ERROR:|not found!|Cannot use shader"
-  [ -f "$work/elsewhere/AssimpLog.txt" ] || failed "the importer's log is not in the working folder"
-  rm -f "$work/elsewhere/AssimpLog.txt"
+  [ -f "$work/state/tavo/AssimpLog.txt" ] || failed "the importer's log is not in the player's state folder"
+  [ -z "$(ls -A "$work/elsewhere")" ] || failed "the installed game wrote into the folder it was started from"
+  rm -f "$work/state/tavo/AssimpLog.txt"
 }
 
 play

@@ -1,0 +1,69 @@
+#pragma once
+// The player's progress and records: progress.ini in the player's data folder
+// ($XDG_DATA_HOME/tavo, ~/.local/share/tavo), "key = value" lines (platform/KeyValueFile.h),
+// three a level, keyed by the level's file name (the last part of its path):
+//
+//   level1.dae.completed = yes
+//   level1.dae.best_time = 23.45     seconds from the level's start to its end, to 1/100 s
+//   level1.dae.best_life = 0.87      the most life left at the end: 0 (none) to 1 (full)
+//
+// Values that cannot be used are warned about (file and line) and left out; the file as it was
+// is kept as progress.ini.bad before the next write, which happens when a level is won.
+
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/KeyValueFile.h"
+
+// What a level's end changed in the records.
+struct LevelEndRecord {
+    bool firstCompletion = false;
+    bool newBestTime = false;  // also for the first completion
+    bool newBestLife = false;  // also for the first completion
+    bool saved = false;        // the file holds the records (true too when nothing changed)
+};
+
+class CProgress {
+public:
+    // Longer runs are not recorded as times (about 11.5 days).
+    static constexpr double kLongestTime = 999999.99;
+
+    // progress.ini in the player's data folder; "" when there is no such folder.
+    static std::string DefaultPath();
+
+    CProgress();
+    explicit CProgress(std::string path);
+
+    // Forgets what it knew, then reads the file. A missing file is no problem and gives no warning.
+    void Load(std::ostream& warnings = std::cerr);
+
+    // A level won in `seconds` with `life` (0..1) left: marks it completed, keeps the better of
+    // the old and the new time and life (compared as they are written: to 1/100), and writes the
+    // file when anything changed. A worse run changes nothing. `levelFile` may be a path; its
+    // last part names the level.
+    LevelEndRecord RecordLevelEnd(const std::string& levelFile, double seconds, float life,
+                                  std::ostream& warnings = std::cerr);
+
+    bool IsCompleted(const std::string& levelFile) const;
+    std::optional<double> BestTime(const std::string& levelFile) const;
+    std::optional<double> BestLife(const std::string& levelFile) const;
+    // The first of `levels` (in play order) not completed yet; "" when all are.
+    std::string FirstNotCompleted(const std::vector<std::string>& levels) const;
+
+    const std::string& Path() const { return path; }
+
+private:
+    struct LevelRecord {
+        bool completed = false;
+        std::optional<double> bestTime, bestLife;
+    };
+    const LevelRecord* Find(const std::string& levelFile) const;
+    bool Save(const std::string& level, std::ostream& warnings);
+
+    std::string path;
+    pf::KeyValueFile file;
+    std::map<std::string, LevelRecord> levels;
+};
