@@ -11,8 +11,8 @@ packages=(
   libgtest-dev xvfb xauth xdotool libgl1-mesa-dri
   # the Debian package: dpkg-shlibdeps for its Depends, desktop-file-validate for its menu entry
   dpkg-dev desktop-file-utils
-  # the level designer's tools (plan drawer, route scripts) in tools/content
-  python3 python3-numpy python3-pil
+  # the content tools in tools/content (plan drawer, route scripts, the pictures and the glyph atlas)
+  python3 python3-numpy python3-pil fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "render/FontMetrics.h"
 
 namespace {
 
@@ -134,6 +137,59 @@ TEST(Pictures, ScreenPicturesHaveTheirAspectsAndBlendedPicturesCarryAlpha) {
             border += pic.Alpha(i, 0) + pic.Alpha(i, pic.height - 1) + pic.Alpha(0, i) + pic.Alpha(pic.width - 1, i);
         EXPECT_EQ(border, 0) << name;
     }
+}
+
+// The glyph atlas: every glyph the game's text uses is in the metrics, the picture decodes as
+// the metrics say, each glyph shows a white face with a dark rim inside its rectangle and the
+// line's box, and nothing lies between the rectangles (which the smaller mipmaps would mix in).
+TEST(Pictures, GlyphAtlasHoldsEveryGlyphTheGameWritesWithFaceAndRim) {
+    std::ifstream file("resources/textures/font_atlas.txt");
+    ASSERT_TRUE(file) << "no metrics beside the atlas";
+    FontMetrics metrics;
+    std::string error;
+    ASSERT_TRUE(ParseFontMetrics(file, metrics, error)) << error;
+    const Picture pic = Load("font_atlas.png");
+    ASSERT_TRUE(pic.loaded);
+    EXPECT_EQ(pic.bpp, 4);
+    EXPECT_TRUE(IsPowerOfTwo(pic.width) && IsPowerOfTwo(pic.height));
+    EXPECT_EQ(pic.width, metrics.atlasWidth);
+    EXPECT_EQ(pic.height, metrics.atlasHeight);
+    // Sharp as a 1080p headline: drawn at least 48 pixels to the em.
+    EXPECT_GE(metrics.emSize, 48);
+
+    std::vector<uint32_t> needed;
+    for (uint32_t c = 32; c < 127; ++c) needed.push_back(c);
+    needed.push_back(0xB0);  // degree sign
+    for (uint32_t c : needed) EXPECT_NE(metrics.glyphs.count(c), 0u) << "code point " << c << " is missing";
+    EXPECT_EQ(metrics.glyphs.at(' ').width * metrics.glyphs.at(' ').height, 0) << "the space shows something";
+    std::vector<bool> covered(static_cast<size_t>(pic.width) * pic.height, false);
+    for (const auto& [c, g] : metrics.glyphs) {
+        SCOPED_TRACE("code point " + std::to_string(c));
+        EXPECT_GT(g.advance, 0.0f);
+        if (c == ' ') continue;
+        ASSERT_GT(g.width * g.height, 0) << "shows nothing";
+        EXPECT_GE(g.offsetY, 0) << "reaches above the line's box";
+        EXPECT_LE(g.offsetY + g.height, metrics.lineHeight) << "reaches below the line's box";
+        int face = 0, rim = 0, overlap = 0;
+        for (int y = g.y; y < g.y + g.height; ++y)
+            for (int x = g.x; x < g.x + g.width; ++x) {
+                // The metrics count rows from the top; the decoded rows run bottom-up.
+                const unsigned char* p = pic.At(x, pic.height - 1 - y);
+                const size_t index = static_cast<size_t>(y) * pic.width + x;
+                overlap += covered[index] ? 1 : 0;
+                covered[index] = true;
+                if (p[3] == 255 && p[0] > 245 && p[1] > 245 && p[2] > 245) ++face;
+                if (p[3] == 255 && Luma(p) < 60) ++rim;
+            }
+        EXPECT_EQ(overlap, 0) << "its rectangle overlaps another's";
+        EXPECT_GT(face, 0) << "no white face";
+        EXPECT_GT(rim, 0) << "no dark rim";
+    }
+    int strays = 0;
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x)
+            if (!covered[static_cast<size_t>(y) * pic.width + x] && pic.At(x, pic.height - 1 - y)[3] != 0) ++strays;
+    EXPECT_EQ(strays, 0) << "pixels that show outside every glyph's rectangle";
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Re-makes the whole content pack (pictures, sounds, models, levels) into resources/, and the
+# Re-makes the whole content pack (pictures, the glyph atlas, sounds, models, levels) into resources/, and the
 # desktop icons into packaging/icons/.
 # Uses Debian's own python3, which sees python3-pil and python3-numpy.
 set -euo pipefail
@@ -14,7 +14,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
   echo "Install them with: sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-for tool in make_pictures make_icons make_sounds make_models make_levels; do
+for tool in make_pictures make_font make_icons make_sounds make_models make_levels; do
   if [ -f "tools/content/$tool.py" ]; then
     echo "== $tool"
     "$py" "tools/content/$tool.py"
