@@ -105,9 +105,11 @@ void CGameImpl::StartInLevelFile(const std::string& path) {
     auto* play = static_cast<CPlayState*>(ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(level);
     // A level that does not load sends the play state back to the menu; say so once more in
-    // the words of the command line.
-    if (currentState != GetState(STATE_PLAY))
-        std::cerr << "ERROR: Could not start in level file " << level << ", staying at the menu" << std::endl;
+    // the words of the command line. PlayGame then ends the session with status 1.
+    if (currentState != GetState(STATE_PLAY)) {
+        startLevelFailed = true;
+        std::cerr << "ERROR: Could not start in level file " << level << ", exiting" << std::endl;
+    }
 }
 
 void CGameImpl::PreloadHud() {

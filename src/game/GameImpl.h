@@ -56,11 +56,15 @@ public:
     bool IsRunning() const { return running; }
     bool ShowsFrameStatsEachSecond() const { return showFrameStatsEachSecond; }
     bool IsWireframe() const { return wireframe; }
+    // True when --level named a file that did not load: the session ends with status 1 rather
+    // than running, so the script that started it learns of the failure.
+    bool StartLevelFailed() const { return startLevelFailed; }
 
 private:
     StartOptions startOptions;
     // False when the last frame skipped drawing (drawPlayFrames off), so a screenshot draws it.
     bool lastFrameDrawn = true;
+    bool startLevelFailed = false;
     // Clears and draws the current state, as the loop does after an update.
     void DrawFrame();
     // The screen with this id if it has been made, else null (it is not made here).
