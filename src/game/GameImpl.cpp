@@ -214,6 +214,8 @@ CGameState* CGameImpl::ChangeState(int id) {
 
 CGameState* CGameImpl::SetState(CGameState* state) {
     currentState = state;
+    // The menu is chosen on with the pointer; play turns the camera with it.
+    if (window) window->KeepPointerFree(state == MadeState(STATE_MENU));
     state->Enter();
     return state;
 }
