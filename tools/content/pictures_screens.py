@@ -255,7 +255,7 @@ def menu_picture(w, h, start_selected):
 # The controls of play, as (key, what it does) pairs: keys in sun yellow, deeds in cream. The
 # mouse turns the camera, as players expect; the README lists every control.
 CONTROLS = [("W A S D", "walk"), ("SHIFT", "run"), ("SPACE", "jump"), ("LEFT BUTTON", "push"),
-            ("WHEEL", "zoom"), ("BACKSPACE", "restart")]
+            ("WHEEL", "zoom"), ("BACKSPACE", "back to start")]
 
 
 def _controls_line(cv, cx, cy, s, pairs):
