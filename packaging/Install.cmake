@@ -27,7 +27,9 @@ add_custom_target(tavo_manual_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 
 # Debian's documentation folder is named after the package; the licence is its copyright file.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavo)
+# Its README is the players' one: the repository's README.md is for developers.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/README.player.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavo
+        RENAME README.md)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavo RENAME copyright)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tavo)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/changelog

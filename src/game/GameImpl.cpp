@@ -11,12 +11,15 @@
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/ShaderProgram.h"
+#include "render/TextRenderer.h"
 #include "render/TextureManager.h"
 #include "scene/LevelLoader.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGeoObject.h"
 #include "services/Hud.h"
 #include "services/InputManager.h"
+#include "services/Progress.h"
+#include "services/Settings.h"
 #include "services/SoundManager.h"
 #include "services/Window.h"
 
@@ -43,6 +46,7 @@ CGameImpl::~CGameImpl() {
     // with the texture manager after the window.
     if (textureManager && window) textureManager->ReleaseGLTextures();
     if (hud && window) hud->ReleaseGLBuffers();
+    if (text && window) text->ReleaseGLBuffers();
     // Terminating the window library closes the window and its GL context.
     window.reset();
     textureManager.reset();
@@ -50,9 +54,16 @@ CGameImpl::~CGameImpl() {
     // Shuts the sound system down.
     soundManager.reset();
     hud.reset();
+    text.reset();
 }
 
 int CGameImpl::Initialize() {
+    // The player's files first: the settings say how the window opens. Unreadable ones warn
+    // and leave their values at the game's own.
+    settings = std::make_unique<CSettings>();
+    settings->Load();
+    progress = std::make_unique<CProgress>();
+    progress->Load();
     renderer = std::make_unique<CRenderer>();
     window = std::make_unique<CWindow>();
     CWindow::instance = window.get();
@@ -62,6 +73,7 @@ int CGameImpl::Initialize() {
     // Brings the sound system up at once.
     soundManager = std::make_unique<CSoundManager>();
     hud = std::make_unique<CHud>();
+    text = std::make_unique<CTextRenderer>();
 
     int result = window->Open(startOptions.windowWidth, startOptions.windowHeight);
     if (result != 0) {
@@ -87,6 +99,7 @@ int CGameImpl::Initialize() {
 
     LoadShaderPrograms();
     PreloadTextures();
+    if (text->Load(*textureManager, *renderer)) text->SetScreenSize(width, height);
     PreloadModels();
     PreloadHud();
 
@@ -105,9 +118,11 @@ void CGameImpl::StartInLevelFile(const std::string& path) {
     auto* play = static_cast<CPlayState*>(ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(level);
     // A level that does not load sends the play state back to the menu; say so once more in
-    // the words of the command line.
-    if (currentState != GetState(STATE_PLAY))
-        std::cerr << "ERROR: Could not start in level file " << level << ", staying at the menu" << std::endl;
+    // the words of the command line. PlayGame then ends the session with status 1.
+    if (currentState != GetState(STATE_PLAY)) {
+        startLevelFailed = true;
+        std::cerr << "ERROR: Could not start in level file " << level << ", exiting" << std::endl;
+    }
 }
 
 void CGameImpl::PreloadHud() {
@@ -212,6 +227,8 @@ CGameState* CGameImpl::ChangeState(int id) {
 
 CGameState* CGameImpl::SetState(CGameState* state) {
     currentState = state;
+    // The menu is chosen on with the pointer; play turns the camera with it.
+    if (window) window->KeepPointerFree(state == MadeState(STATE_MENU));
     state->Enter();
     return state;
 }

@@ -36,6 +36,9 @@ public:
     CWindow* GetWindow() override { return window.get(); }
     CSoundManager* GetSoundManager() override { return soundManager.get(); }
     CHud* GetHud() override { return hud.get(); }
+    CSettings* GetSettings() override { return settings.get(); }
+    CProgress* GetProgress() override { return progress.get(); }
+    CTextRenderer* GetText() override { return text.get(); }
     CShaderProgram* GetShader(ShaderId id) override { return shaders[static_cast<size_t>(id)].get(); }
     void ResolveMaterialTextures(CMaterial& material) override;
     CGameState* GetState(int id) override;
@@ -56,11 +59,15 @@ public:
     bool IsRunning() const { return running; }
     bool ShowsFrameStatsEachSecond() const { return showFrameStatsEachSecond; }
     bool IsWireframe() const { return wireframe; }
+    // True when --level named a file that did not load: the session ends with status 1 rather
+    // than running, so the script that started it learns of the failure.
+    bool StartLevelFailed() const { return startLevelFailed; }
 
 private:
     StartOptions startOptions;
     // False when the last frame skipped drawing (drawPlayFrames off), so a screenshot draws it.
     bool lastFrameDrawn = true;
+    bool startLevelFailed = false;
     // Clears and draws the current state, as the loop does after an update.
     void DrawFrame();
     // The screen with this id if it has been made, else null (it is not made here).
@@ -80,6 +87,9 @@ private:
     std::unique_ptr<CModelManager> modelManager;
     std::unique_ptr<CSoundManager> soundManager;
     std::unique_ptr<CHud> hud;
+    std::unique_ptr<CTextRenderer> text;
+    std::unique_ptr<CSettings> settings;
+    std::unique_ptr<CProgress> progress;
     CGameState* currentState = nullptr;  // one of `states`, or a state a caller owns
     // The screens made so far (game/Screens.cpp makes them), by id.
     std::map<int, std::unique_ptr<CGameState>> states;

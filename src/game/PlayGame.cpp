@@ -16,6 +16,9 @@ int PlayGame(const StartOptions& options, int* framesRun) {
                   << std::endl;
         return result;  // the game object is destroyed on the way out
     }
+    // The level asked for on the command line did not load: said above, and the status tells
+    // the script that started the game (the game object is destroyed on the way out).
+    if (game.StartLevelFailed()) return 1;
     game.Run();
     // Counted before the game's teardown closes the window and resets the count.
     if (framesRun) *framesRun = wl::FramesSwapped();

@@ -5,6 +5,7 @@
 
 #include "game/StartOptions.h"
 
-// 0 after a normal end, else the start-up step's error value (reported on standard error).
+// 0 after a normal end, 1 when the level file of --level does not load, else the start-up
+// step's error value (each reported on standard error).
 // `framesRun`, when given, receives the number of frames the main loop ran.
 int PlayGame(const StartOptions& options, int* framesRun = nullptr);

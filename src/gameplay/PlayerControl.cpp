@@ -233,7 +233,9 @@ void AnimatePlayer(const PlayerControlContext& context, double dt) {
 }
 
 void ControlCameras(const PlayerControlContext& context, const PlayerInput& input, double dt) {
-    const float speed = static_cast<float>(kCameraSpeed * dt * (input.shift ? kCameraFastFactor : 1.0));
+    const double fast = input.shift ? kCameraFastFactor : 1.0;
+    const float speed = static_cast<float>(kCameraSpeed * dt * fast);
+    const float wheelStep = static_cast<float>(kCameraSpeed * kWheelStepFrameTime * kWheelZoomFactor * fast);
     CSceneCamera* active = context.cameras.active;
     CSceneCamera* freeCamera = context.cameras.freeCamera.get();
     CAnchoredSceneCamera* playerCamera = context.cameras.playerCamera.get();
@@ -261,8 +263,7 @@ void ControlCameras(const PlayerControlContext& context, const PlayerInput& inpu
         if (input.zoomOut) playerCamera->SetDistance(playerCamera->distance + speed);
         if (context.player) playerCamera->SetSizeFactor(context.player->life);
         if (input.wheel != 0)
-            playerCamera->SetDistance(playerCamera->distance -
-                                      static_cast<float>(input.wheel) * speed * static_cast<float>(kWheelZoomFactor));
+            playerCamera->SetDistance(playerCamera->distance - static_cast<float>(input.wheel) * wheelStep);
     }
 
     const float dx = static_cast<float>(input.mouseDX), dy = static_cast<float>(input.mouseDY);

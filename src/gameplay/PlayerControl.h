@@ -85,7 +85,10 @@ constexpr double kLimbSwingSpeed = 180.0;  // degrees per second
 constexpr double kUmbrellaSpinSpeed = -50.0;  // degrees per second about the umbrella's z
 constexpr double kCameraSpeed = 5.0;       // free camera and zoom, units per second
 constexpr double kCameraFastFactor = 20.0; // with left shift
-constexpr double kWheelZoomFactor = 20.0;  // one wheel step moves as far as this many seconds of zoom
+// One wheel step zooms as far as the zoom keys do in kWheelZoomFactor frames of 1/60 s, whatever
+// the frame rate: a step is one event, not a held key, so the frame time does not scale it.
+constexpr double kWheelZoomFactor = 20.0;
+constexpr double kWheelStepFrameTime = 1.0 / 60.0;
 constexpr float kPlayerCameraTurn = 0.5f;  // degrees per unit of mouse motion
 constexpr float kFreeCameraTurn = 0.6f;
 constexpr float kCameraWallMargin = 0.3f;   // the follow camera stays this far in front of scenery

@@ -64,10 +64,10 @@ ContentSearch FindContent(const std::string& explicitFolder, const std::string& 
     return search;
 }
 
-std::string ContentNotFoundMessage(const ContentSearch& search) {
+std::string ContentNotFoundMessage(const ContentSearch& search, const std::string& program) {
     std::string folders;
     for (const std::string& folder : search.lookedIn) folders += (folders.empty() ? "'" : ", '") + folder + "'";
-    return "tavo: the game's content (resources/ and shaders/) is not in " + folders +
+    return program + ": the game's content (resources/ and shaders/) is not in " + folders +
            "; name the folder that holds it with --data DIR";
 }
 

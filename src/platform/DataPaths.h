@@ -33,8 +33,8 @@ struct ContentSearch {
 // the installed data folder, "" when unknown.
 ContentSearch FindContent(const std::string& explicitFolder, const std::string& workingFolder,
                           const std::string& installedFolder);
-// One message naming the folders looked in, for standard error.
-std::string ContentNotFoundMessage(const ContentSearch& search);
+// One message naming the folders looked in, for standard error, headed by the program's name.
+std::string ContentNotFoundMessage(const ContentSearch& search, const std::string& program = "tavo");
 
 // The installed data folder relative to this executable (/proc/self/exe, then the relative
 // path from the binary folder to the data folder fixed at build time); "" when the executable

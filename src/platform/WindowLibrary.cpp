@@ -298,6 +298,11 @@ void Disable(int token) {
         glfwSetInputMode(g_lib.window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
 }
 
+void Enable(int token) {
+    if (token == MOUSE_CURSOR && g_lib.window)
+        glfwSetInputMode(g_lib.window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+}
+
 int GetWindowParam(int param) {
     if (param != OPENED || !g_lib.window) return 0;
     if (g_lib.scripted && g_lib.framesSwapped >= g_lib.scripted->script.frames) return 0;

@@ -86,6 +86,7 @@ void SetWindowTitle(const char* title);
 void SetWindowSizeCallback(WindowSizeCallback callback);
 void SetMouseButtonCallback(MouseButtonCallback callback);
 void Disable(int token);
+void Enable(int token);  // MOUSE_CURSOR: shown and free again
 int GetWindowParam(int param);
 void GetWindowSize(int* width, int* height);
 // Presents the frame and processes pending window and input events (callbacks run here).

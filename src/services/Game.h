@@ -10,6 +10,9 @@ class CTextureManager;
 class CInputManager;
 class CWindow;
 class CSoundManager;
+class CSettings;
+class CProgress;
+class CTextRenderer;
 class CHud;
 class CShaderProgram;
 class CGameState;
@@ -29,6 +32,12 @@ public:
     virtual CWindow* GetWindow() = 0;
     virtual CSoundManager* GetSoundManager() = 0;
     virtual CHud* GetHud() = 0;
+    // The player's settings (read at start-up, written when the player changes one) and the
+    // levels completed with their records.
+    virtual CSettings* GetSettings() = 0;
+    virtual CProgress* GetProgress() = 0;
+    // Words and numbers over the frame; draws nothing when the glyph atlas did not load.
+    virtual CTextRenderer* GetText() = 0;
     // One of the programs of render/ShaderPrograms.h (loaded or not, once start-up loaded them).
     virtual CShaderProgram* GetShader(ShaderId id) = 0;
     // Fills the material's texture pointers from its non-empty texture file names.

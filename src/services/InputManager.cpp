@@ -17,6 +17,13 @@ bool CInputManager::KeyHit(int key) {
     return true;
 }
 
+bool CInputManager::ButtonHit(int button) {
+    if (heldButtons.count(button)) return false;
+    if (wl::GetMouseButton(button) != wl::PRESS) return false;
+    heldButtons.insert(button);
+    return true;
+}
+
 bool CInputManager::PadHit(int button) {
     if (button < 0 || button >= wl::PAD_BUTTON_COUNT || heldPadButtons.count(button)) return false;
     wl::GamepadState pad;
@@ -52,6 +59,10 @@ void CInputManager::Update() {
     wl::ForgetUnreadPresses();
     for (auto it = heldKeys.begin(); it != heldKeys.end();) {
         if (wl::GetKey(*it) != wl::PRESS) it = heldKeys.erase(it);
+        else ++it;
+    }
+    for (auto it = heldButtons.begin(); it != heldButtons.end();) {
+        if (wl::GetMouseButton(*it) != wl::PRESS) it = heldButtons.erase(it);
         else ++it;
     }
     const int wheel = wl::GetMouseWheel();

@@ -16,11 +16,14 @@ public:
     bool KeyHit(int key);
     // The same for a pad button (wl::PAD_START, ...): true once per press of the pad's button.
     bool PadHit(int button);
+    // The same for a mouse button (wl::MOUSE_BUTTON_LEFT, ...).
+    bool ButtonHit(int button);
     // Once per frame, at its end (after the buffer swap): forget released keys and the presses
     // nobody read during the frame, and take the mouse and wheel deltas.
     void Update();
 
     std::set<int> heldKeys;
+    std::set<int> heldButtons;  // mouse buttons
     int wheelDelta = 0;
     int lastWheel = 0;
     int mouseDeltaX = 0;

@@ -52,8 +52,19 @@ void CWindow::OnWindowResize(int width, int height) {
     if (instance) instance->UpdateMatrices();
 }
 
+void CWindow::KeepPointerFree(bool free) {
+    pointerFree = free;
+    if (free && mouseLocked) {
+        wl::Enable(wl::MOUSE_CURSOR);
+        mouseLocked = false;
+    } else if (!free && fullscreen && !mouseLocked) {
+        wl::Disable(wl::MOUSE_CURSOR);
+        mouseLocked = true;
+    }
+}
+
 void CWindow::OnMouseButton(int, int) {
-    if (!instance || instance->mouseLocked) return;
+    if (!instance || instance->mouseLocked || instance->pointerFree) return;
     wl::Disable(wl::MOUSE_CURSOR);
     instance->mouseLocked = true;
     std::cout << "Mouse locked, press ESC to unlock" << std::endl;

@@ -24,11 +24,17 @@ public:
     static void OnWindowResize(int width, int height);
     static void OnMouseButton(int button, int action);
 
+    // True while a screen is shown that the pointer chooses on (the menu): the pointer shows and
+    // a click does not capture it. False again captures it at once when full screen; a window
+    // keeps it until the next click, as at the start.
+    void KeepPointerFree(bool free);
+
     // The process-wide window, set by the game right after it constructs the window. The
     // callbacks carry no user pointer, so this is how they find it.
     static CWindow* instance;
 
     bool mouseLocked = false;
+    bool pointerFree = false;
     bool fullscreen = false;
     std::string aspectSuffix = "_169";
     Mat4 orthoMatrix;

@@ -5,7 +5,9 @@
 #     from the menu (ENTER), and ESC ends it with status 0, without errors, its files (the
 #     importer's log) written to the player's state folder, none to the folder it was started in;
 #   - with the data folder renamed it says where it looked, in one line, and exits with 1;
-#   - --data names the renamed folder, from anywhere, and it plays again.
+#   - --data names the renamed folder, from anywhere, and it plays again;
+#   - the installed tavo-levelcheck, run from the same folder, finds the installed content as the
+#     game does: the shipped chain has no error.
 # Usage: run_installed.sh BUILD_DIR
 set -u
 build=$1
@@ -48,6 +50,10 @@ check_played() {
 
 play
 check_played $? "$data"
+
+(cd "$work/elsewhere" && "$work/prefix/games/tavo-levelcheck" "$data/resources/levels/level1.dae" >"$work/out" 2>&1)
+expect_status $? 0
+grep -q -x "5 levels, 0 errors, 1 warning" "$work/out" || failed "the installed checker did not pass the shipped chain"
 
 mv "$data" "$work/prefix/share/games/moved"
 (cd "$work/elsewhere" && "$bin" --windowed 640x480 >"$work/out" 2>"$work/err")

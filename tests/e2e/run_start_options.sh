@@ -3,7 +3,8 @@
 # Usage: run_start_options.sh PATH/TO/tavo MODE   (run from the folder holding resources/ and shaders/)
 #   level     --level with an absolute path to a level outside the game's folders: the game skips
 #             the menu, loads that very file ("Level changed in"), and ESC ends it with status 0
-#   badlevel  --level with a file that does not exist: the error is said and the menu shows
+#   badlevel  --level with a file that does not exist: the error is said and the game exits with
+#             status 1 on its own (no ESC), without a farewell
 #   windowed  --windowed 800x600 on a 16:9 screen: the menu shows the 4:3 ("_43") pictures
 #   badoption anything the game does not know: the usage line and exit status 2, no window
 set -u
@@ -36,14 +37,17 @@ case "$mode" in
     no_errors
     ;;
   badlevel)
-    play 640x480 "Starting game loop" --level "$work/nowhere/missing.dae"
-    expect_status $? 0
+    # The game must end by itself: no ESC is sent, and two minutes are plenty for start-up.
+    "$here/../support/with_xvfb.sh" 640x480 timeout 120 "$bin" --level "$work/nowhere/missing.dae" \
+      >"$work/out" 2>"$work/err"
+    expect_status $? 1
     expect_out "LOADING Level file $work/nowhere/missing.dae"
     grep -q -F "ERROR: Could not load level scene $work/nowhere/missing.dae, error was: " "$work/err" \
       || failed "the failed load was not reported"
-    drawn "menustart_43.jpg" || failed "the menu did not show after the failed load"
+    expect_err "ERROR: Could not start in level file $work/nowhere/missing.dae, exiting"
     grep -q "^Level changed in" "$work/out" && failed "a level was loaded"
-    expect_farewell
+    grep -q "^Starting game loop" "$work/out" && failed "the game loop ran"
+    grep -q -F -x "Main thread end. Cya!" "$work/out" && failed "the failed start ended like a normal one"
     ;;
   windowed)
     play 1280x720 "Starting game loop" --windowed 800x600

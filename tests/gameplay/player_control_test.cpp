@@ -362,8 +362,8 @@ TEST_F(PlayerControl, PlayerCameraZoomsTurnsAndFollowsTheFiguresSize) {
     Frames(70);
     EXPECT_EQ(cameras.playerCamera->distance, 100.0f);  // fast zoom, stopped at the far bound
     Frames(8);
-    // Two wheel steps: 2 x 20 x (5 units per second x one frame).
-    EXPECT_NEAR(cameras.playerCamera->distance, 100.0f - 2.0f * 20.0f * 5.0f / 64.0f, 1e-3f);
+    // Two wheel steps: 2 x 20 x (5 units per second x a frame of 1/60 s), not of this run's 1/64 s.
+    EXPECT_NEAR(cameras.playerCamera->distance, 100.0f - 2.0f * 20.0f * 5.0f / 60.0f, 1e-3f);
     Frames(10);
     // Mouse 20 right and 10 down: yaw against the motion, pitch down from 45.
     EXPECT_FLOAT_EQ(cameras.playerCamera->yaw, -10.0f);
@@ -377,6 +377,39 @@ TEST_F(PlayerControl, PlayerCameraZoomsTurnsAndFollowsTheFiguresSize) {
     // The camera's Update ran: it stands where its fields say.
     const Vec3 target = Position(*player) + Vec3(0.0f, 3.0f * 0.7f, 0.0f);
     EXPECT_NEAR(Length(Position(*cameras.playerCamera) - target), cameras.playerCamera->distance * 0.7f, 1e-2f);
+}
+
+// A wheel step is one event, so it zooms as far whatever the frame time: the step it had at 60
+// frames a second, 20 x (5 units per second x 1/60 s), and 20 times that with shift. The held
+// keypad keys still zoom by the frame time.
+TEST_F(PlayerControl, WheelStepZoomsAsFarAtAnyFrameRateAndHeldKeysByTheFrameTime) {
+    Start(wl::InputScript());
+    struct Row {
+        double frameTime;
+        int wheel;
+        bool zoomOut, shift;
+        float farther;  // the distance gained from 10
+    };
+    const float notch = 20.0f * 5.0f / 60.0f;
+    const Row rows[] = {
+        {1.0 / 60.0, -1, false, false, notch},
+        {0.25, -1, false, false, notch},
+        {0.25, -2, false, false, 2.0f * notch},
+        {0.25, -1, false, true, 20.0f * notch},
+        {1.0 / 60.0, 0, true, false, 5.0f / 60.0f},
+        {0.25, 0, true, false, 5.0f * 0.25f},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "frame time " << row.frameTime << ", wheel " << row.wheel
+                                        << (row.zoomOut ? ", keypad -" : "") << (row.shift ? ", shift" : ""));
+        cameras.playerCamera->SetDistance(10.0f);
+        PlayerInput in;
+        in.wheel = row.wheel;
+        in.zoomOut = row.zoomOut;
+        in.shift = row.shift;
+        ControlCameras(Context(), in, row.frameTime);
+        EXPECT_NEAR(cameras.playerCamera->distance, 10.0f + row.farther, 1e-4f);
+    }
 }
 
 TEST_F(PlayerControl, FreeCameraFliesTurnsAndEnterPutsItBack) {

@@ -135,6 +135,61 @@ TEST_F(GameStates, MenuChoiceFlipsOncePerFrameAndShowsItsPicture) {
     EXPECT_EQ(game->GetCurrentState(), menu);
 }
 
+// The mouse on the menu of a 640 x 480 window (the 4:3 pictures, whose Start entry spans x 227
+// to 413 and y 259 to 303, Quit the same across and y 316 to 361): moving onto an entry selects
+// it, a left click on one chooses it as ENTER does, and a click anywhere else does nothing.
+TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
+    struct Step {
+        const char* what;
+        int x, y;
+        bool click;
+        bool startSelected;  // after the step
+        bool triesLevel1;
+    };
+    const Step steps[] = {
+        {"a click on the title", 320, 100, true, true, false},
+        {"a move onto Quit", 320, 338, false, false, false},
+        {"a click beside Start", 500, 280, true, false, false},
+        {"a click just above Start", 320, 250, true, false, false},
+        {"a click between the entries", 320, 310, true, false, false},
+        // This folder has no level 1: the game tries it and is back at the menu.
+        {"a click on Start", 320, 280, true, true, true},
+    };
+    const int framesPerStep = 3;
+    wl::InputScript script;
+    script.frames = 100;
+    int frame = 1;
+    for (const Step& step : steps) {
+        script.Add(wl::InputEvent::CursorTo, frame, step.x, step.y);
+        if (step.click) {
+            script.Add(wl::InputEvent::ButtonDown, frame, wl::MOUSE_BUTTON_LEFT);
+            script.Add(wl::InputEvent::ButtonUp, frame + 1, wl::MOUSE_BUTTON_LEFT);
+        }
+        frame += framesPerStep;
+    }
+    // Last, in the main loop: a click near a corner of Quit ends it in that frame.
+    const int quitFrame = frame;
+    script.Add(wl::InputEvent::CursorTo, quitFrame, 230, 320);
+    script.Add(wl::InputEvent::ButtonDown, quitFrame, wl::MOUSE_BUTTON_LEFT);
+    Start(script);
+    auto* menu = dynamic_cast<CMenuState*>(Menu());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_FALSE(wl::CursorHidden());
+    CMesh* quad = GetPictureQuad(game.get());
+    RunFrames(1);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        const testsupport::Output output = testsupport::Capture([&] { RunFrames(framesPerStep); });
+        EXPECT_EQ(game->GetCurrentState(), Menu());
+        EXPECT_EQ(menu->IsStartSelected(), step.startSelected);
+        EXPECT_EQ(quad->material.diffuseName, step.startSelected ? "menustart_43.jpg" : "menuend_43.jpg");
+        EXPECT_EQ(FindLine(Lines(output.out), "Trying to switch to level 'level1.dae'") != -1, step.triesLevel1)
+            << output.out;
+    }
+    testsupport::Capture([&] { game->Run(); });
+    EXPECT_EQ(wl::FramesSwapped(), quitFrame + 1) << "the game did not end on the click on Quit";
+}
+
 TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExistAndTheMenuIsOneQuadAFrame) {
     InstallOrthoShader();
     dir.Write("resources/levels/level4.dae", "<COLLADA/>");

@@ -41,9 +41,18 @@ TEST(Window, OpensFullScreenWithTheFourThirdsSuffixAndItsProjection) {
     // Full screen the pointer is hidden (and captured) from the start, so clicks say nothing.
     EXPECT_TRUE(wl::CursorHidden());
     EXPECT_TRUE(window.mouseLocked);
+    // The menu frees it: shown, and the clicks that choose there do not capture it; leaving the
+    // menu captures it again at once.
+    window.KeepPointerFree(true);
+    EXPECT_FALSE(wl::CursorHidden());
+    EXPECT_FALSE(window.mouseLocked);
     testing::internal::CaptureStdout();
     for (int frame = 0; frame < 8; ++frame) wl::SwapBuffers();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_FALSE(wl::CursorHidden());
+    window.KeepPointerFree(false);
+    EXPECT_TRUE(wl::CursorHidden());
+    EXPECT_TRUE(window.mouseLocked);
     EXPECT_EQ(wl::GetWindowParam(wl::OPENED), 1);
     wl::SwapBuffers();
     wl::SwapBuffers();

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,14 +87,19 @@ ColladaDocument Document(std::vector<ColladaNode> roots, const std::string& text
     return doc;
 }
 
-// The game's folders in a fresh working folder: one texture and the music of levels 1 and 2.
+// The game's folders in a fresh working folder (or in its folder `content`): one texture, the
+// music of levels 1 and 2, and a shaders/ folder, without which it would not be the content.
 struct Workshop {
     ScopedWorkDir dir;
-    Workshop() {
-        dir.Write("resources/textures/floor07.jpg", "not decoded by the checker");
-        dir.Write("resources/sounds/music1.mp3", "x");
-        dir.Write("resources/sounds/music2.mp3", "x");
+    explicit Workshop(const std::string& content = "") {
+        const std::string base = content.empty() ? "" : content + "/";
+        dir.Write(base + "resources/textures/floor07.jpg", "not decoded by the checker");
+        dir.Write(base + "resources/sounds/music1.mp3", "x");
+        dir.Write(base + "resources/sounds/music2.mp3", "x");
+        dir.Write(base + "shaders/orthoshader.vert", "not read by the checker");
     }
+    // The working folder as the checker names it, with a slash.
+    std::string Folder() const { return dir.Path().string() + "/"; }
     void Level(const std::string& file, const std::vector<ColladaNode>& nodes, const std::string& texture = "floor07.jpg") {
         dir.Write(file, Document(nodes, texture).Write());
     }
@@ -132,6 +138,43 @@ TEST(ShippedLevels, TheWholeChainFromLevelOneAndTheGuidesExampleHaveNoError) {
     EXPECT_EQ(yard.status, 0) << yard.out;
     EXPECT_TRUE(HasLine(yard.out, "1 level, 0 errors, 0 warnings")) << yard.out;
     EXPECT_NE(yard.out.find("from the west, 50\u00b0 up"), std::string::npos) << yard.out;
+}
+
+// From a folder without the game's content, the checker finds it where the game would: named by
+// --data (the shipped chain without a finding, its textures and music there), and otherwise it
+// says where it looked and stops, rather than report every texture missing.
+TEST(ShippedLevels, FromAnotherFolderTheContentIsFoundWithData) {
+    const std::string source = std::filesystem::current_path().string();
+    ScopedWorkDir elsewhere;
+    const std::string level = source + "/resources/levels/level1.dae";
+    const Result found = Check("--data " + source + " " + level);
+    EXPECT_EQ(found.status, 0) << found.out;
+    EXPECT_TRUE(HasLine(found.out, "5 levels, 0 errors, 1 warning")) << found.out;
+
+    const Result lost = Check(level);
+    EXPECT_EQ(lost.status, 1) << lost.out;
+    EXPECT_NE(lost.out.find("tavo-levelcheck: the game's content (resources/ and shaders/) is not in '" +
+                            elsewhere.Path().string() + "'"),
+              std::string::npos)
+        << lost.out;
+    EXPECT_EQ(lost.out.find("error: texture"), std::string::npos) << lost.out;
+}
+
+// A level of one folder and the content of another: the findings name the folder --data gave.
+TEST(WrittenLevels, TexturesAndMusicAreLookedForInTheDataFolder) {
+    Workshop shop("content");
+    shop.Level("levels/level7.dae", GoodNodes(), "nosuch.jpg");
+    const Result result = Check("--data content levels/level7.dae");
+    EXPECT_EQ(result.status, 1) << result.out;
+    EXPECT_NE(result.out.find("floor: error: texture 'nosuch.jpg' is not in content/resources/textures/"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("music number 7 has no music file (content/resources/sounds/music7.mp3)"),
+              std::string::npos)
+        << result.out;
+    shop.Level("levels/level1.dae", GoodNodes());
+    const Result good = Check("--data content levels/level1.dae");
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_TRUE(HasLine(good.out, "1 level, 0 errors, 0 warnings")) << good.out;
 }
 
 TEST(WrittenLevels, AGoodLevelHasNoFindingAndSaysWhatEachNodeIs) {
@@ -193,7 +236,7 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
          "PU_lamp_14: error: shows the star of power-up 4, which the level does not have", 1},
         {"outside the physics world", With(good, Node("far", "cube", 2500, 0, 0)),
          "from (2499.5, -0.5, -0.5) to (2500.5, 0.5, 0.5)", 1},
-        {"missing texture", good, "./level1.dae: floor: error: texture 'nosuch.jpg' is not in resources/textures/", 1,
+        {"missing texture", good, "./level1.dae: floor: error: texture 'nosuch.jpg' is not in {work}resources/textures/", 1,
          "level1.dae", "nosuch.jpg"},
         {"mass not a number", With(good, Node("PHYS_mass_heavy", "cube", -3, 0, 0)),
          "./level1.dae: PHYS_mass_heavy: error: mass 'heavy' is not a number; the game uses 1", 1},
@@ -211,7 +254,7 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
         {"start inside the end trigger", With(Without(good, "TAVO_START"), Node("TAVO_START", "", 0, 1, -8)),
          "TRIGGEREND: warning: the start point (0, 1, -8) lies inside this trigger's bounds", 0},
         {"music number without music", good,
-         "level7.dae: (file): warning: music number 7 has no music file (resources/sounds/music7.mp3)", 0,
+         "level7.dae: (file): warning: music number 7 has no music file ({work}resources/sounds/music7.mp3)", 0,
          "level7.dae"},
         {"no music number", good, "./arena.dae: (file): warning: the file name has no digit before its extension", 0,
          "arena.dae"},
@@ -220,8 +263,11 @@ TEST(WrittenLevels, EachFindingWithItsLineAndExitStatus) {
         Workshop shop;
         shop.Level(c.file, c.nodes, c.texture);
         const Result result = Check(c.file);
+        std::string line = c.line;
+        const std::string::size_type work = line.find("{work}");
+        if (work != std::string::npos) line.replace(work, 6, shop.Folder());
         EXPECT_EQ(result.status, c.status) << c.what << "\n" << result.out;
-        EXPECT_NE(result.out.find(c.line), std::string::npos) << c.what << "\n" << result.out;
+        EXPECT_NE(result.out.find(line), std::string::npos) << c.what << "\n" << result.out;
         if (c.status == 0) {
             EXPECT_EQ(result.out.find(": error: "), std::string::npos) << c.what << "\n" << result.out;
         }
@@ -332,6 +378,7 @@ TEST(CommandLine, JsonCarriesTheSameLinesAndBadArgumentsGiveStatusTwo) {
 
     EXPECT_EQ(Check("").status, 2);
     EXPECT_EQ(Check("--frobnicate level1.dae").status, 2);
+    EXPECT_EQ(Check("level1.dae --data").status, 2);
     EXPECT_NE(Check("--bogus").out.find("usage: tavo-levelcheck"), std::string::npos);
     EXPECT_EQ(Check("--help").status, 0);
 }

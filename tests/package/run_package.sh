@@ -36,6 +36,13 @@ description=$(dpkg-deb -f "$deb" Description)
 [ "$(echo "$description" | wc -l)" -ge 3 ] || { echo "FAIL: no long description: $description"; fail=1; }
 
 dpkg-deb -x "$deb" "$work/root"
+# The documentation is the players' README, not the developers' one of the repository's root.
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+doc="$work/root/usr/share/doc/tavo"
+cmp -s "$doc/README.md" "$source_dir/packaging/README.player.md" || { echo "FAIL: README.md is not the players' README"; fail=1; }
+for f in "$doc"/*; do
+  cmp -s "$f" "$source_dir/README.md" && { echo "FAIL: the developers' README is installed as $(basename "$f")"; fail=1; }
+done
 desktop-file-validate "$work/root/usr/share/applications/tavo.desktop" || { echo "FAIL: desktop-file-validate"; fail=1; }
 grep -q -x "Categories=Game;ActionGame;" "$work/root/usr/share/applications/tavo.desktop" \
   || { echo "FAIL: categories"; fail=1; }

@@ -240,6 +240,8 @@ def menu_picture(w, h, start_selected):
     halo = text_mask(w, h, (cx, 0.31 * h + 128 * s), "Keep to the shade!", f, stroke=3 * s)
     cv.over((255, 248, 230), blurred(halo, 4 * s), 0.9)
     cv.over(CHOC, sub)
+    # The game finds these two entries under the mouse by this layout (MenuEntryAt in
+    # src/game/MenuState.cpp): move them together.
     _pill(cv, cx, 0.585 * h, 300 * s, 72 * s, s, start_selected, "Start")
     _pill(cv, cx, 0.705 * h, 300 * s, 72 * s, s, not start_selected, "Quit")
     _controls_line(cv, cx, 0.84 * h, s, CONTROLS)
@@ -253,7 +255,7 @@ def menu_picture(w, h, start_selected):
 # The controls of play, as (key, what it does) pairs: keys in sun yellow, deeds in cream. The
 # mouse turns the camera, as players expect; the README lists every control.
 CONTROLS = [("W A S D", "walk"), ("SHIFT", "run"), ("SPACE", "jump"), ("LEFT BUTTON", "push"),
-            ("WHEEL", "zoom"), ("BACKSPACE", "restart")]
+            ("WHEEL", "zoom"), ("BACKSPACE", "back to start")]
 
 
 def _controls_line(cv, cx, cy, s, pairs):

@@ -32,6 +32,15 @@ const char* const kTextureFolder = "resources/textures/";
 const char* const kSoundFolder = "resources/sounds/";
 const char* const kFileNode = "(file)";
 
+// The folder the content is read from, named whole in the findings: the content root, or the
+// working folder when that holds the content.
+std::string ContentFolder() {
+    if (!ContentRoot().empty()) return ContentRoot();
+    std::error_code ignored;
+    const std::string working = std::filesystem::current_path(ignored).string();
+    return working.empty() || working.back() == '/' ? working : working + "/";
+}
+
 bool FileExists(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
@@ -348,7 +357,7 @@ private:
                 for (const std::string* texture :
                      {&mesh->material.diffuseName, &mesh->material.specularName, &mesh->material.normalName})
                     if (!texture->empty() && !FileExists(ContentPath(kTextureFolder + *texture)) && reportedTextures.insert(report.name + "\n" + *texture).second)
-                        Add(report.name, Severity::Error, "texture '" + *texture + "' is not in " + kTextureFolder);
+                        Add(report.name, Severity::Error, "texture '" + *texture + "' is not in " + ContentFolder() + kTextureFolder);
         }
         if (solid && object.meshes.size() > 1)
             Add(report.name, Severity::Warning,
@@ -465,7 +474,8 @@ private:
         const std::string music = ContentPath(std::string(kSoundFolder) + "music" + std::to_string(number) + ".mp3");
         if (!FileExists(music))
             Add(kFileNode, Severity::Warning,
-                "music number " + std::to_string(number) + " has no music file (" + music + ")");
+                "music number " + std::to_string(number) + " has no music file (" + ContentFolder() +
+                    kSoundFolder + "music" + std::to_string(number) + ".mp3)");
     }
 
     struct PlacedObject {
