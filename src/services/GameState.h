@@ -7,7 +7,7 @@
 
 class CGame;
 
-enum GameStateId { STATE_MENU = 0, STATE_SPLASHSCREEN = 1, STATE_PLAY = 2 };
+enum GameStateId { STATE_MENU = 0, STATE_SPLASHSCREEN = 1, STATE_PLAY = 2, STATE_PAUSE = 3, STATE_OPTIONS = 4 };
 
 class CGameState {
 public:
