@@ -75,8 +75,9 @@ ColladaNode Volume(const std::string& name, float x, float y, float z) {
 }
 
 // A level: a floor whose top is y = 0 (60 x 60 unless given), the start just above it at the
-// origin, and the extra nodes given.
-std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("ground", 0, -0.5f, 0, 60, 1, 60)) {
+// origin, and the extra nodes (and the meshes they show) given.
+std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("ground", 0, -0.5f, 0, 60, 1, 60),
+                  std::vector<testsupport::ColladaMesh> extraMeshes = {}) {
     ColladaDocument doc;
     ColladaMaterial floor;
     floor.id = "floor";
@@ -87,6 +88,7 @@ std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("grou
     testsupport::ColladaMesh volume = CubeMesh("volume", "", true, false);
     for (float& coordinate : volume.positions) coordinate *= 6.0f;
     doc.meshes = {CubeMesh("cube", "floor", true, true), volume};
+    for (testsupport::ColladaMesh& mesh : extraMeshes) doc.meshes.push_back(std::move(mesh));
     doc.roots = {std::move(ground), Marker("TAVO_START", 0, 0.2f, 0)};
     for (ColladaNode& node : extra) doc.roots.push_back(std::move(node));
     return doc.Write();
@@ -663,7 +665,8 @@ namespace {
 
 // A street paved with 2-unit stones, one mesh of many quads as designers build floors, its top
 // at y = 0 and running from z = +10 to -230: the stones' seams are where a figure could catch.
-ColladaNode PavedStreet(ColladaDocument& doc) {
+// Shown by a node that names the mesh "paving".
+testsupport::ColladaMesh Paving() {
     testsupport::ColladaMesh paving;
     paving.id = "paving";
     paving.material = "floor";
@@ -676,11 +679,7 @@ ColladaNode PavedStreet(ColladaDocument& doc) {
                                         {x + ((corner & 1) ? kStone : 0.0f), 0.0f, z - ((corner & 2) ? kStone : 0.0f)});
             for (unsigned index : {0u, 2u, 3u, 0u, 3u, 1u}) paving.indices.push_back(first + index);
         }
-    doc.meshes.push_back(std::move(paving));
-    ColladaNode street;
-    street.id = street.name = "street";
-    street.mesh = "paving";
-    return street;
+    return paving;
 }
 
 }  // namespace
@@ -690,16 +689,9 @@ ColladaNode PavedStreet(ColladaDocument& doc) {
 // second, end the level at the same moment and melt by the same amount whether an update
 // simulates one sub-step or seven.
 TEST_F(PlayerWalkingOn, AMeltingFigureWalksTheSameAtAnyFrameRate) {
-    ColladaDocument doc;
-    ColladaMaterial floor;
-    floor.id = "floor";
-    floor.diffuseTexture = "floor07.jpg";
-    doc.materials = {floor};
-    doc.meshes = {CubeMesh("volume", "", true, false)};
-    for (float& coordinate : doc.meshes[0].positions) coordinate *= 6.0f;
-    doc.roots = {PavedStreet(doc), Marker("TAVO_START", 0, 0.2f, 0),
-                 Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -123)};
-    WriteLevel("paved.dae", doc.Write());
+    ColladaNode street = Marker("street", 0, 0, 0);
+    street.mesh = "paving";
+    WriteLevel("paved.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -123)}, street, {Paving()}));
     wl::SwapBuffers();
     ASSERT_EQ(wl::GetKey('W'), wl::PRESS);
     struct Walk {
