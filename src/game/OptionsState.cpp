@@ -171,10 +171,12 @@ void COptionsState::Render() {
             continue;
         }
         DrawMenuText(game, RowLabel(row), kLabelRight * w, top, rowHeight, TextAlign::Right, chosen);
-        DrawMenuText(game, "<", kValueLeft * w, top, rowHeight, TextAlign::Left, chosen);
         DrawMenuText(game, ValueText(row), kValueCentre * w, top, rowHeight, TextAlign::Centre, chosen);
+        // One quality so far: nothing to step through.
+        if (row == OptionRow::Quality) continue;
+        DrawMenuText(game, "<", kValueLeft * w, top, rowHeight, TextAlign::Left, chosen);
         DrawMenuText(game, ">", kValueRight * w, top, rowHeight, TextAlign::Right, chosen);
     }
-    DrawMenuText(game, "UP / DOWN choose    LEFT / RIGHT change    ESC back", w / 2, 0.9f * h, 0.035f * h,
+    DrawMenuText(game, "UP / DOWN choose    LEFT / RIGHT change    ESC back", w / 2, kHintTop * h, kHintHeight * h,
                  TextAlign::Centre, false);
 }

@@ -14,7 +14,7 @@ enum class OptionRow { MusicVolume, EffectsVolume, MouseSpeed, InvertLook, Fulls
 
 class COptionsState : public CGameState {
 public:
-    static constexpr TextMenuLayout kLayout{0.07f, 0.1f, 0.23f, 0.055f, 0.08f};
+    static constexpr TextMenuLayout kLayout{0.05f, 0.1f, 0.19f, 0.055f, 0.075f};
     static constexpr int kRowCount = 7;
     static constexpr int kVolumeStep = 10;
     static constexpr int kMouseSpeedStep = 10;
@@ -22,6 +22,8 @@ public:
     // their arrows; a click left of the centre lowers the value, right of it raises it.
     static constexpr float kLabelRight = 0.54f;
     static constexpr float kValueLeft = 0.58f, kValueCentre = 0.73f, kValueRight = 0.88f;
+    // The key hint's top, below Back and above the HUD's panels.
+    static constexpr float kHintTop = 0.72f, kHintHeight = 0.035f;
 
     explicit COptionsState(CGame* game);
 

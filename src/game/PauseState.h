@@ -15,7 +15,7 @@ enum class PauseEntry { Resume, Restart, Options, Menu, Quit };
 
 class CPauseState : public CGameState {
 public:
-    static constexpr TextMenuLayout kLayout{0.17f, 0.11f, 0.37f, 0.065f, 0.09f};
+    static constexpr TextMenuLayout kLayout{0.15f, 0.11f, 0.34f, 0.065f, 0.085f};
     static constexpr int kEntryCount = 5;
     // How bright the level shows under the menu.
     static constexpr float kDarkening = 0.4f;
