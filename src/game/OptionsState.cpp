@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
 #include "services/Game.h"
 #include "services/InputManager.h"
@@ -151,7 +152,8 @@ void COptionsState::Update(double) {
 void COptionsState::Render() {
     // Over the level (darkened, as the pause screen shows it) or over the menu's picture.
     if (returnTo == STATE_PAUSE) {
-        if (CGameState* play = game->GetState(STATE_PLAY)) play->Render();
+        auto* play = static_cast<CPlayState*>(game->GetState(STATE_PLAY));
+        if (play && play->level.file) play->Render();
     } else if (CShaderProgram* ortho = BeginPicturePass(game)) {
         DrawPictureQuad(game, ortho);
     }

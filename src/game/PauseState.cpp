@@ -99,7 +99,8 @@ void CPauseState::Choose(PauseEntry entry) {
 
 void CPauseState::Render() {
     // The level as it stood, darkened, and the menu over it.
-    if (CPlayState* play = Play()) play->Render();
+    CPlayState* play = Play();
+    if (play && play->level.file) play->Render();
     DarkenFrame(game, kDarkening);
     int width = 0, height = 0;
     wl::GetWindowSize(&width, &height);
