@@ -1,6 +1,7 @@
 #pragma once
-// The game's one full-screen window: opens it at the desktop's resolution, picks the picture
-// aspect suffix, and keeps the projection matrices that depend on the window size.
+// The game's one window: opens it full screen at the desktop's resolution or as a window of a
+// given size, switches between the two while the game runs, picks the picture aspect suffix,
+// and keeps the projection matrices that depend on the window size.
 
 #include <string>
 
