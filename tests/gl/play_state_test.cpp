@@ -652,6 +652,47 @@ TEST_F(PlayStateTest, ThePauseScreenByKeysPadAndMouseInPlayAndAfterAFocusLoss) {
     }
 }
 
+// ESC ends the game where it always did, on the menu and on a picture between levels; in play it
+// pauses (the pause screen's Quit ends it, see above).
+TEST_F(PlayStateTest, EscapeEndsTheGameOnTheMenuAndOnAPictureButNotInPlay) {
+    struct EscapeCase {
+        const char* what;
+        bool loadsLevel;
+        int escFrame;
+        bool ends;
+        int pausedLines;
+    };
+    const EscapeCase cases[] = {
+        {"on the menu", false, 5, true, 0},
+        {"in play", true, 10, false, 1},
+        {"on the stage-complete picture", true, 50, true, 0},  // the end trigger under the start
+    };
+    WriteLevel("level1.dae", Level({}));
+    WriteLevel("level2.dae", Level({Volume("TRIGGEREND_nextlevel_level1.dae", 0, -2, 0)}));
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        game.reset();
+        wl::InputScript loop;
+        loop.frames = 60;
+        if (c.loadsLevel) loop.Key(2, c.escFrame < 30 ? wl::KEY_KP_1 : wl::KEY_KP_2);
+        loop.Key(c.escFrame, wl::KEY_ESC);
+        wl::UseInputScript(&loop);
+        game = std::make_unique<CGameImpl>();
+        const Output output = Capture([&] {
+            ASSERT_EQ(game->Initialize(), 0);
+            game->Run();
+        });
+        EXPECT_EQ(wl::FramesSwapped() < 60, c.ends) << wl::FramesSwapped();
+        if (c.ends) {
+            EXPECT_EQ(wl::FramesSwapped(), c.escFrame) << "the game ends with the frame of the press";
+        }
+        EXPECT_EQ(Count(output.out, "Game paused\n"), c.pausedLines) << output.out;
+        if (c.escFrame >= 30) {
+            EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_SPLASHSCREEN));
+        }
+    }
+}
+
 // The same mouse motion turns the follow camera by the player's look speed, and the other way
 // up and down with the inverted look; sideways it never flips.
 TEST_F(PlayStateTest, LookSpeedAndInvertedLookChangeTheCamerasTurn) {
