@@ -11,11 +11,6 @@
 #include "services/SoundManager.h"
 #include "services/Window.h"
 
-namespace {
-// The menu's picture shows dimmed behind the options when they were opened from there.
-constexpr float kBackdropBrightness = 0.3f;
-}  // namespace
-
 COptionsState::COptionsState(CGame* game_) : CGameState(game_) { Init(); }
 
 void COptionsState::Init() {
@@ -157,7 +152,7 @@ void COptionsState::Render() {
     } else if (CShaderProgram* ortho = BeginPicturePass(game)) {
         DrawPictureQuad(game, ortho);
     }
-    DarkenFrame(game, kBackdropBrightness);
+    DarkenFrame(game, returnTo == STATE_PAUSE ? kLevelBackdrop : kMenuBackdrop);
 
     int width = 0, height = 0;
     wl::GetWindowSize(&width, &height);

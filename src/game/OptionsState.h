@@ -22,6 +22,9 @@ public:
     // their arrows; a click left of the centre lowers the value, right of it raises it.
     static constexpr float kLabelRight = 0.54f;
     static constexpr float kValueLeft = 0.58f, kValueCentre = 0.73f, kValueRight = 0.88f;
+    // How bright what lies behind shows: the level, or the menu's picture (whose own words
+    // must not compete with the rows).
+    static constexpr float kLevelBackdrop = 0.3f, kMenuBackdrop = 0.15f;
     // The key hint's top, below Back and above the HUD's panels.
     static constexpr float kHintTop = 0.72f, kHintHeight = 0.035f;
 
