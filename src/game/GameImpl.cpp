@@ -75,7 +75,19 @@ int CGameImpl::Initialize() {
     hud = std::make_unique<CHud>();
     text = std::make_unique<CTextRenderer>();
 
-    int result = window->Open(startOptions.windowWidth, startOptions.windowHeight);
+    // The player's loudness from the start.
+    soundManager->SetMusicVolume(settings->MusicVolume());
+    soundManager->SetEffectsVolume(settings->EffectsVolume());
+
+    // The command line decides for this run; without it the settings: full screen, or a
+    // window of their size (a sensible one for "desktop").
+    int windowWidth = startOptions.windowWidth, windowHeight = startOptions.windowHeight;
+    const bool commandLineChose = startOptions.fullscreen || (windowWidth > 0 && windowHeight > 0);
+    if (!commandLineChose && !settings->Fullscreen()) {
+        windowWidth = settings->WindowWidth() > 0 ? settings->WindowWidth() : kDefaultWindowWidth;
+        windowHeight = settings->WindowHeight() > 0 ? settings->WindowHeight() : kDefaultWindowHeight;
+    }
+    int result = window->Open(windowWidth, windowHeight);
     if (result != 0) {
         std::cout << "Window system threw an error." << std::endl;
         return result;
@@ -178,6 +190,9 @@ void CGameImpl::Run() {
         }
 
         HandleGlobalKeys();
+        // Asked of the screen the frame began on: one that answers ESC itself (play pauses,
+        // pause resumes, options go back) has read the press by the time the loop looks.
+        const bool escapeEnds = currentState->EscapeEndsGame();
         currentState->Update(frameTime);
         // Fetched again: a state change made during Update renders the new state now.
         lastFrameDrawn = startOptions.drawPlayFrames || currentState != MadeState(STATE_PLAY);
@@ -186,7 +201,7 @@ void CGameImpl::Run() {
         wl::SwapBuffers();
         soundManager->Update();
 
-        const bool escHit = inputManager->KeyHit(wl::KEY_ESC);
+        const bool escHit = escapeEnds && inputManager->KeyHit(wl::KEY_ESC);
         running = running && wl::GetWindowParam(wl::OPENED) && !escHit;
         inputManager->Update();
     }
@@ -227,8 +242,11 @@ CGameState* CGameImpl::ChangeState(int id) {
 
 CGameState* CGameImpl::SetState(CGameState* state) {
     currentState = state;
-    // The menu is chosen on with the pointer; play turns the camera with it.
-    if (window) window->KeepPointerFree(state == MadeState(STATE_MENU));
+    // The menu, the pause screen and the options are chosen on with the pointer; play turns
+    // the camera with it.
+    const bool choosesWithPointer =
+        state == MadeState(STATE_MENU) || state == MadeState(STATE_PAUSE) || state == MadeState(STATE_OPTIONS);
+    if (window) window->KeepPointerFree(choosesWithPointer);
     state->Enter();
     return state;
 }

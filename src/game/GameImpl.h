@@ -23,8 +23,9 @@ public:
     // 0 on success, else the error value of the step that failed (-1 window, the GL
     // extension loader's code, or 4919 without OpenGL 3.3).
     int Initialize();
-    // What the command line asked for (a window size, a level to start in); set before
-    // Initialize. Without it the game opens full screen at the menu.
+    // What the command line asked for (a window size or full screen, a level to start in); set
+    // before Initialize. Without it the game opens at the menu, full screen or in a window as
+    // the player's settings say.
     void SetStartOptions(const StartOptions& options) { startOptions = options; }
     // The main loop; returns when the running flag is cleared.
     void Run();

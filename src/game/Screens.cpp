@@ -1,6 +1,8 @@
 #include "game/Screens.h"
 
 #include "game/MenuState.h"
+#include "game/OptionsState.h"
+#include "game/PauseState.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
 #include "services/GameState.h"
@@ -24,6 +26,8 @@ constexpr ScreenEntry kScreens[] = {
     {STATE_MENU, &Make<CMenuState>},
     {STATE_SPLASHSCREEN, &Make<CSplashscreenState>},
     {STATE_PLAY, &Make<CPlayState>},
+    {STATE_PAUSE, &Make<CPauseState>},
+    {STATE_OPTIONS, &Make<COptionsState>},
 };
 
 constexpr bool IdsDiffer() {

@@ -40,6 +40,11 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") return StartCommand::Help;
         if (arg == "--version") return StartCommand::Version;
+        if (arg == "--fullscreen") {
+            options.fullscreen = true;
+            options.windowWidth = options.windowHeight = 0;
+            continue;
+        }
         if (arg == "--windowed" || arg == "--level" || arg == "--data") {
             if (i + 1 >= args.size()) {
                 error = "option '" + arg + "' needs a value";
@@ -47,6 +52,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
             }
             const std::string& value = args[++i];
             if (arg == "--windowed") {
+                options.fullscreen = false;
                 if (!ParseWindowSize(value, options.windowWidth, options.windowHeight)) {
                     error = "'" + value + "' is not a window size such as 1280x720 (each side " +
                             std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide) + ")";
@@ -74,7 +80,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
 }
 
 std::string StartUsageLine() {
-    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE] [--data DIR]";
+    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR]";
 }
 
 std::string StartHelpText() {
@@ -87,13 +93,16 @@ std::string StartHelpText() {
            "settings and progress live in ~/.config/tavo/ and ~/.local/share/tavo/.\n"
            "  --help                  show this text and exit\n"
            "  --version               show the version and exit\n"
-           "  --windowed WIDTHxHEIGHT play in a window of that size instead of full screen\n"
+           "  --windowed WIDTHxHEIGHT play in a window of that size for this run\n"
+           "  --fullscreen            play full screen for this run (the last of the two counts);\n"
+           "                          without either, the Options screen's choice is used\n"
            "  --level FILE            skip the menu and start in the level FILE (any path);\n"
-           "                          ESC quits and the level's end leads on as in the game\n"
+           "                          the level's end leads on as in the game\n"
            "  --data DIR              read the content from DIR (holding resources/ and shaders/)\n"
            "Controls: W A S D or the left stick walk, mouse or right stick turn the camera,\n"
            "SPACE or A jumps, left shift, X or RB runs, left mouse button, B or LB push box,\n"
-           "ENTER or Start goes on, BACKSPACE or Back returns to the level start, ESC quits.\n";
+           "ENTER or Start goes on, BACKSPACE or Back returns to the level start, ESC or Start\n"
+           "pauses (Resume, Restart level, Options, Back to menu, Quit); ESC on the menu quits.\n";
 }
 
 std::string StartVersionLine() { return std::string("tavo ") + kVersion; }

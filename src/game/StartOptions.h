@@ -1,14 +1,17 @@
 #pragma once
-// The command line of `tavo`. Without arguments the game starts full screen at the menu, as it
-// always has; the options are for players who want a window and for level designers who want
+// The command line of `tavo`. Without arguments the game starts at the menu, full screen unless
+// the player's settings ask for a window; the options are for players who want a window and for level designers who want
 // to start straight in the level they are working on.
 
 #include <string>
 #include <vector>
 
 struct StartOptions {
-    int windowWidth = 0;    // 0: full screen at the desktop's size
+    // --windowed: a window of this size for this run; 0 x 0: the settings say (full screen
+    // unless the player chose a window in the options).
+    int windowWidth = 0;
     int windowHeight = 0;
+    bool fullscreen = false;  // --fullscreen: full screen for this run, whatever the settings say
     std::string levelPath;  // empty: start at the menu
     std::string dataFolder; // empty: the working folder if it holds the content, else the installed one
     // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but

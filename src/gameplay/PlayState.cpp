@@ -36,6 +36,11 @@ CPlayState::~CPlayState() {
 }
 
 void CPlayState::Enter() {
+    if (rules.paused) {
+        rules.paused = false;
+        std::cout << "Game resumed" << std::endl;
+        return;
+    }
     if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     // The menu or splash picture that led here is not seen again before the next one is shown,
     // which is decoded anew.
@@ -47,11 +52,16 @@ void CPlayState::Enter() {
 void CPlayState::Update(double frameTime) {
     // Nothing to play before a level has been loaded (a first level that failed to load).
     if (!level.file || !player) return;
-    // While the window is in the background the level stands still, and goes on from there.
-    if (!wl::WindowActive()) return;
+    // ESC, the pad's Start, or the window going to the background: the level stands still
+    // under the pause screen until the player resumes it there.
+    CInputManager* input = game->GetInputManager();
+    if (!wl::WindowActive() || input->KeyHit(wl::KEY_ESC) || input->PadHit(wl::PAD_START)) {
+        Pause();
+        return;
+    }
 
     // 1: debug keys (they may pause the physics).
-    HandlePlayStateKeys(game->GetInputManager());
+    HandlePlayStateKeys(input);
 
     // Every rule advances by the time the physics simulates in this update, never by the frame
     // time: the physics runs whole 1/60 s sub-steps and at most seven per update, so on a slow
@@ -140,6 +150,25 @@ void CPlayState::StepPhysics(double frameTime) {
 
 void CPlayState::AnimatePowerups(float dt) {
     for (auto& entry : level.powerups) AnimatePowerup(*entry.second, dt);
+}
+
+void CPlayState::Pause() {
+    // Without a pause screen (a game that has none) the level still stands still this update.
+    if (!game->GetState(STATE_PAUSE)) return;
+    rules.paused = true;
+    std::cout << "Game paused" << std::endl;
+    game->ChangeState(STATE_PAUSE);
+}
+
+void CPlayState::RestartFromPause() {
+    rules.paused = false;
+    rules.pendingAction = &CPlayState::ReloadLevel;
+    game->ChangeState(STATE_PLAY);
+}
+
+void CPlayState::LeaveToMenuFromPause() {
+    rules.paused = false;
+    BackToMenu(this);
 }
 
 void CPlayState::ReloadLevel(CPlayState* play) {

@@ -51,6 +51,10 @@ public:
 
     void Update(double frameTime) override;
     void Render() override;
+    // ESC pauses the level instead.
+    bool EscapeEndsGame() const override { return false; }
+    // Runs the pending action; after a pause only says "Game resumed" and goes on where the
+    // level stood (music and all).
     void Enter() override;
     // The frame renderer (with its shadow target) first, then SetUpScene.
     void Init() override;
@@ -66,6 +70,15 @@ public:
     void CreateCollisionObjects();
     // Cameras, sun, sky: made once and kept across levels.
     void SetUpScene();
+
+    // The pause screen (STATE_PAUSE) over the level, which stands still until Enter resumes
+    // it: on ESC, the pad's Start and the window losing the focus. Says "Game paused".
+    void Pause();
+    bool IsPaused() const { return rules.paused; }
+    // From the pause screen: the level again from its start, as after a death but without the
+    // picture; or back to the menu, as at the end of the game.
+    void RestartFromPause();
+    void LeaveToMenuFromPause();
 
     // Pending actions.
     static void ReloadLevel(CPlayState* play);

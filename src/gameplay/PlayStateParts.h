@@ -38,6 +38,8 @@ struct PlayRules {
     std::string nextLevelName;  // the level that the pending action loads next
     bool umbrellaMusicPlaying = false;
     bool gameFinished = false;  // the last level is done; loading then starts no music
+    // The pause screen shows over the level; the next Enter resumes where it stood.
+    bool paused = false;
     // Seconds the physics simulated in the last update: the time every rule advanced by.
     double simulatedTime = 0.0;
 };

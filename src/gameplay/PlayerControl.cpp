@@ -12,6 +12,7 @@
 #include "scene/PlayerObject.h"
 #include "services/Game.h"
 #include "services/InputManager.h"
+#include "services/Settings.h"
 #include "services/SoundManager.h"
 
 namespace {
@@ -274,7 +275,8 @@ void ControlCameras(const PlayerControlContext& context, const PlayerInput& inpu
             freeCamera->transform = Rotate(freeCamera->transform, -dy * kFreeCameraTurn, kAxisX);
         }
     } else if (playerCamera && (dx != 0.0f || dy != 0.0f)) {
-        playerCamera->Turn(-dx * kPlayerCameraTurn, -dy * kPlayerCameraTurn);
+        const float degrees = kPlayerCameraTurn * context.lookSpeed;
+        playerCamera->Turn(-dx * degrees, (context.invertLook ? dy : -dy) * degrees);
     }
     // The right stick turns whichever camera is active the way the mouse does.
     const float turn = kPadCameraTurnSpeed * static_cast<float>(dt);
@@ -284,7 +286,7 @@ void ControlCameras(const PlayerControlContext& context, const PlayerInput& inpu
             freeCamera->swingAngle += -input.lookY * turn;
             freeCamera->transform = Rotate(freeCamera->transform, -input.lookY * turn, kAxisX);
         } else if (playerCamera) {
-            playerCamera->Turn(-input.lookX * turn, -input.lookY * turn);
+            playerCamera->Turn(-input.lookX * turn, (context.invertLook ? input.lookY : -input.lookY) * turn);
         }
     }
 
@@ -311,7 +313,12 @@ void KeepFigureInSight(CAnchoredSceneCamera& camera, CPhysicsWorld& world, doubl
 
 PlayerControlContext CPlayState::ControlContext() {
     const Vec3* levelStart = level.file ? &level.file->startPosition : nullptr;
-    return {player, level.character.get(), level.physicsWorld.get(), levelStart, cameras, control};
+    PlayerControlContext context{player, level.character.get(), level.physicsWorld.get(), levelStart, cameras, control};
+    if (const CSettings* settings = game->GetSettings()) {
+        context.lookSpeed = static_cast<float>(settings->MouseSpeed()) / 100.0f;
+        context.invertLook = settings->InvertLook();
+    }
+    return context;
 }
 
 void CPlayState::UpdatePlayerMovement(double dt) {

@@ -67,6 +67,11 @@ struct PlayerControlContext {
     const Vec3* levelStart;       // null while no level is loaded
     PlayCameras& cameras;
     PlayerControlState& state;
+    // The player's look settings: the follow camera turns lookSpeed times kPlayerCameraTurn per
+    // unit of mouse motion, and up and down change places when invertLook is set (the right
+    // stick's up and down too).
+    float lookSpeed = 1.0f;
+    bool invertLook = false;
 };
 
 // What the movement step did. The caller plays the footstep and jump sounds for it, which

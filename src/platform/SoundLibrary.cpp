@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -168,6 +169,7 @@ struct Voice {
     bool paused = false;
     Sound* sound = nullptr;
     uint64_t startOrder = 0;
+    float volume = 1.0f;   // the source's gain; every new play starts at 1
 };
 
 struct System::Impl {
@@ -601,6 +603,26 @@ Result Channel::SetPaused(bool paused) {
     return OK;
 }
 
+Result Channel::SetVolume(float volume) {
+    if (!system) return ERR_INVALID_HANDLE;
+    System::Impl& impl = *system->impl;
+    Voice* voice = impl.VoiceFor(*this);
+    if (!voice) return ERR_INVALID_HANDLE;
+    voice->volume = std::isfinite(volume) ? std::clamp(volume, 0.0f, 1.0f) : 1.0f;
+    impl.MakeCurrent();
+    alSourcef(voice->source, AL_GAIN, voice->volume);
+    return OK;
+}
+
+Result Channel::GetVolume(float* volume) const {
+    if (!volume) return ERR_INVALID_PARAM;
+    if (!system) return ERR_INVALID_HANDLE;
+    const Voice* voice = system->impl->VoiceFor(*this);
+    if (!voice) return ERR_INVALID_HANDLE;
+    *volume = voice->volume;
+    return OK;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 System::System() : impl(std::make_unique<Impl>()) { impl->owner = this; }
@@ -840,6 +862,8 @@ Result System::PlaySound(int channelId, Sound* sound, bool paused, Channel* chan
     voice.paused = paused;
     voice.active = true;
     voice.startOrder = ++s.playsStarted;
+    voice.volume = 1.0f;
+    alSourcef(voice.source, AL_GAIN, 1.0f);
     if (data.stream) {
         if (!s.StartStream(index, data)) {
             s.StopVoice(index);

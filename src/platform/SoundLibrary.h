@@ -133,6 +133,10 @@ public:
     Result Stop();
     Result IsPlaying(bool* playing) const;
     Result SetPaused(bool paused);
+    // The loudness of this play, 0 (silent) .. 1 (as recorded); values outside are brought in.
+    // It holds from the next mixed sample on, also for a play already under way.
+    Result SetVolume(float volume);
+    Result GetVolume(float* volume) const;
     // The channel's number (0 .. channels - 1).
     int Index() const { return index; }
 

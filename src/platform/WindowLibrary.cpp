@@ -276,6 +276,24 @@ void SetWindowPos(int x, int y) {
     if (g_lib.window && !glfwGetWindowMonitor(g_lib.window)) glfwSetWindowPos(g_lib.window, x, y);
 }
 
+bool SetWindowMode(int mode, int width, int height) {
+    if (!g_lib.window) return false;
+    GLFWmonitor* primary = glfwGetPrimaryMonitor();
+    const GLFWvidmode* desktop = primary ? glfwGetVideoMode(primary) : nullptr;
+    if (mode == FULLSCREEN) {
+        if (!desktop) return false;
+        glfwSetWindowMonitor(g_lib.window, primary, 0, 0, desktop->width, desktop->height, desktop->refreshRate);
+    } else {
+        const int x = desktop ? (desktop->width - width) / 2 : 0;
+        const int y = desktop ? (desktop->height - height) / 2 : 0;
+        glfwSetWindowMonitor(g_lib.window, nullptr, x, y, width, height, GLFW_DONT_CARE);
+    }
+    g_lib.eventsArrived = true;
+    return true;
+}
+
+bool WindowFullscreen() { return g_lib.window && glfwGetWindowMonitor(g_lib.window) != nullptr; }
+
 void SetWindowTitle(const char* title) {
     if (g_lib.window) glfwSetWindowTitle(g_lib.window, title);
 }

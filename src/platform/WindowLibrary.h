@@ -81,6 +81,13 @@ void GetDesktopMode(VidMode* mode);
 bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits, int alphaBits,
                 int depthBits, int stencilBits, int mode);
 void SetWindowPos(int x, int y);
+// Switches the open window, keeping its GL context: FULLSCREEN covers the primary monitor at
+// its desktop mode, WINDOW makes it a window of width x height centred on the desktop. The
+// size callback follows with the new size. False (and nothing changed) without a window or,
+// for FULLSCREEN, without a monitor.
+bool SetWindowMode(int mode, int width, int height);
+// True while the window covers a monitor.
+bool WindowFullscreen();
 void SetWindowTitle(const char* title);
 // Like the classic library, installing the size callback calls it once with the current size.
 void SetWindowSizeCallback(WindowSizeCallback callback);

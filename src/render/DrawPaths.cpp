@@ -329,6 +329,12 @@ void Overlay2DState(bool blend) {
     }
 }
 
+void Overlay2DMultiply() {
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+}
+
 void End2DOverlay() {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

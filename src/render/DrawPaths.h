@@ -43,4 +43,7 @@ void Draw2DElement(CRenderer& renderer, CSceneObject* element, CShaderProgram* p
 // the state the 3D passes expect.
 bool Begin2DPass(CRenderer& renderer, CShaderProgram* program, const Mat4& orthoMatrix);
 void Overlay2DState(bool blend);
+// As Overlay2DState, but what is drawn multiplies the frame by its colour: a quad of grey g
+// darkens everything under it to g of its brightness (the pause screen over the play frame).
+void Overlay2DMultiply();
 void End2DOverlay();

@@ -1,5 +1,5 @@
 #pragma once
-// One screen of the game (menu, picture, play). The game creates each screen the first time it
+// One screen of the game (menu, picture, play, pause, options). The game creates each screen the first time it
 // is asked for it and keeps it to the end; changing screens never destroys one.
 //
 // A screen is asked for by its id. Adding one: its class in its own file, its id below, and
@@ -21,6 +21,9 @@ public:
     // A screen that changes only on the player's input (the menu, the pictures): the main loop
     // then waits for input instead of drawing the same frame again and again.
     virtual bool WaitsForInput() const { return false; }
+    // ESC ends the game on this screen (the menu, the pictures); screens that answer ESC
+    // themselves (play pauses, the pause screen resumes, the options go back) say false.
+    virtual bool EscapeEndsGame() const { return true; }
     // Called each time the state becomes current.
     virtual void Enter() = 0;
     // Called once, at the end of the concrete state's constructor.

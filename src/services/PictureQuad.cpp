@@ -26,3 +26,17 @@ void DrawPictureQuad(CGame* game, CShaderProgram* orthoProgram) {
     CSceneGeoObject picture({quad}, Mat4(), "", Vec3());
     Draw2DElement(*game->GetRenderer(), &picture, orthoProgram);
 }
+
+void DarkenFrame(CGame* game, float brightness) {
+    CMesh* quad = GetPictureQuad(game);
+    CShaderProgram* ortho = quad ? BeginPicturePass(game) : nullptr;
+    if (!ortho) return;
+    const CMaterial kept = quad->material;
+    quad->material.diffuseTexture = nullptr;
+    quad->material.diffuseName.clear();
+    for (float& channel : quad->material.diffuse) channel = brightness;
+    Overlay2DMultiply();
+    DrawPictureQuad(game, ortho);
+    End2DOverlay();
+    quad->material = kept;
+}

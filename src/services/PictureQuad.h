@@ -15,3 +15,6 @@ CShaderProgram* BeginPicturePass(CGame* game);
 // Draws the quad with the picture its material names, as a 2D element with the identity
 // transform.
 void DrawPictureQuad(CGame* game, CShaderProgram* orthoProgram);
+// Darkens the whole frame drawn so far to `brightness` (0 .. 1) of itself, with the quad in
+// that grey and no picture (its own picture is left as it was).
+void DarkenFrame(CGame* game, float brightness);

@@ -1,5 +1,7 @@
 #include "services/SoundManager.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 
@@ -140,20 +142,48 @@ snd::Sound* CSoundManager::GetSound(const std::string& fileName) { return Open(s
 
 snd::Sound* CSoundManager::GetStream(const std::string& fileName) { return Open(state->streams, fileName, true); }
 
+snd::Result CSoundManager::PlayAt(snd::Sound* sound, float volume, snd::Channel* channel) {
+    if (!state->system) return snd::ERR_UNINITIALIZED;
+    // A play starts as recorded; any other loudness is set before the first sample is heard.
+    const bool quieter = volume < 1.0f;
+    const snd::Result result = state->system->PlaySound(snd::CHANNEL_FREE, sound, quieter, channel);
+    if (result == snd::OK && quieter && !channel->IsNull()) {
+        channel->SetVolume(volume);
+        channel->SetPaused(false);
+    }
+    return result;
+}
+
 void CSoundManager::PlaySound(const std::string& fileName) {
     snd::Sound* sound = GetSound(fileName);
-    const snd::Result result = state->system ? state->system->PlaySound(snd::CHANNEL_FREE, sound, false, nullptr)
-                                             : snd::ERR_UNINITIALIZED;
+    snd::Channel channel;
+    const snd::Result result = PlayAt(sound, state->effectsVolume, &channel);
     if (result != snd::OK) CheckResult(result, "playSound");
+    if (!channel.IsNull()) state->effectChannels.push_back(channel);
 }
+
+int CSoundManager::Percent(float volume) { return static_cast<int>(std::lround(volume * 100.0f)); }
+
+void CSoundManager::SetMusicVolume(int percent) {
+    state->musicVolume = static_cast<float>(std::clamp(percent, 0, 100)) / 100.0f;
+    if (!state->musicChannel.IsNull()) state->musicChannel.SetVolume(state->musicVolume);
+}
+
+void CSoundManager::SetEffectsVolume(int percent) {
+    state->effectsVolume = static_cast<float>(std::clamp(percent, 0, 100)) / 100.0f;
+    // The effects under way follow at once, like the music.
+    for (snd::Channel& channel : state->effectChannels) channel.SetVolume(state->effectsVolume);
+}
+
+int CSoundManager::MusicVolume() const { return Percent(state->musicVolume); }
+
+int CSoundManager::EffectsVolume() const { return Percent(state->effectsVolume); }
 
 void CSoundManager::StartMusic(const std::string& fileName) {
     if (!state->musicChannel.IsNull()) state->musicChannel.Stop();
     snd::Sound* stream = GetStream(fileName);
     if (stream) stream->SetLoopCount(-1);
-    const snd::Result result = state->system
-                                   ? state->system->PlaySound(snd::CHANNEL_FREE, stream, false, &state->musicChannel)
-                                   : snd::ERR_UNINITIALIZED;
+    const snd::Result result = PlayAt(stream, state->musicVolume, &state->musicChannel);
     if (result != snd::OK) CheckResult(result, "startMusic");
 }
 
@@ -183,6 +213,14 @@ void CSoundManager::ResumeLevelMusic() { StartMusic("music" + std::to_string(sta
 
 void CSoundManager::Update() {
     if (state->system) state->system->Update();
+    // Effects that ended let their channels go (a stale handle answers with an error).
+    auto& channels = state->effectChannels;
+    channels.erase(std::remove_if(channels.begin(), channels.end(),
+                                  [](const snd::Channel& channel) {
+                                      bool playing = false;
+                                      return channel.IsPlaying(&playing) != snd::OK || !playing;
+                                  }),
+                   channels.end());
 }
 
 // The result names are our sound layer's own codes; the line names the layer, not a library

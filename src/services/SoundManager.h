@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/SoundLibrary.h"
 
@@ -24,6 +25,11 @@ struct CSoundManagerState {
     int16_t lastFootstep = 0;
     int16_t levelMusic = 0;
     snd::Channel musicChannel;  // null until music first plays
+    // The player's loudness for music and for effects, 0 .. 1 (the settings' percent).
+    float musicVolume = 1.0f;
+    float effectsVolume = 1.0f;
+    // Effects that may still be playing, so that a change of their volume is heard at once.
+    std::vector<snd::Channel> effectChannels;
 };
 
 class CSoundManager {
@@ -50,6 +56,12 @@ public:
     void PlayLevelMusic(int16_t number);
     // Starts the level's music again from its beginning (after the umbrella music).
     void ResumeLevelMusic();
+    // The loudness of the music and of the effects in percent (0 .. 100, brought into range):
+    // what plays now follows at once, and every later play starts at it.
+    void SetMusicVolume(int percent);
+    void SetEffectsVolume(int percent);
+    int MusicVolume() const;
+    int EffectsVolume() const;
     // Once per frame, from the main loop.
     void Update();
 
@@ -60,6 +72,9 @@ public:
 
 private:
     void StartUp();
+    // Plays on a free channel at `volume` (0 .. 1); `channel` receives the play.
+    snd::Result PlayAt(snd::Sound* sound, float volume, snd::Channel* channel);
+    static int Percent(float volume);
     snd::Sound* Open(std::map<std::string, std::unique_ptr<snd::Sound>>& cache, const std::string& fileName,
                      bool stream);
 

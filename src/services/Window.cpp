@@ -47,6 +47,31 @@ int CWindow::Open(int windowedWidth, int windowedHeight) {
     return 0;
 }
 
+bool CWindow::SetFullscreen(bool on, int windowedWidth, int windowedHeight) {
+    if (on == fullscreen) return true;
+    if (windowedWidth <= 0 || windowedHeight <= 0) {
+        windowedWidth = kDefaultWindowWidth;
+        windowedHeight = kDefaultWindowHeight;
+    }
+    if (!wl::SetWindowMode(on ? wl::FULLSCREEN : wl::WINDOW, windowedWidth, windowedHeight)) return false;
+    fullscreen = on;
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    if (width > 0 && height > 0) aspectSuffix = AspectSuffixFor(width, height);
+    // The size callback may not have come yet: the frame must fit the new size now.
+    if (width > 0 && height > 0) OnWindowResize(width, height);
+    // Full screen the pointer is captured unless a screen chooses with it; a window frees it
+    // until the next click, as at the start.
+    if (fullscreen && !pointerFree && !mouseLocked) {
+        wl::Disable(wl::MOUSE_CURSOR);
+        mouseLocked = true;
+    } else if (!fullscreen && mouseLocked) {
+        wl::Enable(wl::MOUSE_CURSOR);
+        mouseLocked = false;
+    }
+    return true;
+}
+
 void CWindow::OnWindowResize(int width, int height) {
     SetViewport(width, height);
     if (instance) instance->UpdateMatrices();

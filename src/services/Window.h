@@ -1,6 +1,7 @@
 #pragma once
-// The game's one full-screen window: opens it at the desktop's resolution, picks the picture
-// aspect suffix, and keeps the projection matrices that depend on the window size.
+// The game's one window: opens it full screen at the desktop's resolution or as a window of a
+// given size, switches between the two while the game runs, picks the picture aspect suffix,
+// and keeps the projection matrices that depend on the window size.
 
 #include <string>
 
@@ -18,6 +19,10 @@ public:
     // full-screen window at the desktop's size; anything else opens a window of that size.
     int Open(int windowedWidth = 0, int windowedHeight = 0);
     std::string GetAspectSuffix() const { return aspectSuffix; }
+    // Full screen at the desktop's size, or a window of width x height (0 x 0: 1280 x 720),
+    // at once and keeping the GL context; the pictures' aspect and the pointer follow. False
+    // when the window library could not switch.
+    bool SetFullscreen(bool on, int windowedWidth = 0, int windowedHeight = 0);
     void UpdateMatrices();
 
     // Window-library callbacks; they reach the window through `instance`.
@@ -40,6 +45,9 @@ public:
     Mat4 orthoMatrix;
     Mat4 perspectiveMatrix;
 };
+
+// The window a player gets who asks for one without a size.
+inline constexpr int kDefaultWindowWidth = 1280, kDefaultWindowHeight = 720;
 
 // "_43" for an exact 4:3 desktop (compared in single precision), "_169" otherwise.
 std::string AspectSuffixFor(int width, int height);

@@ -6,11 +6,15 @@
 #   press KEY [SECONDS]             key down, held a while (0.4 s), key up, a short pause
 #   end_game KEY                    presses KEY, which must end the game within 30 s; returns
 #                                   the game's exit status, or 99 (the game killed) if it did not
+#   quit_from_play OUT              as a player leaves a level: ESC pauses ("Game paused" in
+#                                   OUT), UP goes round from Resume to Quit, ENTER ends the game
+#   leave_game OUT                  ESC, which ends the game on the menu and the pictures; when
+#                                   it paused a level instead, Quit from the pause screen
 # and, outside the screen, the skeleton of most runs:
 #   play_to_esc SCREEN OUT ERR READY PAUSE BIN [ARGS]
 #                                   in a private Xvfb screen of size SCREEN, starts BIN, waits for
 #                                   a line with READY, lets it run PAUSE seconds and ends it with
-#                                   ESC; returns the game's exit status
+#                                   leave_game; returns the game's exit status
 # and the checks of the game's output in $work/out and $work/err, which set fail=1 and say why:
 #   failed TEXT, expect_status GOT WANTED, expect_out LINE, expect_farewell, drawn PICTURE (its
 #   one-time upload is on standard error), no_errors [ERE] (default ^ERROR:), and finish TEXT,
@@ -46,6 +50,29 @@ end_game() {
   wait "$pid"
 }
 
+quit_from_play() {
+  press Escape
+  wait_for "$1" "Game paused" 30 || { echo "ESC did not pause the game" >&2; kill "$pid" 2>/dev/null; return 98; }
+  press Up
+  end_game Return
+}
+
+leave_game() {
+  local _
+  press Escape
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; return; }
+    grep -q -x "Game paused" "$1" && break
+    sleep 0.1
+  done
+  if grep -q -x "Game paused" "$1"; then
+    press Up
+    end_game Return
+  else
+    end_game Escape
+  fi
+}
+
 play_to_esc() {
   local screen=$1 drive
   shift
@@ -57,7 +84,7 @@ play_to_esc() {
     wait_for "$out" "$ready" 180
     sleep "$pause"
     xdotool mousemove 5 5 mousemove 400 300
-    end_game Escape' _ "$drive" "$@"
+    leave_game "$out"' _ "$drive" "$@"
 }
 
 fail=0

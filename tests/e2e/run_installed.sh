@@ -34,7 +34,7 @@ play() {
     xdotool mousemove 5 5 mousemove 320 240
     press Return
     wait_for "$out" "Level changed in" 180 || { kill "$pid" 2>/dev/null; exit 97; }
-    end_game Escape' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$@")
+    quit_from_play "$out"' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$@")
 }
 check_played() {
   local status=$1 root=$2

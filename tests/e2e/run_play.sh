@@ -42,7 +42,7 @@ ln -s "$root/resources" "$root/shaders" "$work/run/"
     sleep 0.1
   done
   sleep 1
-  end_game Escape' _ "$root/tests/e2e/drive.sh" "$bin" "$work/out" "$work/err" "$suffix")
+  quit_from_play "$out"' _ "$root/tests/e2e/drive.sh" "$bin" "$work/out" "$work/err" "$suffix")
 status=$?
 
 source "$root/tests/e2e/drive.sh"

@@ -62,7 +62,7 @@ case "$mode" in
       DISPLAY= "$bin" $args >"$work/out" 2>"$work/err"
       status=$?
       expect_status "$status" 2
-      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT] [--level FILE] [--data DIR]"
+      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR]"
       [ -s "$work/out" ] && failed "'$args' wrote to standard output"
     done
     DISPLAY= "$bin" --help >"$work/out" 2>"$work/err"

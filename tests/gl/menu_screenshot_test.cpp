@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/GameImpl.h"
+#include "game/OptionsState.h"
 #include "services/InputManager.h"
 #include "services/Window.h"
 #include "platform/InputScript.h"
@@ -112,6 +113,72 @@ TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
     // After DOWN: the end picture.
     EXPECT_LT(MeanDifference(after, end), 1.0);
     EXPECT_GT(MeanDifference(after, start), 2.0);
+}
+
+
+// The options opened from the menu: the menu's picture dimmed (kMenuBackdrop) behind them, and the rows
+// written over it in the glyph atlas's cream (bright where the dimmed picture is never bright).
+TEST(MenuScreenshot, OptionsShowOverTheDimmedMenu) {
+    const fs::path source = TAVO_SOURCE_DIR;
+    testsupport::ScopedWorkDir dir;
+    fs::create_directory_symlink(source / "shaders", dir.Path() / "shaders");
+    fs::create_directory_symlink(source / "resources", dir.Path() / "resources");
+    wl::InputScript script;
+    script.frames = 10;
+    wl::UseInputScript(&script);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    CGameImpl game;
+    const int result = game.Initialize();
+    std::string shot;
+    if (result == 0) {
+        game.ChangeState(STATE_OPTIONS);
+        game.GetCurrentState()->Update(0.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        game.GetCurrentState()->Render();
+        shot = SaveScreenshot();
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(result, 0) << out << err;
+    for (const std::string& line : testsupport::Lines(err)) EXPECT_NE(line.rfind("ERROR:", 0), 0u) << line;
+    const PictureFile frame = LoadPicture(shot);
+    const PictureFile menu = LoadPicture(
+        (source / "resources" / "textures" / (std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
+    ASSERT_TRUE(frame.width > 0 && menu.width > 0);
+    ASSERT_EQ(frame.width, menu.width);
+
+    // The left tenth holds no text: there the frame is the dimmed picture.
+    double difference = 0.0;
+    int samples = 0;
+    for (int y = frame.height / 20; y < frame.height; y += frame.height / 10)
+        for (int x = 2; x < frame.width / 10; x += frame.width / 40) {
+            for (int c = 0; c < 3; ++c)
+                difference += std::abs(frame.At(x, y)[c] - COptionsState::kMenuBackdrop * menu.At(x, y)[c]);
+            samples += 3;
+        }
+    EXPECT_LT(difference / samples, 3.0);
+
+    // Each row's label, right-aligned before the value: bright glyph pixels in its band, and
+    // none in the band of the gap between two rows.
+    const auto& layout = COptionsState::kLayout;
+    const float height = static_cast<float>(frame.height), width = static_cast<float>(frame.width);
+    auto brightIn = [&](float topFraction, float heightFraction) {
+        int bright = 0;
+        const int top = static_cast<int>(topFraction * height);
+        const int bottom = static_cast<int>((topFraction + heightFraction) * height);
+        for (int y = top; y < bottom; ++y)
+            for (int x = frame.width / 5; x < static_cast<int>(COptionsState::kLabelRight * width); ++x) {
+                const unsigned char* p = frame.At(x, frame.height - 1 - y);  // the file's rows run upwards
+                if (p[0] > 200 && p[1] > 150) ++bright;
+            }
+        return bright;
+    };
+    for (int row = 0; row + 1 < COptionsState::kRowCount; ++row) {
+        const float top = layout.firstTop + static_cast<float>(row) * layout.rowPitch;
+        EXPECT_GT(brightIn(top, layout.rowHeight), 50) << COptionsState::RowLabel(static_cast<OptionRow>(row));
+        EXPECT_EQ(brightIn(top + layout.rowHeight + 0.003f, layout.rowPitch - layout.rowHeight - 0.006f), 0) << row;
+    }
 }
 
 }  // namespace

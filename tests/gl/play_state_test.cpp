@@ -13,6 +13,8 @@
 #include <utility>
 
 #include "game/GameImpl.h"
+#include "game/PauseState.h"
+#include "game/TextMenu.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/InputScript.h"
@@ -20,7 +22,9 @@
 #include "scene/Mesh.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
+#include "services/Hud.h"
 #include "services/InputManager.h"
+#include "services/Settings.h"
 #include "services/SoundManager.h"
 #include "support/ColladaWriter.h"
 #include "support/TestSupport.h"
@@ -476,14 +480,18 @@ TEST_F(PlayStateTest, LevelWithBadPartsStillPlays) {
 
 namespace {
 
-// The window loses the focus at frame 20 and has it again at frame 50.
+// The window loses the focus at frame 20 and has it again at frame 50; ESC at frame 150.
 class PausingPlayer : public PlayStateTest {
 protected:
-    PausingPlayer() { script.Add(wl::InputEvent::Focus, 20, 0).Add(wl::InputEvent::Focus, 50, 1); }
-    void Frames(int count) {
-        Capture([&] {
+    PausingPlayer() {
+        script.Add(wl::InputEvent::Focus, 20, 0).Add(wl::InputEvent::Focus, 50, 1);
+        script.Key(150, wl::KEY_ESC);
+    }
+    // Frames of the main loop on whichever screen is current.
+    Output Frames(int count) {
+        return Capture([&] {
             for (int i = 0; i < count; ++i) {
-                play->Update(kFrame);
+                game->GetCurrentState()->Update(kFrame);
                 wl::SwapBuffers();
                 game->GetInputManager()->Update();
             }
@@ -499,24 +507,238 @@ Vec3 CameraPosition(const CSceneCamera& camera) {
 
 }  // namespace
 
-TEST_F(PausingPlayer, TheLevelStandsStillWhileTheWindowHasNoFocus) {
+// Losing the focus opens the pause screen, and the level stands still under it for a hundred
+// frames and more: regaining the focus does not resume it; ESC on the pause screen does, and the
+// umbrella then counts down again by the frames played.
+TEST_F(PausingPlayer, NothingMeltsWhilePausedAndRegainingTheFocusDoesNotResume) {
     WriteLevel("level1.dae", Level({}));  // open floor in full sun
     Start("level1.dae");
     play->player->umbrellaTime = 10.0f;
+    play->player->life = 0.8f;
+    CGameState* pause = game->GetState(STATE_PAUSE);
+    ASSERT_NE(pause, nullptr);
     Frames(20);
-    // The events of frame 20 came with the last swap.
-    EXPECT_FALSE(wl::WindowActive());
+    EXPECT_EQ(game->GetCurrentState(), play) << "the focus went with the last swap";
+    // The events of frame 20 came with the last swap: this update pauses.
+    const Output paused = Frames(1);
+    EXPECT_EQ(game->GetCurrentState(), pause);
+    EXPECT_EQ(Count(paused.out, "Game paused\n"), 1) << paused.out;
     const float life = play->player->life;
     const float umbrella = play->player->umbrellaTime;
     const Mat4 where = play->player->transform;
-    Frames(30);
+    std::vector<Mat4> hud;
+    for (unsigned i = 0; i < game->GetHud()->GetElementCount(); ++i) hud.push_back(game->GetHud()->GetElement(i)->transform);
+    const Output waiting = Frames(128);  // the focus comes back at frame 50
     EXPECT_TRUE(wl::WindowActive());
+    EXPECT_EQ(game->GetCurrentState(), pause) << "regaining the focus resumed the level";
     EXPECT_EQ(play->player->life, life);
     EXPECT_EQ(play->player->umbrellaTime, umbrella);
-    EXPECT_EQ(play->player->transform[13], where[13]);
-    // It goes on from there: the umbrella counts down again, by the frames played.
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(play->player->transform[i], where[i]) << i;
+    for (unsigned i = 0; i < hud.size(); ++i)
+        for (int j = 0; j < 16; ++j) EXPECT_EQ(game->GetHud()->GetElement(i)->transform[j], hud[i][j]) << i;
+    EXPECT_EQ(Count(waiting.out, "Game paused"), 0) << waiting.out;
+    EXPECT_EQ(Count(waiting.out, "Game resumed"), 0) << waiting.out;
+    // ESC at frame 150.
+    const Output resumed = Frames(2);
+    EXPECT_EQ(game->GetCurrentState(), play);
+    EXPECT_EQ(Count(resumed.out, "Game resumed\n"), 1) << resumed.out;
+    EXPECT_EQ(Count(resumed.out, "Game paused"), 0) << resumed.out;
+    const float before = play->player->umbrellaTime;
     Frames(6);
-    EXPECT_NEAR(play->player->umbrellaTime, umbrella - 6 * kFrame, 1e-4);
+    EXPECT_NEAR(play->player->umbrellaTime, before - 6 * kFrame, 1e-4);
+}
+
+namespace {
+
+enum class Ends { InPlay, OnPause, InMenu, GameOver };
+
+struct PauseCase {
+    const char* what;
+    std::function<void(wl::InputScript&)> input;  // after "2 key KP_1", which loads level 1
+    Ends ends;
+    int pausedLines, resumedLines, levelLoads;
+};
+
+// Where the pause screen puts its entries in the 640 x 480 window: the middle of row `row`.
+int PauseRowY(int row) {
+    const auto& layout = CPauseState::kLayout;
+    return static_cast<int>((TextMenuRowTop(layout, row, 480.0f) + layout.rowHeight * 240.0f));
+}
+
+}  // namespace
+
+// Every way into the pause screen and out of it, by scripted input on the real main loop: each
+// pause and each resume says so in one line; Restart loads the level again, Back to menu leaves
+// play, Quit ends the game before the script runs out.
+TEST_F(PlayStateTest, ThePauseScreenByKeysPadAndMouseInPlayAndAfterAFocusLoss) {
+    using E = wl::InputEvent;
+    const PauseCase cases[] = {
+        {"ESC, ESC", [](wl::InputScript& s) { s.Key(10, wl::KEY_ESC).Key(20, wl::KEY_ESC); }, Ends::InPlay, 1, 1, 1},
+        {"ESC, Resume", [](wl::InputScript& s) { s.Key(10, wl::KEY_ESC).Key(20, wl::KEY_ENTER); }, Ends::InPlay, 1, 1, 1},
+        {"ESC, Restart level",
+         [](wl::InputScript& s) { s.Key(10, wl::KEY_ESC).Key(14, wl::KEY_DOWN).Key(20, wl::KEY_ENTER); },
+         Ends::InPlay, 1, 0, 2},
+        {"ESC, Options, ESC back to the pause screen",
+         [](wl::InputScript& s) {
+             s.Key(10, wl::KEY_ESC).Key(12, wl::KEY_DOWN).Key(14, wl::KEY_DOWN).Key(16, wl::KEY_ENTER).Key(20, wl::KEY_ESC);
+         },
+         Ends::OnPause, 1, 0, 1},
+        {"ESC, Options, Back, Resume",
+         [](wl::InputScript& s) {
+             s.Key(10, wl::KEY_ESC).Key(12, wl::KEY_DOWN).Key(14, wl::KEY_DOWN).Key(16, wl::KEY_ENTER);
+             s.Key(18, wl::KEY_UP).Key(20, wl::KEY_ENTER);  // UP from the first row is Back
+             s.Key(22, wl::KEY_UP).Key(24, wl::KEY_UP).Key(26, wl::KEY_ENTER);  // Options, Restart, Resume
+         },
+         Ends::InPlay, 1, 1, 1},
+        {"ESC, Back to menu",
+         [](wl::InputScript& s) { s.Key(10, wl::KEY_ESC).Key(12, wl::KEY_UP).Key(14, wl::KEY_UP).Key(16, wl::KEY_ENTER); },
+         Ends::InMenu, 1, 0, 1},
+        {"ESC, Quit", [](wl::InputScript& s) { s.Key(10, wl::KEY_ESC).Key(12, wl::KEY_UP).Key(14, wl::KEY_ENTER); },
+         Ends::GameOver, 1, 0, 1},
+        {"pad Start, pad Start",
+         [](wl::InputScript& s) { s.Add(E::PadPlug, 1, 0).PadButton(10, wl::PAD_START).PadButton(20, wl::PAD_START); },
+         Ends::InPlay, 1, 1, 1},
+        {"pad Start, D-pad down, A: Restart level",
+         [](wl::InputScript& s) {
+             s.Add(E::PadPlug, 1, 0).PadButton(10, wl::PAD_START).PadButton(14, wl::PAD_DPAD_DOWN).PadButton(20, wl::PAD_A);
+         },
+         Ends::InPlay, 1, 0, 2},
+        {"ESC, the pointer onto Quit and a click",
+         [](wl::InputScript& s) {
+             s.Key(10, wl::KEY_ESC).Add(E::CursorTo, 16, 320, PauseRowY(4));
+             s.Add(E::ButtonDown, 18, wl::MOUSE_BUTTON_LEFT).Add(E::ButtonUp, 19, wl::MOUSE_BUTTON_LEFT);
+         },
+         Ends::GameOver, 1, 0, 1},
+        {"ESC, a click on Back to menu",
+         [](wl::InputScript& s) {
+             s.Key(10, wl::KEY_ESC).Add(E::CursorTo, 16, 320, PauseRowY(3));
+             s.Add(E::ButtonDown, 18, wl::MOUSE_BUTTON_LEFT).Add(E::ButtonUp, 19, wl::MOUSE_BUTTON_LEFT);
+         },
+         Ends::InMenu, 1, 0, 1},
+        {"focus lost and back: still paused",
+         [](wl::InputScript& s) { s.Add(E::Focus, 10, 0).Add(E::Focus, 14, 1); }, Ends::OnPause, 1, 0, 1},
+        {"focus lost and back, ESC",
+         [](wl::InputScript& s) { s.Add(E::Focus, 10, 0).Add(E::Focus, 14, 1).Key(20, wl::KEY_ESC); }, Ends::InPlay, 1, 1, 1},
+        {"focus lost and back, Quit",
+         [](wl::InputScript& s) { s.Add(E::Focus, 10, 0).Add(E::Focus, 14, 1).Key(20, wl::KEY_UP).Key(22, wl::KEY_ENTER); },
+         Ends::GameOver, 1, 0, 1},
+        {"focus lost and back, Restart level",
+         [](wl::InputScript& s) { s.Add(E::Focus, 10, 0).Add(E::Focus, 12, 1).Key(14, wl::KEY_DOWN).Key(16, wl::KEY_ENTER); },
+         Ends::InPlay, 1, 0, 2},
+        {"focus lost and not back: Restart level pauses again",
+         [](wl::InputScript& s) { s.Add(E::Focus, 10, 0).Key(14, wl::KEY_DOWN).Key(16, wl::KEY_ENTER); }, Ends::OnPause, 2, 0, 2},
+    };
+    WriteLevel("level1.dae", Level({}));
+    for (const PauseCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        game.reset();
+        wl::InputScript loop;
+        loop.frames = 40;
+        loop.Key(2, wl::KEY_KP_1);
+        c.input(loop);
+        wl::UseInputScript(&loop);
+        game = std::make_unique<CGameImpl>();
+        const Output output = Capture([&] {
+            ASSERT_EQ(game->Initialize(), 0);
+            game->Run();
+        });
+        EXPECT_EQ(wl::FramesSwapped() < 40, c.ends == Ends::GameOver) << wl::FramesSwapped();
+        const int screen = c.ends == Ends::InPlay ? STATE_PLAY : c.ends == Ends::OnPause ? STATE_PAUSE : STATE_MENU;
+        if (c.ends != Ends::GameOver) {
+            EXPECT_EQ(game->GetCurrentState(), game->GetState(screen));
+        }
+        EXPECT_EQ(Count(output.out, "Game paused\n"), c.pausedLines) << output.out;
+        EXPECT_EQ(Count(output.out, "Game resumed\n"), c.resumedLines) << output.out;
+        EXPECT_EQ(Count(output.out, "Trying to switch to level 'level1.dae'"), c.levelLoads) << output.out;
+        EXPECT_EQ(Count(output.out, "Main thread end"), 0);
+    }
+}
+
+// ESC ends the game where it always did, on the menu and on a picture between levels; in play it
+// pauses (the pause screen's Quit ends it, see above).
+TEST_F(PlayStateTest, EscapeEndsTheGameOnTheMenuAndOnAPictureButNotInPlay) {
+    struct EscapeCase {
+        const char* what;
+        bool loadsLevel;
+        int escFrame;
+        bool ends;
+        int pausedLines;
+    };
+    const EscapeCase cases[] = {
+        {"on the menu", false, 5, true, 0},
+        {"in play", true, 10, false, 1},
+        {"on the stage-complete picture", true, 50, true, 0},  // the end trigger under the start
+    };
+    WriteLevel("level1.dae", Level({}));
+    WriteLevel("level2.dae", Level({Volume("TRIGGEREND_nextlevel_level1.dae", 0, -2, 0)}));
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        game.reset();
+        wl::InputScript loop;
+        loop.frames = 60;
+        if (c.loadsLevel) loop.Key(2, c.escFrame < 30 ? wl::KEY_KP_1 : wl::KEY_KP_2);
+        loop.Key(c.escFrame, wl::KEY_ESC);
+        wl::UseInputScript(&loop);
+        game = std::make_unique<CGameImpl>();
+        const Output output = Capture([&] {
+            ASSERT_EQ(game->Initialize(), 0);
+            game->Run();
+        });
+        EXPECT_EQ(wl::FramesSwapped() < 60, c.ends) << wl::FramesSwapped();
+        if (c.ends) {
+            EXPECT_EQ(wl::FramesSwapped(), c.escFrame) << "the game ends with the frame of the press";
+        }
+        EXPECT_EQ(Count(output.out, "Game paused\n"), c.pausedLines) << output.out;
+        if (c.escFrame >= 30) {
+            EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_SPLASHSCREEN));
+        }
+    }
+}
+
+// The same mouse motion turns the follow camera by the player's look speed, and the other way
+// up and down with the inverted look; sideways it never flips.
+TEST_F(PlayStateTest, LookSpeedAndInvertedLookChangeTheCamerasTurn) {
+    struct LookCase {
+        int speed;
+        bool invert;
+        bool moves;
+        float yaw = 0.0f, pitch = 0.0f;
+    };
+    LookCase cases[] = {{100, false, false}, {100, false, true}, {200, false, true},
+                        {50, false, true},   {100, true, true},  {300, true, true}};
+    WriteLevel("level1.dae", Level({}));
+    for (LookCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.speed) + (c.invert ? " inverted" : ""));
+        game.reset();
+        wl::InputScript loop;
+        loop.frames = 20;
+        loop.Add(wl::InputEvent::CursorTo, 1, 320, 240);  // in the menu
+        loop.Key(2, wl::KEY_KP_1);
+        if (c.moves) loop.Add(wl::InputEvent::CursorTo, 10, 330, 248);  // in play: 10 right, 8 down
+        wl::UseInputScript(&loop);
+        game = std::make_unique<CGameImpl>();
+        Capture([&] {
+            ASSERT_EQ(game->Initialize(), 0);
+            game->GetSettings()->SetMouseSpeed(c.speed);
+            game->GetSettings()->SetInvertLook(c.invert);
+            game->Run();
+        });
+        const auto* camera = static_cast<CPlayState*>(game->GetState(STATE_PLAY))->cameras.playerCamera.get();
+        ASSERT_NE(camera, nullptr);
+        c.yaw = camera->yaw;
+        c.pitch = camera->pitch;
+    }
+    const LookCase& still = cases[0];
+    const LookCase& plain = cases[1];
+    const float yawTurn = plain.yaw - still.yaw, pitchTurn = plain.pitch - still.pitch;
+    ASSERT_GT(std::fabs(yawTurn), 1.0f) << "the motion did not turn the camera";
+    ASSERT_GT(std::fabs(pitchTurn), 1.0f);
+    for (const LookCase& c : cases) {
+        if (!c.moves) continue;
+        const float factor = static_cast<float>(c.speed) / 100.0f;
+        EXPECT_NEAR(c.yaw - still.yaw, yawTurn * factor, 1e-3f) << c.speed;
+        EXPECT_NEAR(c.pitch - still.pitch, (c.invert ? -pitchTurn : pitchTurn) * factor, 1e-3f) << c.speed;
+    }
 }
 
 // A wall 3.5 units behind the figure stands between it and the camera (10 units back, 45

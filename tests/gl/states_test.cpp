@@ -7,10 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include "game/GameImpl.h"
 #include "game/MenuState.h"
+#include "game/OptionsState.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
@@ -20,6 +23,7 @@
 #include "scene/SceneTrigger.h"
 #include "services/InputManager.h"
 #include "services/PictureQuad.h"
+#include "services/Settings.h"
 #include "services/SoundManager.h"
 #include "services/Window.h"
 #include "support/ColladaWriter.h"
@@ -94,7 +98,7 @@ TEST_F(GameStates, ScreensAreKeptAndAnUnknownIdChangesNothing) {
     CGameState* play = Play();
     ASSERT_NE(dynamic_cast<CPlayState*>(play), nullptr);
     EXPECT_EQ(Play(), play);
-    for (int id : {-1, 3, 42}) {
+    for (int id : {-1, 5, 42}) {
         CGameState* changed = nullptr;
         const testsupport::Output refused = testsupport::Capture([&] { changed = game->ChangeState(id); });
         EXPECT_EQ(changed, nullptr) << id;
@@ -376,6 +380,122 @@ TEST_F(GameStates, MenuMusicStopsForPlayAndPicturesPlayTheirSounds) {
     EXPECT_GT(FindLine(lines, "LOADING sound (streamed): levelcomplete.mp3"), death) << out;
     EXPECT_NE(err.find("'FMOD_ERR_FILE_NOTFOUND' while: createStream"), std::string::npos) << err;
     EXPECT_EQ(err.find("while: playSound"), std::string::npos) << err;
+}
+
+
+// The player's config folder points into the test's own folder while it lives, so that what a
+// test saves reaches neither the real home nor the other tests of this program.
+class ScopedConfigFolder {
+public:
+    explicit ScopedConfigFolder(const std::filesystem::path& folder) {
+        if (const char* value = std::getenv("XDG_CONFIG_HOME")) saved = value;
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~ScopedConfigFolder() {
+        if (saved) setenv("XDG_CONFIG_HOME", saved->c_str(), 1);
+        else unsetenv("XDG_CONFIG_HOME");
+    }
+    ScopedConfigFolder(const ScopedConfigFolder&) = delete;
+    ScopedConfigFolder& operator=(const ScopedConfigFolder&) = delete;
+
+private:
+    std::optional<std::string> saved;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Opened from the menu: a click on the music's left arrow, LEFT, the effects three steps down,
+// the look speed two up, the inverted look on, full screen off (with ENTER), ESC back to the
+// menu. Each change holds at once (the sound layer's volumes, the window) and is in
+// settings.ini; the next start reads them, and a command line's --fullscreen wins for its run
+// without being saved.
+TEST_F(GameStates, OptionsApplyAtOnceAreSavedAndTheNextStartUsesThem) {
+    const std::filesystem::path config = dir.Path() / "config";
+    const ScopedConfigFolder folder(config);
+    const std::filesystem::path file = config / "tavo" / "settings.ini";
+    wl::InputScript script;
+    script.frames = 40;
+    const int musicY = static_cast<int>(TextMenuRowTop(COptionsState::kLayout, 0, 480.0f) + 10.0f);
+    script.Add(wl::InputEvent::CursorTo, 2, static_cast<int>(0.65f * 640.0f), musicY);
+    script.Add(wl::InputEvent::ButtonDown, 3, wl::MOUSE_BUTTON_LEFT).Add(wl::InputEvent::ButtonUp, 4, wl::MOUSE_BUTTON_LEFT);
+    script.Key(6, wl::KEY_LEFT);
+    script.Key(8, wl::KEY_DOWN).Key(10, wl::KEY_LEFT).Key(12, wl::KEY_LEFT).Key(14, wl::KEY_LEFT);
+    script.Key(16, wl::KEY_DOWN).Key(18, wl::KEY_RIGHT).Key(20, wl::KEY_RIGHT);
+    script.Key(22, wl::KEY_DOWN).Key(24, wl::KEY_RIGHT);
+    script.Key(26, wl::KEY_DOWN).Key(28, wl::KEY_ENTER);
+    script.Key(30, wl::KEY_ESC);
+    Start(script);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "nothing is written before a change";
+    EXPECT_TRUE(game->GetWindow()->fullscreen);
+    testsupport::Capture([&] {
+        game->ChangeState(STATE_OPTIONS);
+        RunFrames(32);
+    });
+    EXPECT_EQ(game->GetCurrentState(), Menu()) << "ESC goes back where the options were opened";
+    EXPECT_EQ(game->GetSoundManager()->MusicVolume(), 80);
+    EXPECT_EQ(game->GetSoundManager()->EffectsVolume(), 70);
+    EXPECT_FALSE(game->GetWindow()->fullscreen);
+    EXPECT_FALSE(wl::WindowFullscreen());
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    EXPECT_EQ(width, kDefaultWindowWidth);
+    EXPECT_EQ(height, kDefaultWindowHeight);
+
+    const std::string saved = ReadFile(file);
+    const char* const lines[] = {"music_volume = 80\n", "effects_volume = 70\n", "mouse_speed = 120\n",
+                                 "invert_look = yes\n", "fullscreen = no\n", "window = desktop\n"};
+    for (const char* line : lines) EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
+
+    // The next start, in the same folders.
+    wl::InputScript next;
+    next.frames = 3;
+    for (const bool fullscreenAsked : {false, true}) {
+        SCOPED_TRACE(fullscreenAsked ? "--fullscreen" : "no options");
+        game.reset();
+        game = std::make_unique<CGameImpl>();
+        StartOptions options;
+        options.fullscreen = fullscreenAsked;
+        game->SetStartOptions(options);
+        Start(next);
+        EXPECT_EQ(game->GetSoundManager()->MusicVolume(), 80);
+        EXPECT_EQ(game->GetSoundManager()->EffectsVolume(), 70);
+        EXPECT_EQ(game->GetSettings()->MouseSpeed(), 120);
+        EXPECT_TRUE(game->GetSettings()->InvertLook());
+        EXPECT_EQ(game->GetWindow()->fullscreen, fullscreenAsked);
+        EXPECT_EQ(wl::WindowFullscreen(), fullscreenAsked);
+        wl::GetWindowSize(&width, &height);
+        EXPECT_EQ(width, fullscreenAsked ? 640 : kDefaultWindowWidth);
+        EXPECT_EQ(ReadFile(file), saved) << "a start writes nothing";
+    }
+}
+
+// Opened from the pause screen the options go back there, with Back as with ESC; the next
+// time, from the menu, back to the menu.
+TEST_F(GameStates, OptionsGoBackToTheScreenThatOpenedThem) {
+    const ScopedConfigFolder folder(dir.Path() / "config");
+    wl::InputScript script;
+    script.frames = 20;
+    script.Key(2, wl::KEY_UP).Key(4, wl::KEY_ENTER);  // UP from the first row is Back
+    script.Key(10, wl::KEY_ESC);
+    Start(script);
+    auto* options = static_cast<COptionsState*>(game->GetState(STATE_OPTIONS));
+    ASSERT_NE(options, nullptr);
+    testsupport::Capture([&] {
+        options->ReturnTo(STATE_PAUSE);
+        game->SetState(options);
+        RunFrames(6);
+    });
+    EXPECT_EQ(game->GetCurrentState(), game->GetState(STATE_PAUSE));
+    testsupport::Capture([&] {
+        game->ChangeState(STATE_OPTIONS);
+        RunFrames(6);
+    });
+    EXPECT_EQ(game->GetCurrentState(), Menu());
 }
 
 }  // namespace

@@ -280,6 +280,64 @@ TEST_F(WaveOutput, LevelMusicComesBackFromItsBeginningAfterTheUmbrellaMusic) {
     EXPECT_LT(soundcheck::ToneLevel(recording, 1800, levelStarts[1] + 0.15, 0.2), 0.01);
 }
 
+// The player's volumes change what plays at once: the music under way drops to half and to
+// nothing, an effect under way drops to 30 %, and a later effect starts at the new volume.
+TEST_F(WaveOutput, MusicAndEffectsFollowThePlayersVolumesAtOnce) {
+    WriteSound("music1.mp3", soundcheck::Tone(500, 4.0));
+    WriteSound("beep.wav", soundcheck::Tone(1200, 0.8));
+    WriteSound("blip.wav", soundcheck::Tone(900, 0.2));
+    StartManager();
+    manager->PlayLevelMusic(1);
+    Pump(0.4);
+    manager->SetMusicVolume(50);
+    Pump(0.4);
+    manager->SetMusicVolume(0);
+    manager->PlaySound("beep.wav");
+    Pump(0.4);
+    manager->SetEffectsVolume(30);
+    Pump(0.6);
+    manager->PlaySound("blip.wav");
+    Pump(0.4);
+    manager->SetEffectsVolume(100);
+    manager->PlaySound("blip.wav");
+    Pump(0.4);
+    EXPECT_EQ(manager->MusicVolume(), 0);
+    EXPECT_EQ(manager->EffectsVolume(), 100);
+    const Recording recording = Finish();
+    EXPECT_TRUE(ErrorLines(err).empty()) << err;
+
+    const auto sounding = soundcheck::Sounding(recording, 0.01);
+    ASSERT_FALSE(sounding.empty());
+    const double start = sounding.front().start;  // the music's first sample
+    // The beep's own start splashes over the blip's frequency: only onsets after it count.
+    std::vector<double> blips;
+    for (double onset : soundcheck::ToneOnsets(recording, 900, 0.01))
+        if (onset > start + 1.5) blips.push_back(onset);
+    ASSERT_EQ(blips.size(), 2u) << "two blips, the quiet one too: " << ::testing::PrintToString(blips) << " from " << start;
+    struct Stretch {
+        const char* what;
+        double frequency, from, expected;  // expected: relative to the first stretch of its sound
+    };
+    const double musicFull = soundcheck::ToneLevel(recording, 500, start + 0.1, 0.2);
+    const double beepFull = soundcheck::ToneLevel(recording, 1200, start + 0.85, 0.2);
+    const double blipFull = soundcheck::ToneLevel(recording, 900, blips[1] + 0.03, 0.12);
+    ASSERT_GT(musicFull, 0.05);
+    ASSERT_GT(beepFull, 0.05);
+    ASSERT_GT(blipFull, 0.05);
+    const Stretch stretches[] = {
+        {"music at 50 %", 500, start + 0.5, 0.5 * musicFull},
+        {"music at 0 %", 500, start + 0.9, 0.0},
+        {"beep under way at 30 %", 1200, start + 1.3, 0.3 * beepFull},
+        {"blip started at 30 %", 900, blips[0] + 0.03, 0.3 * blipFull},
+    };
+    for (const Stretch& stretch : stretches) {
+        const double length = stretch.frequency == 900 ? 0.12 : 0.2;
+        EXPECT_NEAR(soundcheck::ToneLevel(recording, stretch.frequency, stretch.from, length), stretch.expected,
+                    0.06 * musicFull)
+            << stretch.what;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // No sound device: OpenAL Soft's only device cannot open.
 

@@ -26,6 +26,29 @@ TEST(StartOptions, NoneOrWindowLevelAndDataTogether) {
     EXPECT_EQ(options.dataFolder, "../tavo data");
 }
 
+// The last of --windowed and --fullscreen counts; neither leaves the choice to the settings.
+TEST(StartOptions, WindowedAndFullscreenTheLastCounts) {
+    struct Case {
+        std::vector<std::string> args;
+        int width;
+        bool fullscreen;
+    };
+    const Case cases[] = {
+        {{}, 0, false},
+        {{"--fullscreen"}, 0, true},
+        {{"--windowed", "800x600"}, 800, false},
+        {{"--windowed", "800x600", "--fullscreen"}, 0, true},
+        {{"--fullscreen", "--windowed", "1024x768"}, 1024, false},
+    };
+    for (const Case& c : cases) {
+        StartOptions options;
+        std::string error;
+        ASSERT_EQ(Parse(c.args, options, error), StartCommand::Play) << error;
+        EXPECT_EQ(options.windowWidth, c.width) << c.args.size();
+        EXPECT_EQ(options.fullscreen, c.fullscreen) << c.args.size();
+    }
+}
+
 TEST(StartOptions, HelpAndVersionWinOverTheRest) {
     StartOptions options;
     std::string error;
@@ -36,7 +59,7 @@ TEST(StartOptions, HelpAndVersionWinOverTheRest) {
 
 TEST(StartOptions, BadArgumentsAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--fullscreen"},                // unknown option
+        {"--full-screen"},               // unknown option
         {"level1.dae"},                  // a bare word
         {"--windowed"},                  // missing value
         {"--level"},                     // missing value
