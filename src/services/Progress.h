@@ -45,7 +45,7 @@ int LifePercent(double life);
 //   Level complete: level1.dae in 23.45 s with 87% life (best 21.10 s, best life 92%)
 // followed by " new record: time", " new record: life" or " new record: time and life"
 // when the run set one (the first completion sets both); "(no records)" stands for the
-// brackets when there are none.
+// brackets when there are none (a name the progress file cannot hold).
 std::string LevelCompleteLine(const LevelResult& result);
 
 class CProgress {
