@@ -459,11 +459,12 @@ TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
 // The level's clock and its records -----------------------------------------------------------
 
 // The clock counts the simulated time of the updates from the level's load: going back to the
-// start (BACKSPACE held in frames 30 to 39) keeps it running, the paused physics stops it, a
-// death's reload starts it again.
+// start (W held in frames 5 to 24 walks the figure away, BACKSPACE held in frames 30 to 39 puts
+// it back) keeps it running, the paused physics stops it, a death's reload starts it again.
 class ClockPlayer : public PlayStateTest {
 protected:
     ClockPlayer() {
+        script.Add(wl::InputEvent::KeyDown, 5, 'W').Add(wl::InputEvent::KeyUp, 25, 'W');
         script.Add(wl::InputEvent::KeyDown, 30, wl::KEY_BACKSPACE).Add(wl::InputEvent::KeyUp, 40, wl::KEY_BACKSPACE);
     }
 };
@@ -472,19 +473,21 @@ TEST_F(ClockPlayer, TheLevelsClockCountsSimulatedTimeFromTheLoad) {
     WriteLevel("clock.dae", Level({}));
     Start("clock.dae");
     play->debug.lightDamage = false;
+    enum Where { Anywhere, AtTheStart, AwayFromIt };
     struct Step {
         const char* what;
         std::function<void()> act;
         int frames;
         double clock;  // after the step's frames
+        Where where;
     };
     const Step steps[] = {
-        {"28 frames from the load", [] {}, 28, 28 * kFrame},
-        {"back to the start (BACKSPACE)", [] {}, 14, 42 * kFrame},
-        {"physics paused", [&] { play->debug.physicsPass = false; }, 20, 42 * kFrame},
-        {"physics running again", [&] { play->debug.physicsPass = true; }, 6, 48 * kFrame},
-        {"a death's reload", [&] { Capture([&] { CPlayState::ReloadLevel(play); }); }, 0, 0.0},
-        {"after the reload", [] {}, 9, 9 * kFrame},
+        {"28 frames from the load, walking", [] {}, 28, 28 * kFrame, AwayFromIt},
+        {"back to the start (BACKSPACE)", [] {}, 14, 42 * kFrame, AtTheStart},
+        {"physics paused", [&] { play->debug.physicsPass = false; }, 20, 42 * kFrame, Anywhere},
+        {"physics running again", [&] { play->debug.physicsPass = true; }, 6, 48 * kFrame, Anywhere},
+        {"a death's reload", [&] { Capture([&] { CPlayState::ReloadLevel(play); }); }, 0, 0.0, AtTheStart},
+        {"after the reload", [] {}, 9, 9 * kFrame, Anywhere},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -497,6 +500,12 @@ TEST_F(ClockPlayer, TheLevelsClockCountsSimulatedTimeFromTheLoad) {
             }
         });
         EXPECT_NEAR(play->rules.levelTime, step.clock, 1e-6);  // whole sub-steps of 1/60 s, in float
+        const float fromStart = std::hypot(play->player->transform[12], play->player->transform[14]);
+        if (step.where == AtTheStart) {
+            EXPECT_LT(fromStart, 0.5f);
+        } else if (step.where == AwayFromIt) {
+            EXPECT_GT(fromStart, 2.0f);  // 20 frames at 8 units a second: 2.7
+        }
     }
 }
 
