@@ -12,6 +12,8 @@ screen=$2
 suffix=$3
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 idle_seconds=4
 source "$here/drive.sh"

@@ -12,6 +12,8 @@ bin=$1
 mode=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 source "$here/drive.sh"
 # Runs the game with the given arguments, waits for the line `ready`, then ESC must end it.
