@@ -251,9 +251,9 @@ CGameState* CGameImpl::SetState(CGameState* state) {
     return state;
 }
 
-void CGameImpl::ShowPicture(PictureReason reason) {
+void CGameImpl::ShowPicture(PictureReason reason, const LevelResult* result) {
     auto* splash = static_cast<CSplashscreenState*>(GetState(STATE_SPLASHSCREEN));
     if (!splash) return;
-    splash->Show(reason);
+    splash->Show(reason, result);
     SetState(splash);
 }

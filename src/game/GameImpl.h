@@ -45,7 +45,7 @@ public:
     CGameState* GetState(int id) override;
     CGameState* ChangeState(int id) override;
     CGameState* SetState(CGameState* state) override;
-    void ShowPicture(PictureReason reason) override;
+    void ShowPicture(PictureReason reason, const LevelResult* result) override;
     void Quit() override { running = false; }
 
     // One frame's debug keys (F1 .. F12, HOME), handled before the state updates.

@@ -2,71 +2,102 @@
 
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
+#include "render/DrawPaths.h"
+#include "render/TextRenderer.h"
 #include "render/TextureManager.h"
 #include "scene/Mesh.h"
+#include "scene/SceneGeoObject.h"
 #include "services/Game.h"
 #include "services/InputManager.h"
 #include "services/PictureQuad.h"
+#include "services/Progress.h"
 #include "services/SoundManager.h"
 #include "services/Window.h"
 
 namespace {
-// Where tools/content/pictures_screens.py draws the entries: 300 x 72 pixels of a picture 768
-// high, centred across it, their centres 58.5 % and 70.5 % of the height down.
-constexpr double kEntryHalfWidth = 150.0 / 768.0;  // in picture heights
-constexpr double kEntryHalfHeight = 36.0 / 768.0;
-constexpr double kStartCentre = 0.585;
-constexpr double kQuitCentre = 0.705;
+const char* const kPill = "menu_entry.png";
+const char* const kSelectedPill = "menu_entry_selected.png";
+// The labels: dark chocolate on the chosen entry's sun-yellow pill, cream on the others.
+const Vec3 kChosenLabel(0.30f, 0.16f, 0.06f);
+const Vec3 kLabel(0.93f, 0.87f, 0.77f);
+// The label's line box, in window heights.
+constexpr float kLabelHeight = 0.055f;
 }  // namespace
 
-MenuEntry MenuEntryAt(int x, int y, int width, int height, const std::string& aspectSuffix) {
-    if (width <= 0 || height <= 0) return MenuEntry::None;
-    // The picture fills the window, so its own aspect, not the window's, sets the entries' width.
-    const double pictureAspect = aspectSuffix == "_43" ? 4.0 / 3.0 : 16.0 / 9.0;
-    const double across = (static_cast<double>(x) + 0.5) / width - 0.5;
+const char* MenuEntryLabel(MenuEntry entry) {
+    switch (entry) {
+        case MenuEntry::Continue: return "Continue";
+        case MenuEntry::Start: return "Start";
+        case MenuEntry::Options: return "Options";
+        case MenuEntry::Quit: return "Quit";
+    }
+    return "";
+}
+
+double MenuLayout::Centre(int index, int count) {
+    return kMiddle + (static_cast<double>(index) - static_cast<double>(count - 1) / 2.0) * kStep;
+}
+
+int MenuEntryAt(int x, int y, int width, int height, int count) {
+    if (width <= 0 || height <= 0) return -1;
+    // The pills keep their shape in any window: their size goes by the height alone.
+    const double across = (static_cast<double>(x) + 0.5 - width / 2.0) / height;
     const double down = (static_cast<double>(y) + 0.5) / height;
-    if (across < -kEntryHalfWidth / pictureAspect || across > kEntryHalfWidth / pictureAspect) return MenuEntry::None;
-    if (down >= kStartCentre - kEntryHalfHeight && down <= kStartCentre + kEntryHalfHeight) return MenuEntry::Start;
-    if (down >= kQuitCentre - kEntryHalfHeight && down <= kQuitCentre + kEntryHalfHeight) return MenuEntry::Quit;
-    return MenuEntry::None;
+    if (across < -MenuLayout::kPillWidth / 2 || across > MenuLayout::kPillWidth / 2) return -1;
+    for (int i = 0; i < count; ++i) {
+        const double centre = MenuLayout::Centre(i, count);
+        if (down >= centre - MenuLayout::kPillHeight / 2 && down <= centre + MenuLayout::kPillHeight / 2) return i;
+    }
+    return -1;
 }
 
 CMenuState::CMenuState(CGame* game_) : CGameState(game_) { Init(); }
 
-void CMenuState::Init() { startSelected = true; }
-
-std::string CMenuState::PictureName() const {
-    return std::string(startSelected ? "menustart" : "menuend") + game->GetWindow()->GetAspectSuffix() + ".jpg";
+void CMenuState::Init() {
+    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit};
+    selected = 0;
 }
 
-void CMenuState::ShowSelection() {
+std::string CMenuState::PictureName() const { return "menu" + game->GetWindow()->GetAspectSuffix() + ".jpg"; }
+
+void CMenuState::ShowPicture() {
     CMesh* quad = GetPictureQuad(game);
     if (!quad) return;
     const std::string name = PictureName();
     quad->material.diffuseTexture = game->GetTextureManager()->GetPicture(name);
     // Named too, so that a first upload at draw time says which picture it is.
     quad->material.diffuseName = name;
+    pills[0] = game->GetTextureManager()->GetPicture(kPill);
+    pills[1] = game->GetTextureManager()->GetPicture(kSelectedPill);
 }
 
 void CMenuState::Enter() {
     CSoundManager* sound = game->GetSoundManager();
     sound->StopMusic();
     sound->StartMusic("mainmenu.mp3");
-    startSelected = true;
-    ShowSelection();
+    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit};
+    const CProgress* progress = game->GetProgress();
+    if (progress && progress->AnyCompleted() && !ShippedLevels().empty())
+        entries.insert(entries.begin(), MenuEntry::Continue);
+    selected = 0;
+    ShowPicture();
+}
+
+void CMenuState::Select(int index) {
+    const int count = static_cast<int>(entries.size());
+    selected = ((index % count) + count) % count;
 }
 
 void CMenuState::Update(double) {
     CInputManager* input = game->GetInputManager();
-    // A pad's Start confirms and its D-pad chooses, beside the keys.
-    const bool confirmed = input->KeyHit(wl::KEY_ENTER) || input->PadHit(wl::PAD_START);
-    if (confirmed) Choose(startSelected ? MenuEntry::Start : MenuEntry::Quit);
-    // UP and DOWN in the same frame flip once: DOWN is not asked for when UP was hit.
-    if (input->KeyHit(wl::KEY_UP) || input->KeyHit(wl::KEY_DOWN) || input->PadHit(wl::PAD_DPAD_UP) ||
-        input->PadHit(wl::PAD_DPAD_DOWN)) {
-        startSelected = !startSelected;
-        ShowSelection();
-    }
+    // A pad's A or Start confirms and its D-pad chooses, beside the keys.
+    const bool confirmed =
+        input->KeyHit(wl::KEY_ENTER) || input->PadHit(wl::PAD_START) || input->PadHit(wl::PAD_A);
+    if (confirmed) Choose(Selected());
+    // UP and DOWN in the same frame move once: DOWN is not asked for when UP was hit. Past
+    // either end the selection comes round to the other.
+    if (input->KeyHit(wl::KEY_UP) || input->PadHit(wl::PAD_DPAD_UP)) Select(selected - 1);
+    else if (input->KeyHit(wl::KEY_DOWN) || input->PadHit(wl::PAD_DPAD_DOWN)) Select(selected + 1);
     // The keypad digits or, for keyboards without a keypad, the digits of the main row.
     for (int number = 1; number <= 9; ++number) {
         const bool keypad = input->KeyHit(wl::KEY_KP_1 + number - 1);
@@ -78,13 +109,19 @@ void CMenuState::Update(double) {
 }
 
 void CMenuState::Choose(MenuEntry entry) {
-    if (entry == MenuEntry::Start) {
-        game->GetSoundManager()->StopMusic();
-        auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
-        if (play) play->LoadLevel(kFirstLevelFileName);
-    } else if (entry == MenuEntry::Quit) {
-        game->Quit();
+    std::string level;
+    switch (entry) {
+        case MenuEntry::Continue:
+            level = game->GetProgress() ? ContinueLevel(*game->GetProgress()) : std::string();
+            break;
+        case MenuEntry::Start: level = kFirstLevelFileName; break;
+        case MenuEntry::Options: game->ChangeState(STATE_OPTIONS); return;
+        case MenuEntry::Quit: game->Quit(); return;
     }
+    if (level.empty()) return;
+    game->GetSoundManager()->StopMusic();
+    auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
+    if (play) play->LoadLevel(level);
 }
 
 void CMenuState::FollowMouse() {
@@ -94,19 +131,57 @@ void CMenuState::FollowMouse() {
     int x = 0, y = 0, width = 0, height = 0;
     wl::GetMousePos(&x, &y);
     wl::GetWindowSize(&width, &height);
-    const MenuEntry entry = MenuEntryAt(x, y, width, height, game->GetWindow()->GetAspectSuffix());
+    const int index = MenuEntryAt(x, y, width, height, static_cast<int>(entries.size()));
     const bool clicked = input->ButtonHit(wl::MOUSE_BUTTON_LEFT);
-    if (entry == MenuEntry::None) return;
+    if (index < 0) return;
     // Only a pointer that moves selects: one left resting on an entry does not undo the keys.
     const bool moved = input->mouseDeltaX != 0 || input->mouseDeltaY != 0;
-    if ((moved || clicked) && startSelected != (entry == MenuEntry::Start)) {
-        startSelected = entry == MenuEntry::Start;
-        ShowSelection();
-    }
-    if (clicked) Choose(entry);
+    if (moved || clicked) Select(index);
+    if (clicked) Choose(Selected());
 }
 
 void CMenuState::Render() {
     CShaderProgram* ortho = BeginPicturePass(game);
-    if (ortho) DrawPictureQuad(game, ortho);
+    if (!ortho) return;
+    DrawPictureQuad(game, ortho);
+    DrawEntries(ortho);
+}
+
+void CMenuState::DrawEntries(CShaderProgram* ortho) {
+    CMesh* quad = GetPictureQuad(game);
+    if (!quad) return;
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    if (width <= 0 || height <= 0) return;
+    const int count = static_cast<int>(entries.size());
+
+    // The pills: the picture quad (-1 .. 1 both ways under the identity orthographic matrix)
+    // scaled and moved onto each entry's place, its picture changed for the draw and put back.
+    const CMaterial picture = quad->material;
+    Overlay2DState(true);
+    for (int i = 0; i < count; ++i) {
+        quad->material.diffuseTexture = pills[i == selected ? 1 : 0];
+        quad->material.diffuseName = i == selected ? kSelectedPill : kPill;
+        if (!quad->material.diffuseTexture) continue;
+        Mat4 place;
+        place.m[0] = static_cast<float>(MenuLayout::kPictureWidth * height / width);
+        place.m[5] = static_cast<float>(MenuLayout::kPictureHeight);
+        place.m[13] = static_cast<float>(1.0 - 2.0 * MenuLayout::Centre(i, count));
+        CSceneGeoObject element({quad}, place, "", Vec3());
+        Draw2DElement(*game->GetRenderer(), &element, ortho);
+    }
+    quad->material = picture;
+    End2DOverlay();
+
+    CTextRenderer* text = game->GetText();
+    if (!text) return;
+    text->SetScreenSize(width, height);
+    const float h = text->ScreenHeight();
+    const float size = h * kLabelHeight;
+    for (int i = 0; i < count; ++i) {
+        const float centre = static_cast<float>(MenuLayout::Centre(i, count)) * h;
+        text->DrawText(*game->GetRenderer(), ortho, game->GetWindow()->orthoMatrix,
+                       MenuEntryLabel(entries[static_cast<size_t>(i)]), text->ScreenWidth() / 2, centre - size / 2,
+                       size, TextAlign::Centre, i == selected ? kChosenLabel : kLabel);
+    }
 }

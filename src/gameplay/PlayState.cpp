@@ -71,6 +71,8 @@ void CPlayState::Update(double frameTime) {
     // on the frame time: they answer the player's hand, not the rules.
     const double dt = PhysicsTimeOfUpdate(frameTime);
     rules.simulatedTime = dt;
+    // The level's clock counts this update before the step that may reach the end.
+    rules.levelTime += dt;
 
     // 2 and 3: the player's input, animation.
     UpdatePlayerMovement(dt);
@@ -122,7 +124,7 @@ void CPlayState::Update(double frameTime) {
     // 12: death; unless a trigger of this update's step already showed its picture, which stands.
     if (player->life <= 0.0f && !rules.pendingAction) {
         rules.pendingAction = &CPlayState::ReloadLevel;
-        game->ShowPicture(PictureReason::Death);
+        game->ShowPicture(PictureReason::Death, nullptr);
         std::cout << "You were reduced to a puddle of mud..." << std::endl;
     }
 

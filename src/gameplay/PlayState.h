@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gameplay/PlayerControl.h"
 #include "gameplay/PlayStateParts.h"
@@ -30,8 +31,10 @@
 class CInputManager;
 class CPlayFrameRenderer;
 class CPlayerObject;
+class CProgress;
 class CSceneGeoObject;
 class CSceneTrigger;
+struct LevelResult;
 
 // The level the game starts with: the menu's Start, and where the menu leads after the last one.
 inline constexpr const char kFirstLevelFileName[] = "level1.dae";
@@ -87,6 +90,9 @@ public:
     // Enter callbacks of the level's end and kill triggers; `play` is the play state.
     static void OnLevelEnd(CSceneTrigger* trigger, void* play);
     static void OnKillZone(CSceneTrigger* trigger, void* play);
+    // The level just won: its time and life, recorded in the player's progress and printed as
+    // the "Level complete:" line.
+    LevelResult RecordLevelEnd();
 
     // Steps of Update that live with their systems.
     void HandlePlayStateKeys(CInputManager* input);  // step 1: debug toggles
@@ -126,3 +132,9 @@ private:
 // stops, the game changes to the play state and the play state loads it; otherwise nothing
 // happens.
 void LoadLevelByNumber(CGameState* state, int number);
+
+// The shipped levels in play order: level1.dae, level2.dae, ... as far as the files exist.
+std::vector<std::string> ShippedLevels();
+// Where "Continue" leads: the first shipped level not completed, or the last one when all are.
+// "" when there is no shipped level.
+std::string ContinueLevel(const CProgress& progress);

@@ -18,6 +18,7 @@
 #include "scene/PlayerObject.h"
 #include "scene/SceneTrigger.h"
 #include "services/Game.h"
+#include "services/Progress.h"
 #include "services/SoundManager.h"
 
 namespace {
@@ -117,6 +118,8 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     player->scale = {kFullScale, kFullScale, kFullScale};
     player->life = 1.0f;
     player->umbrellaTime = 0.0f;
+    // Its clock starts with it.
+    rules.levelTime = 0.0;
 
     level.physicsWorld = std::make_unique<CPhysicsWorld>();
     CPhysicsWorld* world = level.physicsWorld.get();
@@ -224,11 +227,28 @@ void CPlayState::UploadObjectMeshes(CSceneGeoObject& object) {
     }
 }
 
+LevelResult CPlayState::RecordLevelEnd() {
+    LevelResult result;
+    result.level = LevelRecordName(level.file ? level.file->fileName : std::string());
+    result.seconds = rules.levelTime;
+    result.life = player ? player->life : 0.0f;
+    // A worse run leaves the records as they were; the line shows them beside this run.
+    CProgress* progress = game->GetProgress();
+    if (progress && !result.level.empty()) {
+        result.record = progress->RecordLevelEnd(result.level, result.seconds, result.life);
+        result.bestTime = progress->BestTime(result.level);
+        result.bestLife = progress->BestLife(result.level);
+    }
+    std::cout << LevelCompleteLine(result) << std::endl;
+    return result;
+}
+
 void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
     // A picture of this step is already up (a kill volume was first): it stands.
     PlayRules& rules = play->rules;
     if (rules.pendingAction) return;
+    const LevelResult result = play->RecordLevelEnd();
     const auto next = trigger->properties.find("nextlevel");
     if (next != trigger->properties.end()) {
         // The next level of a level started by path lies beside it.
@@ -238,13 +258,13 @@ void CPlayState::OnLevelEnd(CSceneTrigger* trigger, void* userData) {
             std::cerr << "ERROR: Next level '" << next->second
                       << "' is not a file in the level's folder, not loading it" << std::endl;
         rules.pendingAction = &CPlayState::LoadNextLevel;
-        play->game->ShowPicture(PictureReason::StageComplete);
+        play->game->ShowPicture(PictureReason::StageComplete, &result);
     } else {
         // The last level: back to the menu, whose next start begins with the first level.
         rules.nextLevelName = kFirstLevelFileName;
         rules.gameFinished = true;
         rules.pendingAction = &CPlayState::BackToMenu;
-        play->game->ShowPicture(PictureReason::MissionComplete);
+        play->game->ShowPicture(PictureReason::MissionComplete, &result);
     }
 }
 
@@ -252,7 +272,7 @@ void CPlayState::OnKillZone(CSceneTrigger*, void* userData) {
     auto* play = static_cast<CPlayState*>(userData);
     if (play->rules.pendingAction) return;  // the first picture of the step stands
     play->rules.pendingAction = &CPlayState::ReloadLevel;
-    play->game->ShowPicture(PictureReason::Death);
+    play->game->ShowPicture(PictureReason::Death, nullptr);
 }
 
 void LoadLevelByNumber(CGameState* state, int number) {
@@ -262,4 +282,21 @@ void LoadLevelByNumber(CGameState* state, int number) {
     if (CSoundManager* sound = game->GetSoundManager()) sound->StopMusic();
     auto* play = static_cast<CPlayState*>(game->ChangeState(STATE_PLAY));
     if (play) play->LoadLevel(fileName);
+}
+
+std::vector<std::string> ShippedLevels() {
+    std::vector<std::string> levels;
+    for (int number = 1;; ++number) {
+        const std::string fileName = "level" + std::to_string(number) + ".dae";
+        if (!std::ifstream(LevelFilePath(fileName)).good()) break;
+        levels.push_back(fileName);
+    }
+    return levels;
+}
+
+std::string ContinueLevel(const CProgress& progress) {
+    const std::vector<std::string> levels = ShippedLevels();
+    if (levels.empty()) return std::string();
+    const std::string next = progress.FirstNotCompleted(levels);
+    return next.empty() ? levels.back() : next;
 }

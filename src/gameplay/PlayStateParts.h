@@ -42,6 +42,9 @@ struct PlayRules {
     bool paused = false;
     // Seconds the physics simulated in the last update: the time every rule advanced by.
     double simulatedTime = 0.0;
+    // The level's clock: the simulated time of every update since the level was loaded (a death
+    // reloads it and starts again; going back to the start keeps it running).
+    double levelTime = 0.0;
 };
 
 // The cameras: made once by SetUpScene and kept across levels; the debug keys pick the active one.

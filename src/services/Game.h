@@ -17,6 +17,7 @@ class CHud;
 class CShaderProgram;
 class CGameState;
 struct CMaterial;
+struct LevelResult;
 
 // Why the picture between levels shows; it picks the picture and what is heard with it.
 enum class PictureReason { Death, StageComplete, MissionComplete };
@@ -48,8 +49,9 @@ public:
     // Makes the state for an id current; an unknown id keeps the current state and gives null.
     virtual CGameState* ChangeState(int id) = 0;
     virtual CGameState* SetState(CGameState* state) = 0;
-    // Changes to the picture screen, which shows the picture for `reason` until ENTER.
-    virtual void ShowPicture(PictureReason reason) = 0;
+    // Changes to the picture screen, which shows the picture for `reason` until ENTER; a level's
+    // end passes its result (this run and the records), which the picture shows beside its words.
+    virtual void ShowPicture(PictureReason reason, const LevelResult* result) = 0;
     // The main loop ends after the current frame.
     virtual void Quit() = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "platform/PlayerFolders.h"
@@ -90,6 +91,12 @@ void CProgress::Load(std::ostream& warnings) {
     file.Report(warnings);
 }
 
+bool CProgress::AnyCompleted() const {
+    for (const auto& entry : levels)
+        if (entry.second.completed) return true;
+    return false;
+}
+
 const CProgress::LevelRecord* CProgress::Find(const std::string& levelFile) const {
     const auto found = levels.find(LevelName(levelFile));
     return found == levels.end() ? nullptr : &found->second;
@@ -161,4 +168,37 @@ bool CProgress::Save(const std::string& level, std::ostream& warnings) {
     if (record.bestTime) file.Set(level + "." + kBestTime, Decimal(*record.bestTime));
     if (record.bestLife) file.Set(level + "." + kBestLife, Decimal(*record.bestLife));
     return file.Write(warnings, kHeader);
+}
+
+std::string LevelRecordName(const std::string& levelFile) {
+    const std::string::size_type slash = levelFile.rfind('/');
+    return slash == std::string::npos ? levelFile : levelFile.substr(slash + 1);
+}
+
+int LifePercent(double life) {
+    if (!std::isfinite(life)) return 0;
+    return static_cast<int>(std::lround(std::min(std::max(life, 0.0), 1.0) * 100.0));
+}
+
+std::string LevelCompleteLine(const LevelResult& result) {
+    char text[96];
+    std::string line = "Level complete: " + result.level;
+    std::snprintf(text, sizeof text, " in %.2f s with %d%% life", result.seconds,
+                  LifePercent(static_cast<double>(result.life)));
+    line += text;
+    if (!result.bestTime && !result.bestLife) return line + " (no records)";
+    line += " (best ";
+    if (result.bestTime) {
+        std::snprintf(text, sizeof text, "%.2f s", *result.bestTime);
+        line += text;
+    } else {
+        line += "-";
+    }
+    line += ", best life ";
+    line += result.bestLife ? std::to_string(LifePercent(*result.bestLife)) + "%" : std::string("-");
+    line += ")";
+    if (result.record.newBestTime && result.record.newBestLife) line += " new record: time and life";
+    else if (result.record.newBestTime) line += " new record: time";
+    else if (result.record.newBestLife) line += " new record: life";
+    return line;
 }

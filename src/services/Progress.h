@@ -26,6 +26,28 @@ struct LevelEndRecord {
     bool saved = false;        // the file holds the records (true too when nothing changed)
 };
 
+// A won level as the game reports it: this run and the records after it was recorded.
+struct LevelResult {
+    std::string level;  // the level's file name (the last part of its path)
+    double seconds = 0.0;
+    float life = 0.0f;  // 0..1
+    std::optional<double> bestTime, bestLife;  // none when nothing could be recorded
+    LevelEndRecord record;
+
+    bool NewRecord() const { return record.newBestTime || record.newBestLife; }
+};
+
+// The last part of a level's path: the name its records go by.
+std::string LevelRecordName(const std::string& levelFile);
+// A life (0..1) in whole percent, as the records compare it.
+int LifePercent(double life);
+// The line printed at a level's end, for players and scripts alike:
+//   Level complete: level1.dae in 23.45 s with 87% life (best 21.10 s, best life 92%)
+// followed by " new record: time", " new record: life" or " new record: time and life"
+// when the run set one (the first completion sets both); "(no records)" stands for the
+// brackets when there are none (a name the progress file cannot hold).
+std::string LevelCompleteLine(const LevelResult& result);
+
 class CProgress {
 public:
     // Longer runs are not recorded as times (about 11.5 days).
@@ -48,6 +70,8 @@ public:
                                   std::ostream& warnings = std::cerr);
 
     bool IsCompleted(const std::string& levelFile) const;
+    // Whether any level has been completed: the menu then offers to continue.
+    bool AnyCompleted() const;
     std::optional<double> BestTime(const std::string& levelFile) const;
     std::optional<double> BestLife(const std::string& levelFile) const;
     // The first of `levels` (in play order) not completed yet; "" when all are.

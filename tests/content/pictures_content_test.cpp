@@ -53,7 +53,7 @@ bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
 double Luma(const unsigned char* p) { return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]; }
 
-const std::vector<std::string> kScreens = {"menustart", "menuend", "death", "stage_complete", "mission_complete"};
+const std::vector<std::string> kScreens = {"menu", "death", "stage_complete", "mission_complete"};
 // Drawn on surfaces and sprites, which the renderer uploads with mipmaps and repeats.
 const std::vector<std::string> kSurfaces = {
     "brickwall.jpg", "brickwall_normal.png", "stone.jpg", "stone_normal.png", "floor07.jpg", "floor07b.jpg",
@@ -127,6 +127,30 @@ TEST(Pictures, ScreenPicturesHaveTheirAspectsAndBlendedPicturesCarryAlpha) {
         ASSERT_TRUE(pic.loaded);
         EXPECT_EQ(pic.bpp, 4);
         EXPECT_GE(pic.Alpha(pic.width / 2, pic.height / 2), 128) << "middle should be visible";
+    }
+    // The menu's entry pills, drawn by the game over the menu picture: 300 x 50 with 60 and 24
+    // pixels of room around (at twice that size), the pill itself opaque enough to read a label
+    // on, the corners of the room clear.
+    for (const std::string name : {"menu_entry.png", "menu_entry_selected.png"}) {
+        SCOPED_TRACE(name);
+        const Picture pic = Load(name);
+        ASSERT_TRUE(pic.loaded);
+        EXPECT_EQ(pic.bpp, 4);
+        EXPECT_EQ(pic.width, 840);
+        EXPECT_EQ(pic.height, 196);
+        EXPECT_GE(pic.Alpha(pic.width / 2, pic.height / 2), 160) << "middle should be visible";
+        EXPECT_GE(pic.Alpha(pic.width / 2 - 280, pic.height / 2), 160) << "the pill reaches 300 wide";
+        for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {pic.width - 1, 0}, {0, pic.height - 1},
+                                   {pic.width - 1, pic.height - 1}})
+            EXPECT_LT(pic.Alpha(x, y), 24) << "corner " << x << "," << y;
+    }
+    {
+        // The chosen pill is sun yellow, the other a dark glaze.
+        const Picture chosen = Load("menu_entry_selected.png"), other = Load("menu_entry.png");
+        ASSERT_TRUE(chosen.loaded && other.loaded);
+        const unsigned char* c = chosen.At(chosen.width / 2, chosen.height / 2);
+        EXPECT_TRUE(c[0] > 220 && c[1] > 150 && c[2] < 140) << int(c[0]) << "," << int(c[1]) << "," << int(c[2]);
+        EXPECT_LT(Luma(other.At(other.width / 2, other.height / 2)), 110);
     }
     // The star is projected onto surfaces with repeat: a visible border would draw a frame.
     for (const std::string name : {"sun.png", "star.png"}) {

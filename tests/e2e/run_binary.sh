@@ -8,6 +8,8 @@ bin=$1
 screen=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 
 source "$here/drive.sh"

@@ -14,6 +14,8 @@ trace=$2
 screen=$3
 mode=$4
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 
 mix="$work/mix.wav"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Plays the menu of the real game binary like a player: it first leaves the menu alone for a
 # few seconds, in which the game must use at most a tenth of one core (the display gives no
-# vertical sync, so a menu that draws again and again takes all it can get), then DOWN, UP, DOWN
-# (each switches the picture), then ENTER on the end entry, which must end the game with exit
-# status 0. The end picture's first use shows up as its one-time upload on standard error.
+# vertical sync, so a menu that draws again and again takes all it can get), then DOWN, UP, UP
+# (Options, Start, and round to Quit: the game has no progress here, so no Continue), then ENTER
+# on Quit, which must end the game with exit status 0. The menu picture's and the pills' first
+# use shows up as their one-time upload on standard error.
 # Usage: run_menu.sh PATH/TO/tavo WIDTHxHEIGHT SUFFIX   (run from the folder holding resources/ and shaders/)
 set -u
 bin=$1
@@ -11,6 +12,8 @@ screen=$2
 suffix=$3
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 idle_seconds=4
 source "$here/drive.sh"
@@ -24,7 +27,7 @@ source "$here/drive.sh"
   sleep "$idle_seconds"
   after=$(awk "{print \$14 + \$15}" /proc/$pid/stat)
   echo $((after - before)) > "$cpu"
-  for key in Down Up Down; do press "$key"; done
+  for key in Down Up Up; do press "$key"; done
   end_game Return' _ "$here/drive.sh" "$bin" "$work/out" "$work/err" "$work/cpu" "$idle_seconds"
 status=$?
 
@@ -41,8 +44,8 @@ else
   echo "idle menu: $ticks/$hz CPU seconds in $idle_seconds s"
 fi
 expect_farewell
-for picture in "menustart$suffix.jpg" "menuend$suffix.jpg"; do
+for picture in "menu$suffix.jpg" menu_entry.png menu_entry_selected.png; do
   drawn "$picture" || failed "$picture was never drawn"
 done
 no_errors
-finish "tavo at $screen: menu pictures switched and ENTER on the end entry quit with status 0"
+finish "tavo at $screen: menu entries chosen round and ENTER on Quit quit with status 0"

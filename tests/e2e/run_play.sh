@@ -16,6 +16,8 @@ suffix=$4
 shots=$5
 root=$(pwd)
 work=$(mktemp -d)
+# Every run starts without progress, so the menu's first entry is "Start".
+export XDG_DATA_HOME="$work/data"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/run" "$shots"
 # The game writes its screenshots into its working folder: give it its own.

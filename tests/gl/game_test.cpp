@@ -98,7 +98,7 @@ TEST_F(ScriptedGame, StartUpSequenceAndMenu) {
     EXPECT_EQ(FindLine(lines, "Changing to menu..."), FindLine(lines, "Game init in ") + 1);
     // No content in this folder: every item is reported on standard error, and start-up went on.
     EXPECT_NE(startErr.find("Vertex shader file 'shaders/orthoshader.vert' not found!"), std::string::npos);
-    EXPECT_NE(startErr.find("ERROR: Texture map file 'menustart_43.jpg' could not be loaded!"), std::string::npos);
+    EXPECT_NE(startErr.find("ERROR: Texture map file 'menu_43.jpg' could not be loaded!"), std::string::npos);
     EXPECT_NE(startErr.find("WARNING: CubeMap 'sky.jpg' not preloaded!"), std::string::npos);
     EXPECT_EQ(game->GetState(STATE_MENU), game->GetCurrentState());
     EXPECT_NE(startErr.find("ERROR: Sound layer returned error: 'FMOD_ERR_FILE_NOTFOUND' while: createStream"),

@@ -1,15 +1,22 @@
 // The menu of the shipped game, as a screenshot: built twice, for a 16:9 and a 4:3 screen, it
-// checks that the start picture of the screen's aspect fills the window, and the end picture
-// after DOWN. TAVO_EXPECTED_SUFFIX is the aspect suffix the screen size calls for.
+// checks that the menu picture of the screen's aspect fills the window around the entries, and
+// that the entries are drawn as pills in their places with their labels: three without
+// progress, the chosen one sun yellow (the first, then the second after DOWN), and four with
+// "Continue" first and chosen once a level is won. TAVO_EXPECTED_SUFFIX is the aspect suffix
+// the screen size calls for.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <vector>
+#include <algorithm>
+#include <unistd.h>
 
 #include "game/GameImpl.h"
+#include "game/MenuState.h"
 #include "game/OptionsState.h"
 #include "services/InputManager.h"
 #include "services/Window.h"
@@ -34,13 +41,17 @@ PictureFile LoadPicture(const std::string& file) {
 }
 
 // Mean difference per channel between the screenshot and a picture stretched over the whole
-// screen, over a 32 x 18 grid of sample points.
-double MeanDifference(const PictureFile& shot, const PictureFile& picture) {
+// screen, over a 32 x 18 grid of sample points, leaving out those whose height (a fraction from
+// the top) lies between `skipFrom` and `skipTo`.
+double MeanDifference(const PictureFile& shot, const PictureFile& picture, double skipFrom = 2.0,
+                      double skipTo = 2.0) {
     double sum = 0.0;
     int samples = 0;
     for (int gy = 0; gy < 18; ++gy)
         for (int gx = 0; gx < 32; ++gx) {
             const int x = (2 * gx + 1) * shot.width / 64, y = (2 * gy + 1) * shot.height / 36;
+            const double down = 1.0 - (y + 0.5) / shot.height;  // rows are stored bottom first
+            if (down >= skipFrom && down <= skipTo) continue;
             const int px = x * picture.width / shot.width, py = y * picture.height / shot.height;
             const unsigned char* a = shot.At(x, y);
             const unsigned char* b = picture.At(px, py);
@@ -50,12 +61,40 @@ double MeanDifference(const PictureFile& shot, const PictureFile& picture) {
     return sum / samples;
 }
 
-TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
+double Luma(const unsigned char* p) { return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]; }
+
+// The pixel `down` (a fraction of the height from the top) and `across` pixels from the middle.
+const unsigned char* Pixel(const PictureFile& shot, double across, double down) {
+    const int x = static_cast<int>(shot.width / 2.0 + across);
+    const int y = shot.height - 1 - static_cast<int>(down * shot.height);
+    return shot.At(x, y);
+}
+
+// Pixels along the middle row of a pill, within a tenth of the height either side of the middle,
+// that are dark (the chosen label) or light (another label).
+int LabelPixels(const PictureFile& shot, double centre, bool chosen) {
+    int count = 0;
+    const double reach = 0.1 * shot.height;
+    for (double across = -reach; across <= reach; across += 1.0) {
+        const double luma = Luma(Pixel(shot, across, centre));
+        count += chosen ? luma < 90.0 : luma > 180.0;
+    }
+    return count;
+}
+
+// The shipped game's menu in a folder of its own with `progress` as the player's progress
+// file; screenshots after the frames in `shotFrames`, DOWN pressed on frame 3.
+std::vector<PictureFile> MenuShots(const std::string& progress, const std::vector<int>& shotFrames,
+                                   std::string& failure) {
     const fs::path source = TAVO_SOURCE_DIR;
     testsupport::ScopedWorkDir dir;
-    // The shipped content, read in place; screenshots land in the temporary folder.
     fs::create_directory_symlink(source / "shaders", dir.Path() / "shaders");
     fs::create_directory_symlink(source / "resources", dir.Path() / "resources");
+    const fs::path data = fs::temp_directory_path() / ("tavo-menu-shot-" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    fs::create_directories(data / "tavo");
+    if (!progress.empty()) std::ofstream(data / "tavo" / "progress.ini") << progress;
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
 
     wl::InputScript script;
     script.frames = 10;
@@ -63,56 +102,102 @@ TEST(MenuScreenshot, ShowsThePicturesOfTheScreensAspect) {
     wl::UseInputScript(&script);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    CGameImpl game;
-    const int result = game.Initialize();
-    std::vector<std::string> shots;
-    for (int frame = 0; frame < 5 && result == 0; ++frame) {
-        game.GetCurrentState()->Update(0.0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        game.GetCurrentState()->Render();
-        // The frame as drawn, before it is shown: what the screenshot key saves.
-        if (frame == 1 || frame == 4) {
-            // Screenshots are named by the second: each is given a name of its own here.
-            const std::string shot = SaveScreenshot();
-            const std::string kept = "frame" + std::to_string(frame) + ".png";
-            std::error_code error;
-            fs::rename(shot, kept, error);
-            shots.push_back(error ? shot : kept);
+    std::vector<PictureFile> shots;
+    {
+        CGameImpl game;
+        const int result = game.Initialize();
+        for (int frame = 0; frame < 5 && result == 0; ++frame) {
+            game.GetCurrentState()->Update(0.0);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            game.GetCurrentState()->Render();
+            // The frame as drawn, before it is shown: what the screenshot key saves.
+            if (std::find(shotFrames.begin(), shotFrames.end(), frame) != shotFrames.end()) {
+                // Screenshots are named by the second: each is given a name of its own.
+                const std::string shot = SaveScreenshot();
+                const fs::path kept = data / ("frame" + std::to_string(frame) + ".png");
+                std::error_code error;
+                fs::rename(shot, kept, error);
+                if (!error) shots.push_back(LoadPicture(kept.string()));
+            }
+            wl::SwapBuffers();
+            game.GetInputManager()->Update();
         }
-        wl::SwapBuffers();
-        game.GetInputManager()->Update();
+        if (result != 0) failure = "the game did not start";
+        else if (game.GetWindow()->GetAspectSuffix() != TAVO_EXPECTED_SUFFIX) failure = "another aspect";
     }
+    fs::remove_all(data);
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    ASSERT_EQ(result, 0) << out << err;
-    ASSERT_EQ(game.GetWindow()->GetAspectSuffix(), TAVO_EXPECTED_SUFFIX);
-    for (const std::string& line : testsupport::Lines(err)) EXPECT_NE(line.rfind("ERROR:", 0), 0u) << line;
-    ASSERT_EQ(shots.size(), 2u);
+    for (const std::string& line : testsupport::Lines(err))
+        if (line.rfind("ERROR:", 0) == 0) failure += "\n" + line;
+    if (!failure.empty()) failure += "\n" + out + err;
+    return shots;
+}
 
+TEST(MenuScreenshot, DrawsTheEntriesOverThePictureOfTheScreensAspect) {
+    const fs::path pictures = fs::path(TAVO_SOURCE_DIR) / "resources" / "textures";
     const std::string other = std::string(TAVO_EXPECTED_SUFFIX) == "_169" ? "_43" : "_169";
-    CTextureManager* textures = game.GetTextureManager();
-    const CTexture* shown = textures->GetTexture(std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg");
-    ASSERT_TRUE(shown);
-    ASSERT_EQ(shown->format, static_cast<uint32_t>(GL_RGB));
-    const fs::path pictures = source / "resources" / "textures";
-    const PictureFile start = LoadPicture((pictures / (std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
-    const PictureFile end = LoadPicture((pictures / (std::string("menuend") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
-    const PictureFile otherStart = LoadPicture((pictures / ("menustart" + other + ".jpg")).string());
-    ASSERT_TRUE(start.width > 0 && end.width > 0 && otherStart.width > 0);
 
-    const PictureFile before = LoadPicture(shots[0]);
-    const PictureFile after = LoadPicture(shots[1]);
-    ASSERT_EQ(before.width, start.width) << "the picture is made for this screen size";
-    ASSERT_EQ(before.height, start.height);
-    // Start selected: the start picture of this aspect, pixel for pixel (up to rounding; it
-    // measures 0 here, while the end picture differs by about 4 and the other aspect by 18) ...
-    EXPECT_LT(MeanDifference(before, start), 1.0);
-    // ... and clearly not the end picture, nor the start picture of the other aspect.
-    EXPECT_GT(MeanDifference(before, end), 2.0);
-    EXPECT_GT(MeanDifference(before, otherStart), 2.0);
-    // After DOWN: the end picture.
-    EXPECT_LT(MeanDifference(after, end), 1.0);
-    EXPECT_GT(MeanDifference(after, start), 2.0);
+    struct Case {
+        const char* what;
+        std::string progress;
+        int frame;
+        int entries;
+        int chosen;
+    };
+    const Case cases[] = {
+        {"no progress", "", 1, 3, 0},
+        {"no progress, after DOWN", "", 4, 3, 1},
+        {"level 1 won", "level1.dae.completed = yes\n", 1, 4, 0},
+    };
+    std::vector<PictureFile> shots;
+    for (const std::string& progress : {std::string(), cases[2].progress}) {
+        std::string failure;
+        const std::vector<int> frames = progress.empty() ? std::vector<int>{1, 4} : std::vector<int>{1};
+        const std::vector<PictureFile> taken = MenuShots(progress, frames, failure);
+        ASSERT_EQ(failure, "");
+        ASSERT_EQ(taken.size(), frames.size());
+        shots.insert(shots.end(), taken.begin(), taken.end());
+    }
+    // Read once a game has set up the image library, as the screenshots were.
+    const PictureFile menu = LoadPicture((pictures / (std::string("menu") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
+    const PictureFile otherMenu = LoadPicture((pictures / ("menu" + other + ".jpg")).string());
+    ASSERT_TRUE(menu.width > 0 && otherMenu.width > 0);
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const Case& c = cases[i];
+        const PictureFile& shot = shots[i];
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(shot.width, menu.width) << "the picture is made for this screen size";
+        ASSERT_EQ(shot.height, menu.height);
+        // Around the entries (title, controls): the menu picture of this aspect, pixel for pixel
+        // up to rounding, and clearly not the other aspect's.
+        EXPECT_LT(MeanDifference(shot, menu, 0.43, 0.80), 1.0);
+        EXPECT_GT(MeanDifference(shot, otherMenu, 0.43, 0.80), 2.0);
+        // Over the entries the picture is covered.
+        EXPECT_GT(MeanDifference(shot, menu), MeanDifference(shot, menu, 0.43, 0.80));
+        // Each entry's pill on its place, left of its label: sun yellow when chosen, a dark
+        // glaze otherwise; and the label on it.
+        const double side = -0.17 * shot.height;
+        for (int entry = 0; entry < c.entries; ++entry) {
+            SCOPED_TRACE("entry " + std::to_string(entry));
+            const double centre = MenuLayout::Centre(entry, c.entries);
+            const unsigned char* p = Pixel(shot, side, centre);
+            if (entry == c.chosen) {
+                EXPECT_TRUE(p[0] > 200 && p[1] > 140 && p[2] < 140) << int(p[0]) << "," << int(p[1]) << "," << int(p[2]);
+            } else {
+                EXPECT_LT(Luma(p), 110.0) << int(p[0]) << "," << int(p[1]) << "," << int(p[2]);
+            }
+            EXPECT_GT(LabelPixels(shot, centre, entry == c.chosen), shot.height / 100) << "no label";
+        }
+        // Below the last entry, where a fourth would lie in a list of three: the picture.
+        if (c.entries == 3) {
+            const double below = MenuLayout::Centre(3, 4) + 0.015;
+            const unsigned char* p = Pixel(shot, side, below);
+            const unsigned char* q = menu.At(static_cast<int>((shot.width / 2.0 + side) * menu.width / shot.width),
+                                             menu.height - 1 - static_cast<int>(below * menu.height));
+            for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(p[ch], q[ch], 6) << "channel " << ch;
+        }
+    }
 }
 
 
@@ -144,7 +229,7 @@ TEST(MenuScreenshot, OptionsShowOverTheDimmedMenu) {
     for (const std::string& line : testsupport::Lines(err)) EXPECT_NE(line.rfind("ERROR:", 0), 0u) << line;
     const PictureFile frame = LoadPicture(shot);
     const PictureFile menu = LoadPicture(
-        (source / "resources" / "textures" / (std::string("menustart") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
+        (source / "resources" / "textures" / (std::string("menu") + TAVO_EXPECTED_SUFFIX + ".jpg")).string());
     ASSERT_TRUE(frame.width > 0 && menu.width > 0);
     ASSERT_EQ(frame.width, menu.width);
 

@@ -8,12 +8,16 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <cstdlib>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "game/GameImpl.h"
 #include "game/PauseState.h"
+#include "game/SplashscreenState.h"
 #include "game/TextMenu.h"
 #include "gameplay/PlayState.h"
 #include "physics/PhysicsWorld.h"
@@ -24,6 +28,7 @@
 #include "scene/PlayerObject.h"
 #include "services/Hud.h"
 #include "services/InputManager.h"
+#include "services/Progress.h"
 #include "services/Settings.h"
 #include "services/SoundManager.h"
 #include "support/ColladaWriter.h"
@@ -79,9 +84,9 @@ ColladaNode Volume(const std::string& name, float x, float y, float z) {
 }
 
 // A level: a floor whose top is y = 0 (60 x 60 unless given), the start just above it at the
-// origin, and the extra nodes (and the meshes they show) given.
+// origin (or `startHeight` above it), and the extra nodes (and the meshes they show) given.
 std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("ground", 0, -0.5f, 0, 60, 1, 60),
-                  std::vector<testsupport::ColladaMesh> extraMeshes = {}) {
+                  float startHeight = 0.2f, std::vector<testsupport::ColladaMesh> extraMeshes = {}) {
     ColladaDocument doc;
     ColladaMaterial floor;
     floor.id = "floor";
@@ -93,7 +98,7 @@ std::string Level(std::vector<ColladaNode> extra, ColladaNode ground = Box("grou
     for (float& coordinate : volume.positions) coordinate *= 6.0f;
     doc.meshes = {CubeMesh("cube", "floor", true, true), volume};
     for (testsupport::ColladaMesh& mesh : extraMeshes) doc.meshes.push_back(std::move(mesh));
-    doc.roots = {std::move(ground), Marker("TAVO_START", 0, 0.2f, 0)};
+    doc.roots = {std::move(ground), Marker("TAVO_START", 0, startHeight, 0)};
     for (ColladaNode& node : extra) doc.roots.push_back(std::move(node));
     return doc.Write();
 }
@@ -112,6 +117,9 @@ protected:
             if (entry.path().filename() != missingModel)
                 fs::create_symlink(entry.path(), dir.Path() / "resources" / "models" / entry.path().filename());
         fs::create_directory_symlink(repo / "shaders", dir.Path() / "shaders");
+        // The progress of these games is their own: it starts empty in the test's folder.
+        if (const char* data = std::getenv("XDG_DATA_HOME")) oldDataHome = data;
+        setenv("XDG_DATA_HOME", (dir.Path() / "data").c_str(), 1);
         script.frames = 1;
         wl::UseInputScript(&script);
         Output start = Capture([&] { initResult = game->Initialize(); });
@@ -123,7 +131,11 @@ protected:
             ASSERT_NE(play->player, nullptr);
         }
     }
-    void TearDown() override { game.reset(); }
+    void TearDown() override {
+        game.reset();
+        if (oldDataHome) setenv("XDG_DATA_HOME", oldDataHome->c_str(), 1);
+        else unsetenv("XDG_DATA_HOME");
+    }
 
     void WriteLevel(const std::string& name, const std::string& contents) {
         dir.Write("resources/levels/" + name, contents);
@@ -160,6 +172,7 @@ protected:
     int initResult = -1;
     std::string missingModel;  // a shipped model left out of the test's folder
     std::string startErr;
+    std::optional<std::string> oldDataHome;
 };
 
 class WithoutMilkModel : public PlayStateTest {
@@ -413,9 +426,11 @@ TEST_F(PlayStateTest, ZeroFrameTimeChangesNothingAndLifeZeroIsDeath) {
     EXPECT_NE(game->GetCurrentState(), play);
 }
 
-// Keys pressed where nothing reads them act nowhere else: DOWN pressed while walking and again
-// on the mission-complete picture leaves "Start" chosen in the menu, and the light-damage key
-// pressed in the menu does not reach the level started from it. "Start" then loads level 1 once.
+// Keys pressed where nothing reads them act nowhere else: UP pressed while walking and again
+// on the mission-complete picture leaves the first entry chosen in the menu ("Continue", as
+// level 5 is won; UP there would come round to "Quit"), and the light-damage key pressed in
+// the menu does not reach the level started from it. "Continue" then loads level 1 (the first
+// of the chain not completed) once.
 TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
     WriteLevel("level1.dae", Level({}));
     WriteLevel("level5.dae", Level({Volume("TRIGGEREND", 0, -2, -9)}));
@@ -424,11 +439,11 @@ TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
     loop.frames = 140;
     loop.Key(2, wl::KEY_KP_5);
     loop.Add(wl::InputEvent::KeyDown, 4, 'W').Add(wl::InputEvent::KeyUp, 80, 'W');  // into the end
-    loop.Key(10, wl::KEY_DOWN);    // in play
-    loop.Key(90, wl::KEY_DOWN);    // on the picture
+    loop.Key(10, wl::KEY_UP);      // in play
+    loop.Key(90, wl::KEY_UP);      // on the picture
     loop.Key(100, wl::KEY_ENTER);  // back to the menu
     loop.Key(110, 'L');            // a play-state key in the menu
-    loop.Key(120, wl::KEY_ENTER);  // "Start"
+    loop.Key(120, wl::KEY_ENTER);  // "Continue"
     wl::UseInputScript(&loop);
     game = std::make_unique<CGameImpl>();
     const Output output = Capture([&] {
@@ -443,6 +458,123 @@ TEST_F(PlayStateTest, PressesActOnlyOnTheScreenTheyWerePressedOn) {
     EXPECT_EQ(state->level.file->fileName, "level1.dae");
     EXPECT_TRUE(state->debug.lightDamage);
     EXPECT_FALSE(Contains(output.out, "Light damage")) << output.out;
+}
+
+
+// The level's clock and its records -----------------------------------------------------------
+
+// The clock counts the simulated time of the updates from the level's load: going back to the
+// start (W held in frames 5 to 24 walks the figure away, BACKSPACE held in frames 30 to 39 puts
+// it back) keeps it running, the paused physics stops it, a death's reload starts it again.
+class ClockPlayer : public PlayStateTest {
+protected:
+    ClockPlayer() {
+        script.Add(wl::InputEvent::KeyDown, 5, 'W').Add(wl::InputEvent::KeyUp, 25, 'W');
+        script.Add(wl::InputEvent::KeyDown, 30, wl::KEY_BACKSPACE).Add(wl::InputEvent::KeyUp, 40, wl::KEY_BACKSPACE);
+    }
+};
+
+TEST_F(ClockPlayer, TheLevelsClockCountsSimulatedTimeFromTheLoad) {
+    WriteLevel("clock.dae", Level({}));
+    Start("clock.dae");
+    play->debug.lightDamage = false;
+    enum Where { Anywhere, AtTheStart, AwayFromIt };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int frames;
+        double clock;  // after the step's frames
+        Where where;
+    };
+    const Step steps[] = {
+        {"28 frames from the load, walking", [] {}, 28, 28 * kFrame, AwayFromIt},
+        {"back to the start (BACKSPACE)", [] {}, 14, 42 * kFrame, AtTheStart},
+        {"physics paused", [&] { play->debug.physicsPass = false; }, 20, 42 * kFrame, Anywhere},
+        {"physics running again", [&] { play->debug.physicsPass = true; }, 6, 48 * kFrame, Anywhere},
+        {"a death's reload", [&] { Capture([&] { CPlayState::ReloadLevel(play); }); }, 0, 0.0, AtTheStart},
+        {"after the reload", [] {}, 9, 9 * kFrame, Anywhere},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        Capture([&] {
+            for (int i = 0; i < step.frames; ++i) {
+                play->Update(kFrame);
+                wl::SwapBuffers();
+                game->GetInputManager()->Update();
+            }
+        });
+        EXPECT_NEAR(play->rules.levelTime, step.clock, 1e-6);  // whole sub-steps of 1/60 s, in float
+        const float fromStart = std::hypot(play->player->transform[12], play->player->transform[14]);
+        if (step.where == AtTheStart) {
+            EXPECT_LT(fromStart, 0.5f);
+        } else if (step.where == AwayFromIt) {
+            EXPECT_GT(fromStart, 2.0f);  // 20 frames at 8 units a second: 2.7
+        }
+    }
+}
+
+// A won level prints one "Level complete:" line and is written to progress.ini with its time
+// and life; a worse run leaves the records, a better one replaces them. The runs differ by the
+// height the figure falls from onto the end trigger under the start.
+TEST_F(PlayStateTest, AWonLevelIsRecordedAndOnlyABetterRunReplacesTheRecords) {
+    struct Run {
+        float startHeight;
+        bool newTime, newLife;
+    };
+    const Run runs[] = {{12.0f, true, true}, {25.0f, false, false}, {0.2f, true, true}, {12.0f, false, false}};
+    const std::string progressFile = (dir.Path() / "data" / "tavo" / "progress.ini").string();
+    std::optional<double> bestTime, bestLife;
+    for (const Run& run : runs) {
+        SCOPED_TRACE("falling from " + std::to_string(run.startHeight));
+        WriteLevel("fall.dae", Level({Volume("TRIGGEREND_nextlevel_fall.dae", 0, -2, 0)},
+                                     Box("ground", 0, -0.5f, 0, 60, 1, 60), run.startHeight));
+        play->rules.pendingAction = nullptr;
+        Start("fall.dae");
+        int frames = 0;
+        const Output out = Capture([&] {
+            while (game->GetCurrentState() == play && frames < 600) {
+                play->Update(kFrame);
+                ++frames;
+            }
+        });
+        ASSERT_LT(frames, 600) << "the end was not reached";
+        const double seconds = frames * kFrame;
+        const float life = play->player->life;
+        ASSERT_LT(life, 1.0f);
+        // What the file says, read back as the next start would.
+        CProgress saved(progressFile);
+        saved.Load();
+        ASSERT_TRUE(saved.IsCompleted("fall.dae"));
+        if (run.newTime) bestTime = std::round(seconds * 100.0) / 100.0;
+        if (run.newLife) bestLife = std::round(static_cast<double>(life) * 100.0) / 100.0;
+        EXPECT_NEAR(*saved.BestTime("fall.dae"), *bestTime, 1e-9);
+        EXPECT_NEAR(*saved.BestLife("fall.dae"), *bestLife, 1e-9);
+        char expected[160];
+        std::snprintf(expected, sizeof expected,
+                      "Level complete: fall.dae in %.2f s with %d%% life (best %.2f s, best life %d%%)%s\n", seconds,
+                      static_cast<int>(std::lround(life * 100.0f)), *bestTime,
+                      static_cast<int>(std::lround(*bestLife * 100.0)),
+                      run.newTime ? " new record: time and life" : "");
+        EXPECT_EQ(Count(out.out, "Level complete:"), 1) << out.out;
+        EXPECT_TRUE(Contains(out.out, expected)) << out.out << "\nexpected: " << expected;
+        // The stage-complete picture shows the same, with "New record!" when the run set one.
+        auto* splash = dynamic_cast<CSplashscreenState*>(game->GetCurrentState());
+        ASSERT_NE(splash, nullptr);
+        std::vector<std::string> lines = {"", ""};
+        std::snprintf(expected, sizeof expected, "Time %.2f s     Life %d%%", seconds,
+                      static_cast<int>(std::lround(life * 100.0f)));
+        lines[0] = expected;
+        std::snprintf(expected, sizeof expected, "Best %.2f s     Best life %d%%", *bestTime,
+                      static_cast<int>(std::lround(*bestLife * 100.0)));
+        lines[1] = expected;
+        if (run.newTime || run.newLife) lines.push_back("New record!");
+        EXPECT_EQ(splash->ResultLines(), lines);
+    }
+    // A death's picture shows no result.
+    auto* splash = static_cast<CSplashscreenState*>(game->GetState(STATE_SPLASHSCREEN));
+    game->ShowPicture(PictureReason::Death, nullptr);
+    EXPECT_TRUE(splash->ResultLines().empty());
 }
 
 
@@ -528,9 +660,11 @@ TEST_F(PausingPlayer, NothingMeltsWhilePausedAndRegainingTheFocusDoesNotResume) 
     const Mat4 where = play->player->transform;
     std::vector<Mat4> hud;
     for (unsigned i = 0; i < game->GetHud()->GetElementCount(); ++i) hud.push_back(game->GetHud()->GetElement(i)->transform);
+    const double clock = play->rules.levelTime;
     const Output waiting = Frames(128);  // the focus comes back at frame 50
     EXPECT_TRUE(wl::WindowActive());
     EXPECT_EQ(game->GetCurrentState(), pause) << "regaining the focus resumed the level";
+    EXPECT_EQ(play->rules.levelTime, clock);
     EXPECT_EQ(play->player->life, life);
     EXPECT_EQ(play->player->umbrellaTime, umbrella);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(play->player->transform[i], where[i]) << i;
@@ -913,7 +1047,7 @@ testsupport::ColladaMesh Paving() {
 TEST_F(PlayerWalkingOn, AMeltingFigureWalksTheSameAtAnyFrameRate) {
     ColladaNode street = Marker("street", 0, 0, 0);
     street.mesh = "paving";
-    WriteLevel("paved.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -123)}, street, {Paving()}));
+    WriteLevel("paved.dae", Level({Volume("TRIGGEREND_nextlevel_level2.dae", 0, 0, -123)}, street, 0.2f, {Paving()}));
     wl::SwapBuffers();
     ASSERT_EQ(wl::GetKey('W'), wl::PRESS);
     struct Walk {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
 #include <functional>
 #include <cstdlib>
 #include <optional>
@@ -45,7 +46,11 @@ std::string ReadSourceFile(const std::string& relative) {
 
 class GameStates : public ::testing::Test {
 protected:
-    void Start(const wl::InputScript& script) {
+    // A game whose player data (the progress) lies in `dataHome`, by default an empty folder
+    // of the test's own.
+    void Start(const wl::InputScript& script, const std::string& dataHome = std::string()) {
+        if (!savedDataHome) savedDataHome = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+        setenv("XDG_DATA_HOME", (dataHome.empty() ? (dir.Path() / "data").string() : dataHome).c_str(), 1);
         wl::UseInputScript(&script);
         int result = -1;
         const testsupport::Output start = testsupport::Capture([&] { result = game->Initialize(); });
@@ -72,7 +77,10 @@ protected:
         }
         return current;
     }
-    void TearDown() override { game.reset(); }
+    void TearDown() override {
+        game.reset();
+        if (savedDataHome) setenv("XDG_DATA_HOME", savedDataHome->c_str(), 1);
+    }
     void InstallOrthoShader() {
         dir.Write("shaders/orthoshader.vert", ReadSourceFile("shaders/orthoshader.vert"));
         dir.Write("shaders/orthoshader.frag", ReadSourceFile("shaders/orthoshader.frag"));
@@ -85,6 +93,7 @@ protected:
     ScopedWorkDir dir;
     std::unique_ptr<CGameImpl> game = std::make_unique<CGameImpl>();
     std::string startOut, startErr;
+    std::optional<std::string> savedDataHome;
 };
 
 // Each screen is made on its first request and kept; an id that no screen has is refused with
@@ -109,23 +118,25 @@ TEST_F(GameStates, ScreensAreKeptAndAnUnknownIdChangesNothing) {
     EXPECT_EQ(Play(), play);
 }
 
-// DOWN, then UP and DOWN in one frame: one flip back to "Start".
-TEST_F(GameStates, MenuChoiceFlipsOncePerFrameAndShowsItsPicture) {
+// Without progress the menu offers Start, Options and Quit. DOWN, then UP and DOWN in one frame
+// (UP wins: one move), then UP past the first entry comes round to the last.
+TEST_F(GameStates, MenuSelectionMovesOncePerFrameAndComesRound) {
     wl::InputScript script;
     script.frames = 20;
-    script.Key(1, wl::KEY_DOWN).Key(4, wl::KEY_UP).Key(4, wl::KEY_DOWN);
+    script.Key(1, wl::KEY_DOWN).Key(4, wl::KEY_UP).Key(4, wl::KEY_DOWN).Key(6, wl::KEY_UP).Key(8, wl::KEY_UP);
     Start(script);
     auto* menu = dynamic_cast<CMenuState*>(game->GetCurrentState());
     ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->Entries(), (std::vector<MenuEntry>{MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit}));
     CMesh* quad = GetPictureQuad(game.get());
-    std::vector<bool> startSelected;
+    std::vector<MenuEntry> selected;
     std::vector<std::string> pictures;
     CRenderer* renderer = game->GetRenderer();
     renderer->objectsRendered = 0;
     testing::internal::CaptureStderr();
-    for (int frame = 0; frame < 7; ++frame) {
+    for (int frame = 0; frame < 10; ++frame) {
         Frame();
-        startSelected.push_back(menu->IsStartSelected());
+        selected.push_back(menu->Selected());
         pictures.push_back(quad->material.diffuseName);
     }
     const std::string err = testing::internal::GetCapturedStderr();
@@ -133,31 +144,59 @@ TEST_F(GameStates, MenuChoiceFlipsOncePerFrameAndShowsItsPicture) {
     // goes on working.
     EXPECT_EQ(renderer->objectsRendered, 0u);
     EXPECT_NE(err.find("Cannot use shader 'orthoshader'"), std::string::npos) << err;
-    EXPECT_EQ(startSelected, (std::vector<bool>{true, false, false, false, true, true, true}));
-    EXPECT_EQ(pictures[1], "menuend_43.jpg");  // a 640 x 480 window: the 4:3 pictures
-    EXPECT_EQ(pictures[6], "menustart_43.jpg");
+    using E = MenuEntry;
+    EXPECT_EQ(selected, (std::vector<MenuEntry>{E::Start, E::Options, E::Options, E::Options, E::Start, E::Start,
+                                                E::Quit, E::Quit, E::Options, E::Options}));
+    // A 640 x 480 window: the 4:3 picture, whatever is selected (the entries are drawn on it).
+    for (const std::string& picture : pictures) EXPECT_EQ(picture, "menu_43.jpg");
     EXPECT_EQ(game->GetCurrentState(), menu);
 }
 
-// The mouse on the menu of a 640 x 480 window (the 4:3 pictures, whose Start entry spans x 227
-// to 413 and y 259 to 303, Quit the same across and y 316 to 361): moving onto an entry selects
-// it, a left click on one chooses it as ENTER does, and a click anywhere else does nothing.
+// The hit test of the entries' pills: 300 x 50 pixels of a window 768 high, 60 apart around
+// 61.7 % of the height, at any window shape.
+TEST(MenuLayout, EntriesUnderThePointer) {
+    struct Case {
+        int x, y, width, height, count, entry;
+    };
+    const Case cases[] = {
+        // 1024 x 768, three entries: centres at y 414, 474 and 534, 25 up and down, x 362 to 662.
+        {512, 414, 1024, 768, 3, 0}, {512, 474, 1024, 768, 3, 1}, {512, 534, 1024, 768, 3, 2},
+        {363, 390, 1024, 768, 3, 0}, {661, 558, 1024, 768, 3, 2}, {512, 387, 1024, 768, 3, -1},
+        {512, 444, 1024, 768, 3, -1}, {360, 414, 1024, 768, 3, -1}, {664, 414, 1024, 768, 3, -1},
+        // Four entries: centres at y 384, 444, 504 and 564.
+        {512, 384, 1024, 768, 4, 0}, {512, 564, 1024, 768, 4, 3}, {512, 414, 1024, 768, 4, -1},
+        // 1920 x 1080, four: the width goes by the height (422 pixels), centred across.
+        {960, 540, 1920, 1080, 4, 0}, {750, 540, 1920, 1080, 4, 0}, {740, 540, 1920, 1080, 4, -1},
+        {960, 793, 1920, 1080, 4, 3},
+        {0, 0, 0, 0, 3, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y) + " in " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height) + " with " + std::to_string(c.count));
+        EXPECT_EQ(MenuEntryAt(c.x, c.y, c.width, c.height, c.count), c.entry);
+    }
+}
+
+// The mouse on the menu of a 640 x 480 window without progress (Start spans x 227 to 413 and
+// y 244 to 274, Options y 281 to 311, Quit y 318 to 349): moving onto an entry selects it, a
+// left click on one chooses it as ENTER does, and a click anywhere else does nothing.
 TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
     struct Step {
         const char* what;
         int x, y;
         bool click;
-        bool startSelected;  // after the step
+        MenuEntry selected;  // after the step
         bool triesLevel1;
     };
     const Step steps[] = {
-        {"a click on the title", 320, 100, true, true, false},
-        {"a move onto Quit", 320, 338, false, false, false},
-        {"a click beside Start", 500, 280, true, false, false},
-        {"a click just above Start", 320, 250, true, false, false},
-        {"a click between the entries", 320, 310, true, false, false},
+        {"a click on the title", 320, 100, true, MenuEntry::Start, false},
+        {"a move onto Quit", 320, 334, false, MenuEntry::Quit, false},
+        {"a click beside Start", 500, 259, true, MenuEntry::Quit, false},
+        {"a click just above Start", 320, 240, true, MenuEntry::Quit, false},
+        {"a click between Start and Options", 320, 277, true, MenuEntry::Quit, false},
+        {"a move onto Options", 320, 296, false, MenuEntry::Options, false},
         // This folder has no level 1: the game tries it and is back at the menu.
-        {"a click on Start", 320, 280, true, true, true},
+        {"a click on Start", 320, 259, true, MenuEntry::Start, true},
     };
     const int framesPerStep = 3;
     wl::InputScript script;
@@ -173,25 +212,107 @@ TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
     }
     // Last, in the main loop: a click near a corner of Quit ends it in that frame.
     const int quitFrame = frame;
-    script.Add(wl::InputEvent::CursorTo, quitFrame, 230, 320);
+    script.Add(wl::InputEvent::CursorTo, quitFrame, 230, 321);
     script.Add(wl::InputEvent::ButtonDown, quitFrame, wl::MOUSE_BUTTON_LEFT);
     Start(script);
     auto* menu = dynamic_cast<CMenuState*>(Menu());
     ASSERT_NE(menu, nullptr);
     ASSERT_FALSE(wl::CursorHidden());
-    CMesh* quad = GetPictureQuad(game.get());
     RunFrames(1);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         const testsupport::Output output = testsupport::Capture([&] { RunFrames(framesPerStep); });
         EXPECT_EQ(game->GetCurrentState(), Menu());
-        EXPECT_EQ(menu->IsStartSelected(), step.startSelected);
-        EXPECT_EQ(quad->material.diffuseName, step.startSelected ? "menustart_43.jpg" : "menuend_43.jpg");
+        EXPECT_EQ(menu->Selected(), step.selected);
         EXPECT_EQ(FindLine(Lines(output.out), "Trying to switch to level 'level1.dae'") != -1, step.triesLevel1)
             << output.out;
     }
     testsupport::Capture([&] { game->Run(); });
     EXPECT_EQ(wl::FramesSwapped(), quitFrame + 1) << "the game did not end on the click on Quit";
+}
+
+// "Continue" is offered first once a level is completed and starts the first shipped level not
+// completed (the last when all are); "Start" starts level 1 and "Options" asks for the options
+// screen, by keys, pad and mouse. The folder ships levels 1 to 3 (not loadable: the game tries
+// one, says which, and is back at the menu) and a level 5 beyond the gap, outside the chain.
+TEST_F(GameStates, ContinueStartsTheFirstLevelNotCompleted) {
+    for (int n : {1, 2, 3, 5}) dir.Write("resources/levels/level" + std::to_string(n) + ".dae", "<COLLADA/>");
+    enum Input { Enter, PadA, DownEnter, DownDownEnter, UpEnter, ClickFirst, ClickSecond };
+    struct Case {
+        const char* what;
+        std::vector<std::string> completed;
+        Input input;
+        bool continueOffered;
+        std::string tries;  // the level tried; "" none
+        bool options;       // the options screen was asked for
+        bool quits;
+    };
+    const Case cases[] = {
+        {"no progress: ENTER on Start", {}, Enter, false, "level1.dae", false, false},
+        {"level 1 won: Continue", {"level1.dae"}, Enter, true, "level2.dae", false, false},
+        {"levels 1 and 2 won: Continue", {"level1.dae", "level2.dae"}, Enter, true, "level3.dae", false, false},
+        {"only level 2 won: Continue", {"level2.dae"}, Enter, true, "level1.dae", false, false},
+        {"only level 5 won, beyond the chain", {"level5.dae"}, Enter, true, "level1.dae", false, false},
+        {"all won: the last", {"level1.dae", "level2.dae", "level3.dae"}, Enter, true, "level3.dae", false, false},
+        {"pad A on Continue", {"level1.dae"}, PadA, true, "level2.dae", false, false},
+        {"DOWN, ENTER: Start", {"level1.dae"}, DownEnter, true, "level1.dae", false, false},
+        {"DOWN, DOWN, ENTER: Options", {"level1.dae"}, DownDownEnter, true, "", true, false},
+        {"no progress: DOWN, ENTER: Options", {}, DownEnter, false, "", true, false},
+        {"UP, ENTER: round to Quit", {"level1.dae"}, UpEnter, true, "", false, true},
+        {"a click on Continue", {"level1.dae", "level2.dae"}, ClickFirst, true, "level3.dae", false, false},
+        {"a click on Start below it", {"level1.dae", "level2.dae"}, ClickSecond, true, "level1.dae", false, false},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string data = (dir.Path() / ("data" + std::to_string(run++))).string();
+        std::string progress;
+        for (const std::string& level : c.completed) progress += level + ".completed = yes\n";
+        if (!progress.empty()) dir.Write("data" + std::to_string(run - 1) + "/tavo/progress.ini", progress);
+        wl::InputScript script;
+        script.frames = 12;
+        script.Add(wl::InputEvent::PadPlug, 0, 0);
+        const int entries = c.continueOffered ? 4 : 3;
+        // The centres of the first two entries in the 640 x 480 window.
+        const int first = static_cast<int>(MenuLayout::Centre(0, entries) * 480);
+        const int second = static_cast<int>(MenuLayout::Centre(1, entries) * 480);
+        switch (c.input) {
+            case Enter: script.Key(5, wl::KEY_ENTER); break;
+            case PadA: script.PadButton(5, wl::PAD_A); break;
+            case DownEnter: script.Key(1, wl::KEY_DOWN).Key(5, wl::KEY_ENTER); break;
+            case DownDownEnter: script.Key(1, wl::KEY_DOWN).Key(3, wl::KEY_DOWN).Key(5, wl::KEY_ENTER); break;
+            case UpEnter: script.Key(1, wl::KEY_UP).Key(5, wl::KEY_ENTER); break;
+            case ClickFirst:
+            case ClickSecond:
+                script.Add(wl::InputEvent::CursorTo, 5, 320, c.input == ClickFirst ? first : second);
+                script.Add(wl::InputEvent::ButtonDown, 5, wl::MOUSE_BUTTON_LEFT);
+                script.Add(wl::InputEvent::ButtonUp, 6, wl::MOUSE_BUTTON_LEFT);
+                break;
+        }
+        game = std::make_unique<CGameImpl>();
+        Start(script, data);
+        auto* menu = dynamic_cast<CMenuState*>(Menu());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->Entries().size(), static_cast<size_t>(entries));
+        EXPECT_EQ(menu->Entries().front() == MenuEntry::Continue, c.continueOffered);
+        // The main loop, to the script's end unless Quit ends it first.
+        const testsupport::Output output = testsupport::Capture([&] { game->Run(); });
+        const bool quit = wl::FramesSwapped() < script.frames;
+        const int tried = FindLine(Lines(output.out), "Trying to switch to level '");
+        if (c.tries.empty()) {
+            EXPECT_EQ(tried, -1) << output.out;
+        } else {
+            EXPECT_NE(FindLine(Lines(output.out), "Trying to switch to level '" + c.tries + "'"), -1) << output.out;
+            EXPECT_EQ(tried, FindLine(Lines(output.out), "Trying to switch to level '" + c.tries + "'"))
+                << "another level was tried first: " << output.out;
+        }
+        // Until the options screen is in the screen table, asking for it is refused with its id.
+        const bool askedForOptions = FindLine(Lines(output.err), "ERROR: No game state has the id 4") != -1 ||
+                                     (game->GetState(STATE_OPTIONS) && game->GetCurrentState() == game->GetState(STATE_OPTIONS));
+        EXPECT_EQ(askedForOptions, c.options) << output.err;
+        EXPECT_EQ(quit, c.quits);
+        game.reset();
+    }
 }
 
 TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExistAndTheMenuIsOneQuadAFrame) {
@@ -251,8 +372,8 @@ TEST_F(GameStates, AnEnterStillHeldDoesNotDismissThePicture) {
     // ... and only a new press leaves it: back through the play state to the menu.
     EXPECT_EQ(after[0], Menu());
     EXPECT_EQ(after[1], Menu());
-    EXPECT_TRUE(dynamic_cast<CMenuState*>(Menu())->IsStartSelected());
-    EXPECT_EQ(GetPictureQuad(game.get())->material.diffuseName, "menustart_43.jpg");
+    EXPECT_EQ(dynamic_cast<CMenuState*>(Menu())->Selected(), MenuEntry::Start);
+    EXPECT_EQ(GetPictureQuad(game.get())->material.diffuseName, "menu_43.jpg");
     // Nothing stays queued: the menu's own choice says which level comes next.
     EXPECT_EQ(Play()->rules.nextLevelName, "");
     EXPECT_EQ(Play()->rules.pendingAction, nullptr);
@@ -272,11 +393,11 @@ TEST_F(GameStates, PadDPadChoosesAndStartConfirmsOnTheMenuAndThePicture) {
     ASSERT_NE(menu, nullptr);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    std::vector<bool> startSelected;
+    std::vector<MenuEntry> selected;
     std::vector<CGameState*> states;
     for (int frame = 0; frame < 6; ++frame) {
         Frame();
-        startSelected.push_back(menu->IsStartSelected());
+        selected.push_back(menu->Selected());
         states.push_back(game->GetCurrentState());
     }
     const std::string menuOut = testing::internal::GetCapturedStdout();
@@ -287,9 +408,10 @@ TEST_F(GameStates, PadDPadChoosesAndStartConfirmsOnTheMenuAndThePicture) {
     const std::string out = testing::internal::GetCapturedStdout();
     testing::internal::GetCapturedStderr();
     EXPECT_NE(FindLine(Lines(menuOut), "Gamepad connected: Scripted pad"), -1) << menuOut;
-    // D-pad down chooses "Quit", up "Start" again, and Start starts the first level (which this
-    // folder does not have, so the game is back at the menu).
-    EXPECT_EQ(startSelected, (std::vector<bool>{true, false, false, true, true, true}));
+    // D-pad down chooses "Options", up "Start" again, and Start starts the first level (which
+    // this folder does not have, so the game is back at the menu).
+    using E = MenuEntry;
+    EXPECT_EQ(selected, (std::vector<MenuEntry>{E::Start, E::Options, E::Options, E::Start, E::Start, E::Start}));
     EXPECT_NE(FindLine(Lines(menuOut), "Trying to switch to level 'level1.dae'"), -1) << menuOut;
     EXPECT_EQ(states[5], Menu());
     EXPECT_EQ(picture[0], Splash());  // frames 6, 7: the picture waits
@@ -314,7 +436,7 @@ TEST_F(GameStates, PicturesAreBlendedOverTheSceneAndLetGoInPlay) {
         unsigned char centre[3] = {0, 0, 0};
         GLuint texture = 0;
         testsupport::Capture([&] {
-            game->ShowPicture(PictureReason::Death);
+            game->ShowPicture(PictureReason::Death, nullptr);
             Frame([&] { glReadPixels(320, 240, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, centre); });
             texture = GetPictureQuad(game.get())->material.diffuseTexture->glId;
             game->SetState(Play());

@@ -17,7 +17,7 @@ deb=$(ls "$work"/tavo_*_*.deb 2>/dev/null | head -1)
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 for f in /usr/games/tavo /usr/games/tavo-levelcheck \
-         /usr/share/games/tavo/resources/levels/level1.dae /usr/share/games/tavo/resources/textures/menustart_169.jpg \
+         /usr/share/games/tavo/resources/levels/level1.dae /usr/share/games/tavo/resources/textures/menu_169.jpg \
          /usr/share/games/tavo/resources/models/schoko.dae /usr/share/games/tavo/resources/sounds/mainmenu.mp3 \
          /usr/share/games/tavo/shaders/orthoshader.vert /usr/share/applications/tavo.desktop \
          /usr/share/icons/hicolor/256x256/apps/tavo.png /usr/share/icons/hicolor/48x48/apps/tavo.png \

@@ -7,6 +7,8 @@
 #   +TEXT         a line of standard output contains TEXT
 #   -TEXT         no line of standard output contains TEXT
 #   =N:TEXT       exactly N lines of standard output contain TEXT
+#   ~N:REGEX      exactly N lines of standard output match the extended regular expression REGEX
+#                 (whole lines)
 #   picture:NAME  the picture NAME (e.g. stage_complete) was shown: its first use shows up as
 #                 its one-time upload on standard error
 #   nopicture:NAME  the picture NAME was never shown
@@ -30,11 +32,13 @@ mkdir -p "$artifacts"
 script=$(cd "$(dirname "$script")" && pwd)/$(basename "$script")
 replay=$(cd "$(dirname "$replay")" && pwd)/$(basename "$replay")
 here=$(cd "$(dirname "$0")" && pwd)
-# The game writes its screenshots and log into its working folder: give it its own.
+# The game writes its screenshots and log into its working folder: give it its own, and its own
+# empty player folders, so that every run starts without progress (its records are new).
 play() {
   mkdir -p "$1"
   ln -s "$root/resources" "$root/shaders" "$1/"
-  (cd "$1" && "$here/../support/with_xvfb.sh" 640x480 "$replay" $2 "$script" >out 2>err)
+  (cd "$1" && XDG_CONFIG_HOME="$1/home/config" XDG_DATA_HOME="$1/home/data" XDG_STATE_HOME="$1/home/state" \
+     "$here/../support/with_xvfb.sh" 640x480 "$replay" $2 "$script" >out 2>err)
 }
 mode=--no-play-draw
 for check in "$@"; do [ "$check" = drawn ] && mode=; done
@@ -61,6 +65,9 @@ for check in "$@"; do
     =*) spec=${check#=}; want=${spec%%:*}; text=${spec#*:}
         got=$(grep -c -F -- "$text" "$out")
         [ "$got" -eq "$want" ] || { echo "FAIL: $got lines with '$text', expected $want"; fail=1; } ;;
+    ~*) spec=${check#\~}; want=${spec%%:*}; pattern=${spec#*:}
+        got=$(grep -c -E -x -- "$pattern" "$out")
+        [ "$got" -eq "$want" ] || { echo "FAIL: $got lines match '$pattern', expected $want"; fail=1; } ;;
     picture:*) pic=${check#picture:}
         grep -q -F "Late VRAM loading of Diff texture '${pic}_43." "$err" \
           || { echo "FAIL: picture $pic never shown"; fail=1; } ;;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "services/Progress.h"
 #include "services/Settings.h"
@@ -299,6 +301,59 @@ TEST(Progress, RecordsTheBestOfEachLevel) {
     EXPECT_DOUBLE_EQ(*later.BestLife("level1.dae"), 1.0);
     EXPECT_EQ(warnings.str(), "");
     EXPECT_EQ(progress.Path(), home.Root() + "/data/tavo/progress.ini");
+}
+
+// The line a won level prints, which scripts grep: the run, the records after it, and which of
+// them the run set.
+TEST(Progress, TheLevelCompleteLine) {
+    struct Case {
+        std::string level;
+        double seconds;
+        float life;
+        std::optional<double> bestTime, bestLife;
+        bool newTime, newLife;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"level1.dae", 23.449, 0.874f, 21.1, 0.92, false, false,
+         "Level complete: level1.dae in 23.45 s with 87% life (best 21.10 s, best life 92%)"},
+        {"level2.dae", 19.0, 0.5f, 19.0, 0.5, true, true,
+         "Level complete: level2.dae in 19.00 s with 50% life (best 19.00 s, best life 50%) new record: time and life"},
+        {"level3.dae", 30.0, 0.95f, 25.0, 0.95, false, true,
+         "Level complete: level3.dae in 30.00 s with 95% life (best 25.00 s, best life 95%) new record: life"},
+        {"level3.dae", 20.0, 0.012f, 20.0, 0.95, true, false,
+         "Level complete: level3.dae in 20.00 s with 1% life (best 20.00 s, best life 95%) new record: time"},
+        {"yard1.dae", 61.257, 1.0f, std::nullopt, std::nullopt, false, false,
+         "Level complete: yard1.dae in 61.26 s with 100% life (no records)"},
+    };
+    for (const Case& c : cases) {
+        LevelResult result;
+        result.level = c.level;
+        result.seconds = c.seconds;
+        result.life = c.life;
+        result.bestTime = c.bestTime;
+        result.bestLife = c.bestLife;
+        result.record.newBestTime = c.newTime;
+        result.record.newBestLife = c.newLife;
+        EXPECT_EQ(LevelCompleteLine(result), c.line);
+        EXPECT_EQ(result.NewRecord(), c.newTime || c.newLife) << c.line;
+    }
+    EXPECT_EQ(LevelRecordName("/home/me/my levels/yard1.dae"), "yard1.dae");
+    EXPECT_EQ(LevelRecordName("level4.dae"), "level4.dae");
+}
+
+// Whether any level is completed: the menu offers "Continue" then.
+TEST(Progress, AnyCompletedOnceALevelIsWon) {
+    ScopedPlayerHome home;
+    CProgress progress;
+    progress.Load();
+    EXPECT_FALSE(progress.AnyCompleted());
+    progress.RecordLevelEnd("level3.dae", 12.0, 0.5f);
+    EXPECT_TRUE(progress.AnyCompleted());
+    CProgress again;
+    again.Load();
+    EXPECT_TRUE(again.AnyCompleted());
+    EXPECT_EQ(again.FirstNotCompleted({"level1.dae", "level2.dae", "level3.dae"}), "level1.dae");
 }
 
 }  // namespace

@@ -107,10 +107,11 @@ def make_sky():
 
 def make_screens():
     for suffix, w, h in ASPECTS:
-        save(screens.menu_picture(w, h, True), "menustart%s.jpg" % suffix)
-        save(screens.menu_picture(w, h, False), "menuend%s.jpg" % suffix)
+        save(screens.menu_background(w, h), "menu%s.jpg" % suffix)
         for kind in ("death", "stage_complete", "mission_complete"):
             save(screens.splash_picture(w, h, kind), "%s%s.png" % (kind, suffix), fast_decode=True)
+    save(screens.menu_pill(False), "menu_entry.png")
+    save(screens.menu_pill(True), "menu_entry_selected.png")
 
 
 def make_hud_and_sprites():

@@ -230,26 +230,42 @@ def _menu_background(w, h, s):
 PAD_CONTROLS = "Gamepad:  stick walk   A jump   X/RB run   B/LB push box   D-pad choose   Start confirm"
 
 
-def menu_picture(w, h, start_selected):
+# The menu's layout, in picture heights (the game mirrors it: MenuLayout in
+# src/game/MenuState.cpp). The background holds the title and the controls; the game draws the
+# entries on it, as many as it offers, each a pill picture with its label in the game's text.
+MENU_TITLE_Y = 0.27
+MENU_PILL_W, MENU_PILL_H = 300, 50  # pixels of a picture 768 high
+MENU_PILL_MARGIN_X, MENU_PILL_MARGIN_Y = 60, 24  # room for the glow and the arrows
+MENU_PILL_SCALE = 2  # the pill pictures are drawn at twice that size, sharp at 1080 lines
+
+
+def menu_background(w, h):
     s = h / 768.0
     cv = _menu_background(w, h, s)
     cx = w / 2
-    _title(cv, cx, 0.31 * h, s)
+    ty = MENU_TITLE_Y * h
+    _title(cv, cx, ty, s)
     f = font(BOLD, 30 * s)
-    sub = text_mask(w, h, (cx, 0.31 * h + 128 * s), "Keep to the shade!", f)
-    halo = text_mask(w, h, (cx, 0.31 * h + 128 * s), "Keep to the shade!", f, stroke=3 * s)
+    sub = text_mask(w, h, (cx, ty + 118 * s), "Keep to the shade!", f)
+    halo = text_mask(w, h, (cx, ty + 118 * s), "Keep to the shade!", f, stroke=3 * s)
     cv.over((255, 248, 230), blurred(halo, 4 * s), 0.9)
     cv.over(CHOC, sub)
-    # The game finds these two entries under the mouse by this layout (MenuEntryAt in
-    # src/game/MenuState.cpp): move them together.
-    _pill(cv, cx, 0.585 * h, 300 * s, 72 * s, s, start_selected, "Start")
-    _pill(cv, cx, 0.705 * h, 300 * s, 72 * s, s, not start_selected, "Quit")
     _controls_line(cv, cx, 0.84 * h, s, CONTROLS)
     hint = text_mask(w, h, (cx, 0.95 * h), "UP / DOWN  choose      ENTER  confirm      ESC  quit", font(BOLD, 22 * s))
     cv.over(CREAM, hint, 0.8)
     pad = text_mask(w, h, (cx, 0.89 * h), PAD_CONTROLS, font(BOLD, 17 * s))
     cv.over(CREAM, pad, 0.8)
     return cv.image(False)
+
+
+def menu_pill(selected):
+    """One entry's pill without its label, on a transparent picture with room around it."""
+    s = MENU_PILL_SCALE
+    w = (MENU_PILL_W + 2 * MENU_PILL_MARGIN_X) * s
+    h = (MENU_PILL_H + 2 * MENU_PILL_MARGIN_Y) * s
+    cv = Canvas(w, h, alpha=0.0)
+    _pill(cv, w / 2, h / 2, MENU_PILL_W * s, MENU_PILL_H * s, s, selected, "")
+    return cv.image(True)
 
 
 # The controls of play, as (key, what it does) pairs: keys in sun yellow, deeds in cream. The

@@ -6,7 +6,8 @@
 ENTER on the menu starts level 1; each level's moves follow as in its own script
 (which starts with its keypad key on frame 2), with a screenshot halfway; ENTER on
 each end picture loads the next level; after the mission-complete picture ENTER
-returns to the menu, DOWN selects its end entry and ENTER quits.
+returns to the menu, whose entries are then Continue, Start, Options and Quit: UP
+comes round from the first to Quit, and ENTER quits.
 """
 import sys
 
@@ -39,7 +40,7 @@ def main(paths):
         body.append('%d tap F12' % ((last + shift + start) // 2))
         start = last + shift + 5
     body.append('%d key ENTER' % start)        # the mission-complete picture: back to the menu
-    body.append('%d key DOWN' % (start + 5))   # the end entry
+    body.append('%d key UP' % (start + 5))     # round to the last entry, Quit
     body.append('%d key ENTER' % (start + 10))  # quit
     lines.append('frametime %g' % frametime)
     lines += body
