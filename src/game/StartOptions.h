@@ -14,6 +14,9 @@ struct StartOptions {
     // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but
     // are not drawn; menu and picture frames are, and a screenshot draws its frame first.
     bool drawPlayFrames = true;
+    // The session's input is recorded and saved in the player's replays folder at its end
+    // (game/RunRecording.h). Off for scripted runs unless a tool or test asks for it.
+    bool recordRun = true;
 };
 
 enum class StartCommand {

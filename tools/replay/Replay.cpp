@@ -1,5 +1,6 @@
 // tavo-replay: runs the real game with input from a script file instead of the keyboard and
-// mouse (a fixed frame time, events by frame number; docs/replay.md describes the format).
+// mouse (frame times and events by frame number; docs/replay.md describes the format). A
+// recording the game saved is such a script.
 // Usage: tavo-replay [--no-play-draw] SCRIPT    (from the folder holding resources/ and shaders/)
 // --no-play-draw runs every update of the game but leaves play frames undrawn (menu and picture
 // frames are drawn, and a screenshot draws its frame): checks of lines and pictures run in a
@@ -7,15 +8,26 @@
 //
 // Standard output and standard error carry the game's own lines and nothing else, and the exit
 // status is the game's, so a play-through can be checked exactly like a player's run. The
-// replay's own remarks (a bad script, and "Replay ended after N frames" at a normal end) go to
-// standard error.
-#include <fstream>
+// replay's own remarks (a bad script, a recording of a level that changed since, one made by
+// another version, and "Replay ended after N frames" at a normal end) go to standard error; a
+// script that cannot be played ends with status 2.
+//
+// A replayed run is not recorded again, unless TAVO_RECORD_REPLAYS=1 is in the environment
+// (for the tests that check a recording plays back as the run went).
+#include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "game/PlayGame.h"
+#include "game/StartOptions.h"
+#include "platform/AtomicFile.h"
 #include "platform/InputScript.h"
+#include "scene/LevelLoader.h"
+
+namespace {
+// Larger than a day's recording at 60 frames a second with a frame time on every frame.
+const std::size_t kLargestScript = 512u * 1024u * 1024u;
+}  // namespace
 
 int main(int argc, char** argv) {
     StartOptions options;
@@ -25,20 +37,41 @@ int main(int argc, char** argv) {
         return 2;
     }
     options.drawPlayFrames = !noPlayDraw;
-    const char* const path = argv[argc - 1];
-    std::ifstream in(path);
-    if (!in) {
-        std::cerr << "tavo-replay: cannot open input script '" << path << "'" << std::endl;
+    const char* const record = std::getenv("TAVO_RECORD_REPLAYS");
+    options.recordRun = record && std::string(record) == "1";
+    const std::string path = argv[argc - 1];
+    std::string text, readError;
+    if (!pf::ReadWholeFile(path, text, kLargestScript, &readError)) {
+        std::cerr << "tavo-replay: cannot read input script '" << path << "': " << readError << std::endl;
         return 2;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     wl::InputScript script;
     std::string error;
-    if (!wl::ParseInputScript(text.str(), &script, &error)) {
+    if (!wl::ParseInputScript(text, &script, &error)) {
         std::cerr << "tavo-replay: input script '" << path << "', " << error << std::endl;
         return 2;
     }
+    // A recording plays back as it went only on the levels it was made on.
+    for (const wl::ScriptLevel& level : script.levels) {
+        const std::string file = LevelFilePath(level.name);
+        const std::string now = wl::FileChecksum(file);
+        if (now.empty()) {
+            std::cerr << "tavo-replay: input script '" << path << "' plays level " << level.name
+                      << ", whose file " << file << " cannot be read" << std::endl;
+            return 2;
+        }
+        if (now != level.checksum) {
+            std::cerr << "tavo-replay: input script '" << path << "' was recorded on level " << level.name
+                      << " as it was then; its file " << file << " has changed since (checksum " << level.checksum
+                      << ", now " << now << "): the run would not play back as it went" << std::endl;
+            return 2;
+        }
+    }
+    const std::string version = StartVersionLine().substr(std::string("tavo ").size());
+    if (!script.version.empty() && script.version != version)
+        std::cerr << "tavo-replay: WARNING: input script '" << path << "' was recorded by tavo " << script.version
+                  << ", this is tavo " << version << ": it may play differently" << std::endl;
+    options.levelPath = script.startLevel;
     wl::UseInputScript(&script);
 
     // The same lines, in the same order, and the same status as the game's own entry point.
