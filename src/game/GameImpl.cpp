@@ -1,6 +1,5 @@
 #include "game/GameImpl.h"
 
-#include <ctime>
 #include <cstdlib>
 #include <iostream>
 
@@ -94,8 +93,9 @@ int CGameImpl::Initialize() {
     }
     std::cout << "Renderer initialized" << std::endl;
 
-    // A scripted run must replay the same way every time, random choices included.
-    std::srand(wl::InputScriptRunning() ? 1u : static_cast<unsigned>(std::time(nullptr)));
+    // A scripted run must replay the same way every time, random choices included; a real
+    // one's seed goes into its recording.
+    std::srand(wl::RandomSeed());
 
     LoadShaderPrograms();
     PreloadTextures();

@@ -11,6 +11,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/InputScript.h"
 #include "platform/PlayerFolders.h"
+#include "scene/LevelLoader.h"
 #include "services/Settings.h"
 
 namespace {
@@ -147,4 +148,40 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
     for (const std::string& old : RecordingsToDelete(names, kKeptRecordings))
         std::filesystem::remove(pf::JoinPath(folder, old), ec);
     return path;
+}
+
+bool ReadRecording(const std::string& path, const std::string& program, wl::InputScript* script, std::ostream& errors) {
+    // Larger than a day's recording at 60 frames a second with a frame time on every frame.
+    const std::size_t kLargestScript = 512u * 1024u * 1024u;
+    std::string text, readError;
+    if (!pf::ReadWholeFile(path, text, kLargestScript, &readError)) {
+        errors << program << ": cannot read input script '" << path << "': " << readError << std::endl;
+        return false;
+    }
+    std::string error;
+    if (!wl::ParseInputScript(text, script, &error)) {
+        errors << program << ": input script '" << path << "', " << error << std::endl;
+        return false;
+    }
+    // A recording plays back as it went only on the levels it was made on.
+    for (const wl::ScriptLevel& level : script->levels) {
+        const std::string file = LevelFilePath(level.name);
+        const std::string now = wl::FileChecksum(file);
+        if (now.empty()) {
+            errors << program << ": input script '" << path << "' plays level " << level.name << ", whose file "
+                   << file << " cannot be read" << std::endl;
+            return false;
+        }
+        if (now != level.checksum) {
+            errors << program << ": input script '" << path << "' was recorded on level " << level.name
+                   << " as it was then; its file " << file << " has changed since (checksum " << level.checksum
+                   << ", now " << now << "): the run would not play back as it went" << std::endl;
+            return false;
+        }
+    }
+    const std::string version = StartVersionLine().substr(std::string("tavo ").size());
+    if (!script->version.empty() && script->version != version)
+        errors << program << ": WARNING: input script '" << path << "' was recorded by tavo " << script->version
+               << ", this is tavo " << version << ": it may play differently" << std::endl;
+    return true;
 }

@@ -11,6 +11,9 @@
 
 struct StartOptions;
 class CSettings;
+namespace wl {
+struct InputScript;
+}
 
 constexpr int kKeptRecordings = 20;
 
@@ -29,3 +32,9 @@ std::string RecordingFileName(const std::string& localTime, const std::string& l
 bool IsRecordingFileName(const std::string& name);
 // The recordings among `names` to delete so that only the newest `keep` remain, oldest first.
 std::vector<std::string> RecordingsToDelete(std::vector<std::string> names, int keep);
+
+// Reads a script or recording to play: the file (at most 512 MiB), its lines, and the levels it
+// was recorded on, whose files must be as they were then. On failure writes one line naming the
+// file and the line or level at fault to `errors` (prefixed with `program`) and returns false;
+// a recording by another version of the game gives a warning there and plays.
+bool ReadRecording(const std::string& path, const std::string& program, wl::InputScript* script, std::ostream& errors);

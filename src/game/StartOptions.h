@@ -17,6 +17,7 @@ struct StartOptions {
     // The session's input is recorded and saved in the player's replays folder at its end
     // (game/RunRecording.h). Off for scripted runs unless a tool or test asks for it.
     bool recordRun = true;
+    std::string replayPath; // --replay FILE: show a recorded run in the window instead of playing
 };
 
 enum class StartCommand {

@@ -54,6 +54,7 @@ struct InputScript {
     std::string version;             // the game's version ("" in hand-written scripts)
     std::vector<ScriptLevel> levels; // every level the run loaded, first played first
     std::string startLevel;          // the level of --level, "" when the run started at the menu
+    unsigned seed = 1;               // the seed of the game's random choices (footstep sounds)
     int mouseSpeed = 100;            // the player's settings that change play
     bool invertLook = false;
 
@@ -85,6 +86,16 @@ struct InputScript {
 // Installs a script for the next Init ... Terminate cycle; the scripted mode ends with
 // Terminate. Passing nullptr returns to real input.
 void UseInputScript(const InputScript* script);
+// Plays the next script installed at the pace it was played (its frame times, waiting for the
+// clock to catch up) for a player watching it in the game's window. The real keyboard and
+// wheel then steer the playback, never the game: SPACE pauses and resumes, the wheel or keypad
+// + and - set the speed from a quarter to eight times, ESC ends it (the window closes).
+void WatchInputScript(bool on);
+// The playback speed while watching (1 is as played).
+double WatchSpeed();
+// The seed for the game's random choices this session: the script's (1 unless it says), else
+// one from the clock, which the recording keeps.
+unsigned RandomSeed();
 // True while a script drives the window library (between Init and Terminate).
 bool InputScriptRunning();
 // Number of buffer swaps since the window opened (scripted or real).
@@ -105,6 +116,7 @@ struct Recorded {
     std::string events;               // the event and frame time lines, in frame order
     int frames = 0;                   // buffer swaps recorded
     double startTime = 0.0;
+    unsigned seed = 1;
     std::vector<ScriptLevel> levels;
     bool complete = true;             // false when the session outran kMaxScriptFrames
 };
@@ -132,7 +144,7 @@ std::string KeyName(int key);
 // scripted pad reads as plugged in from its padplug on.
 // Recordings add a header and per-frame frame times:
 //   FRAME frametime SECONDS   (frames from FRAME on last SECONDS)
-//   version TEXT | level CHECKSUM NAME | startlevel NAME | mousespeed N | invertlook yes|no
+//   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | mousespeed N | invertlook yes|no
 // Returns false and fills `error` with the line at fault: unknown directives, numbers out of
 // range (frames past kMaxScriptFrames, frame times outside kMinFrameTime .. kMaxFrameTime),
 // words left over, and text that is not text.

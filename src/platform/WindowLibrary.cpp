@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <iterator>
 #include <map>
 #include <set>
@@ -187,6 +188,11 @@ struct ScriptedInput {
     bool focused = true;
     FrameClock clock;
     size_t nextFrameTime = 0;
+    // Watching: the wall clock the next frame is due at, the speed, paused.
+    bool watched = false;
+    double due = 0.0;
+    double speed = 1.0;
+    bool paused = false;
 
     // The length of frame `frame` (frames count from 0).
     double FrameTimeOf(int frame) {
@@ -264,6 +270,8 @@ struct LibraryState {
     bool inputTakenAtSwap = false;      // the last swap handed the game new input
     bool recordNext = false;
     Recorder* recorder = nullptr;       // owned; non-null while a session is recorded
+    bool watchNext = false;
+    unsigned realSeed = 1;              // the real session's random seed, from the clock at Init
     // Set by every event that may change what the game shows (not by cursor motion), cleared
     // by WaitEvents.
     bool eventsArrived = false;
@@ -290,10 +298,25 @@ void OnIconify(GLFWwindow*, int iconified) {
 }
 void OnScroll(GLFWwindow*, double, double yOffset) {
     g_lib.eventsArrived = true;
+    if (ScriptedInput* s = g_lib.scripted; s && s->watched) {
+        if (yOffset > 0.0) s->speed = std::min(s->speed * 2.0, 8.0);
+        if (yOffset < 0.0) s->speed = std::max(s->speed / 2.0, 0.25);
+        return;
+    }
     g_lib.wheel += yOffset;
 }
+// The keys of a watched playback: pause, speed, end.
+void WatchKey(int key) {
+    ScriptedInput* s = g_lib.scripted;
+    if (key == GLFW_KEY_SPACE) s->paused = !s->paused;
+    else if (key == GLFW_KEY_KP_ADD || key == GLFW_KEY_EQUAL) s->speed = std::min(s->speed * 2.0, 8.0);
+    else if (key == GLFW_KEY_KP_SUBTRACT || key == GLFW_KEY_MINUS) s->speed = std::max(s->speed / 2.0, 0.25);
+    else if (key == GLFW_KEY_ESCAPE && g_lib.window) glfwSetWindowShouldClose(g_lib.window, GLFW_TRUE);
+}
+
 void OnKey(GLFWwindow*, int key, int, int action, int) {
     g_lib.eventsArrived = true;
+    if (g_lib.scripted && g_lib.scripted->watched && action == GLFW_PRESS) WatchKey(key);
     // Repeats change nothing; keys the library cannot name are not the game's.
     if (g_lib.scripted || key < 0 || key > KEY_LAST || (action != GLFW_PRESS && action != GLFW_RELEASE)) return;
     g_lib.pendingEvents.push_back({false, key, action == GLFW_PRESS});
@@ -360,6 +383,9 @@ void UseInputScript(const InputScript* script) { g_lib.pendingScript = script; }
 int FramesSwapped() { return g_lib.framesSwapped; }
 bool InputScriptRunning() { return g_lib.scripted != nullptr; }
 void RecordNextSession(bool on) { g_lib.recordNext = on; }
+void WatchInputScript(bool on) { g_lib.watchNext = on; }
+unsigned RandomSeed() { return g_lib.scripted ? g_lib.scripted->script.seed : g_lib.realSeed; }
+double WatchSpeed() { return g_lib.scripted ? g_lib.scripted->speed : 1.0; }
 bool Recording() { return g_lib.recorder != nullptr; }
 
 void NoteLevelPlayed(const std::string& name, const std::string& path) {
@@ -376,6 +402,7 @@ Recorded TakeRecording() {
         recorded.events = r->events;
         recorded.frames = g_lib.framesSwapped;
         recorded.startTime = r->startTime;
+        recorded.seed = RandomSeed();
         recorded.levels = r->levels;
         recorded.complete = r->complete && g_lib.framesSwapped <= kMaxScriptFrames;
     }
@@ -388,6 +415,7 @@ bool Init() {
         delete g_lib.scripted;
         g_lib.scripted = new ScriptedInput;
         g_lib.scripted->script = *g_lib.pendingScript;
+        g_lib.scripted->watched = g_lib.watchNext;
         std::stable_sort(g_lib.scripted->script.events.begin(), g_lib.scripted->script.events.end(),
                          [](const InputEvent& a, const InputEvent& b) { return a.frame < b.frame; });
     }
@@ -401,6 +429,7 @@ bool Init() {
     if (ok && !g_lib.scripted) glfwSetTime(0.0);
     delete g_lib.recorder;
     g_lib.recorder = g_lib.recordNext ? new Recorder : nullptr;
+    g_lib.realSeed = static_cast<unsigned>(std::time(nullptr));
     return ok;
 }
 
@@ -423,6 +452,7 @@ void Terminate() {
     delete g_lib.recorder;
     g_lib.recorder = nullptr;
     g_lib.recordNext = false;
+    g_lib.watchNext = false;
     g_lib.pendingEvents.clear();
     g_lib.realButtonsDown.clear();
     g_lib.active = true;
@@ -495,6 +525,7 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
         g_lib.scripted->clock.start = g_lib.scripted->script.startTime;
         if (g_lib.recorder) g_lib.recorder->startTime = g_lib.scripted->script.startTime;
         g_lib.scripted->DeliverUpTo(0, g_lib.recorder);
+        g_lib.scripted->due = glfwGetTime();
     } else {
         g_lib.wheel = 0.0;
         g_lib.cursorX = g_lib.cursorY = g_lib.wheelSteps = 0;
@@ -551,6 +582,27 @@ void GetWindowSize(int* width, int* height) {
     if (height) *height = h;
 }
 
+// A watched playback shows each frame for its time (at the chosen speed), and stands while it is
+// paused; the window's own events (the watcher's keys, closing it) are taken meanwhile.
+static void WaitForTheClock(ScriptedInput* s, double seconds) {
+    s->due += seconds / s->speed;
+    for (;;) {
+        if (glfwWindowShouldClose(g_lib.window)) return;
+        const double now = glfwGetTime();
+        if (s->paused) {
+            glfwWaitEventsTimeout(0.05);
+            s->due = glfwGetTime();
+            continue;
+        }
+        // Drawing slower than the run was played: go on at once, owing no more than a quarter second.
+        if (now >= s->due) {
+            s->due = std::max(s->due, now - 0.25);
+            return;
+        }
+        glfwWaitEventsTimeout(std::min(s->due - now, 0.05));
+    }
+}
+
 // The length of the frame that just ended, as a recording writes it (to a tenth of a
 // millisecond, within the script's limits) and the game then reads it.
 static double RecordedFrameTime(double seconds) {
@@ -570,6 +622,7 @@ void SwapBuffers() {
     Recorder* const recorder = g_lib.recorder;
     if (ScriptedInput* s = g_lib.scripted) {
         const double seconds = s->FrameTimeOf(ended);
+        if (s->watched) WaitForTheClock(s, seconds);
         s->clock.EndFrame(seconds);
         if (recorder) recorder->FrameTime(ended, seconds);
         std::set<int> buttonsBefore = s->buttonsDown;
@@ -796,6 +849,7 @@ std::string RecordingText(const Recorded& recorded, const std::string& version, 
     text += "version " + version + "\n";
     for (const ScriptLevel& level : recorded.levels) text += "level " + level.checksum + " " + level.name + "\n";
     if (!startLevel.empty()) text += "startlevel " + startLevel + "\n";
+    text += "seed " + std::to_string(recorded.seed) + "\n";
     text += "mousespeed " + std::to_string(mouseSpeed) + "\n";
     text += std::string("invertlook ") + (invertLook ? "yes" : "no") + "\n";
     text += "starttime " + FormatNumber(recorded.startTime) + "\n";
@@ -921,6 +975,13 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
         if (first == "startlevel") {
             script->startLevel = rest();
             if (script->startLevel.empty() || script->startLevel.size() > 1024) return fail("expected a level file");
+            continue;
+        }
+        if (first == "seed") {
+            long n = 0;
+            if (!ReadInt(word(), 0, 4294967295L, &n)) return fail("expected a seed from 0 to 4294967295");
+            script->seed = static_cast<unsigned>(n);
+            if (!done()) return fail("unexpected words after the number");
             continue;
         }
         if (first == "mousespeed") {

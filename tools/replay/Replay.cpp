@@ -19,15 +19,9 @@
 #include <string>
 
 #include "game/PlayGame.h"
+#include "game/RunRecording.h"
 #include "game/StartOptions.h"
-#include "platform/AtomicFile.h"
 #include "platform/InputScript.h"
-#include "scene/LevelLoader.h"
-
-namespace {
-// Larger than a day's recording at 60 frames a second with a frame time on every frame.
-const std::size_t kLargestScript = 512u * 1024u * 1024u;
-}  // namespace
 
 int main(int argc, char** argv) {
     StartOptions options;
@@ -39,38 +33,8 @@ int main(int argc, char** argv) {
     options.drawPlayFrames = !noPlayDraw;
     const char* const record = std::getenv("TAVO_RECORD_REPLAYS");
     options.recordRun = record && std::string(record) == "1";
-    const std::string path = argv[argc - 1];
-    std::string text, readError;
-    if (!pf::ReadWholeFile(path, text, kLargestScript, &readError)) {
-        std::cerr << "tavo-replay: cannot read input script '" << path << "': " << readError << std::endl;
-        return 2;
-    }
     wl::InputScript script;
-    std::string error;
-    if (!wl::ParseInputScript(text, &script, &error)) {
-        std::cerr << "tavo-replay: input script '" << path << "', " << error << std::endl;
-        return 2;
-    }
-    // A recording plays back as it went only on the levels it was made on.
-    for (const wl::ScriptLevel& level : script.levels) {
-        const std::string file = LevelFilePath(level.name);
-        const std::string now = wl::FileChecksum(file);
-        if (now.empty()) {
-            std::cerr << "tavo-replay: input script '" << path << "' plays level " << level.name
-                      << ", whose file " << file << " cannot be read" << std::endl;
-            return 2;
-        }
-        if (now != level.checksum) {
-            std::cerr << "tavo-replay: input script '" << path << "' was recorded on level " << level.name
-                      << " as it was then; its file " << file << " has changed since (checksum " << level.checksum
-                      << ", now " << now << "): the run would not play back as it went" << std::endl;
-            return 2;
-        }
-    }
-    const std::string version = StartVersionLine().substr(std::string("tavo ").size());
-    if (!script.version.empty() && script.version != version)
-        std::cerr << "tavo-replay: WARNING: input script '" << path << "' was recorded by tavo " << script.version
-                  << ", this is tavo " << version << ": it may play differently" << std::endl;
+    if (!ReadRecording(argv[argc - 1], "tavo-replay", &script, std::cerr)) return 2;
     options.levelPath = script.startLevel;
     wl::UseInputScript(&script);
 
