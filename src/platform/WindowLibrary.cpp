@@ -1005,7 +1005,7 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             return fail("unknown directive");
         }
         const int f = static_cast<int>(frame);
-        if (script->events.size() >= 50000000) return fail("more than 50 million events");
+        if (script->events.size() >= 10000000) return fail("more than 10 million events");
         const std::string verb = word();
         if (verb.empty()) return fail("missing event");
         if (verb == "frametime") {
