@@ -83,6 +83,11 @@ private:
     std::map<int, int> arrived;  // the swap count when the key last went down
 };
 
+// Pointer positions and wheel sums as the game reads them, kept where an int holds them and the
+// difference of two of them still fits a script's numbers.
+constexpr double kLargestSteps = 1.0e9;
+int ClampSteps(double value) { return static_cast<int>(std::clamp(value, -kLargestSteps, kLargestSteps)); }
+
 // The time the game reads: the time the window opened plus the lengths of the frames swapped
 // so far, kept in runs of equal frames. A scripted run and the recording of a real one add up
 // the same frame times the same way, so both read the very same numbers.
@@ -212,7 +217,7 @@ struct ScriptedInput {
                 case InputEvent::ButtonUp: buttonsDown.erase(e.a); buttons.Release(e.a); break;
                 case InputEvent::Focus: focused = e.a != 0; break;
                 case InputEvent::CursorTo: cursorX = e.a; cursorY = e.b; break;
-                case InputEvent::WheelBy: wheel += e.a; break;
+                case InputEvent::WheelBy: wheel = ClampSteps(static_cast<double>(wheel) + e.a); break;
                 case InputEvent::PadPlug: padPlugged = true; pad = GamepadState{}; break;
                 case InputEvent::PadUnplug: padPlugged = false; pad = GamepadState{}; break;
                 case InputEvent::PadButtonDown:
@@ -357,8 +362,8 @@ bool SampleRealDevices(int frame) {
     GamepadState pad;
     std::string name;
     const bool plugged = ReadRealGamepad(&pad, &name);
-    const int x = static_cast<int>(dx), y = static_cast<int>(dy);
-    const int wheel = static_cast<int>(g_lib.wheel);
+    const int x = ClampSteps(dx), y = ClampSteps(dy);
+    const int wheel = ClampSteps(g_lib.wheel);
     const bool active = g_lib.focused && !g_lib.iconified;
     const bool changed = x != g_lib.cursorX || y != g_lib.cursorY || wheel != g_lib.wheelSteps ||
                          active != g_lib.active || plugged != g_lib.padPlugged || !SamePad(pad, g_lib.pad);
@@ -1029,7 +1034,8 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             script->Add(verb == "buttondown" ? InputEvent::ButtonDown : InputEvent::ButtonUp, f, static_cast<int>(n));
         } else if (verb == "wheel") {
             long n = 0;
-            if (!ReadInt(word(), -1000000, 1000000, &n)) return fail("expected wheel steps from -1000000 to 1000000");
+            if (!ReadInt(word(), -2000000000, 2000000000, &n))
+                return fail("expected wheel steps from -2000000000 to 2000000000");
             script->Add(InputEvent::WheelBy, f, static_cast<int>(n));
         } else if (verb == "padplug" || verb == "padunplug") {
             script->Add(verb == "padplug" ? InputEvent::PadPlug : InputEvent::PadUnplug, f, 0);
@@ -1052,8 +1058,8 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             script->Add(InputEvent::Focus, f, state == "on" ? 1 : 0);
         } else if (verb == "cursor") {
             long x = 0, y = 0;
-            if (!ReadInt(word(), -1000000, 1000000, &x) || !ReadInt(word(), -1000000, 1000000, &y))
-                return fail("expected x and y from -1000000 to 1000000");
+            if (!ReadInt(word(), -2000000000, 2000000000, &x) || !ReadInt(word(), -2000000000, 2000000000, &y))
+                return fail("expected x and y from -2000000000 to 2000000000");
             script->Add(InputEvent::CursorTo, f, static_cast<int>(x), static_cast<int>(y));
         } else {
             return fail("unknown event");

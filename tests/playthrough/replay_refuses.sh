@@ -22,7 +22,7 @@ truncated|frametime 0.1\n2 keydown W\n3 key|line 3: unknown key
 not_text|frames 4\n\000\001\377ELF\002\n|line 2: not a text line
 huge_number|frames 99999999999999999999999\n|line 1: expected a frame count from 1 to 5184000
 negative_frame|frames 5\n-5 key W\n|line 2: expected a frame number from 0 to 5184000
-negative_wheel|3 wheel -99999999\n|line 1: expected wheel steps
+negative_wheel|3 wheel -9999999999\n|line 1: expected wheel steps
 ten_million_frames|frametime 0.01\nframes 10000000\n|line 2: expected a frame count from 1 to 5184000 (a day at 60 frames a second)
 event_past_a_day|6000000 key W\n|line 1: expected a frame number from 0 to 5184000
 unknown_directive|frames 5\nspeed 3\n|line 2: unknown directive
