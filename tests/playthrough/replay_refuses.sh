@@ -42,12 +42,20 @@ ROWS
 status=$?
 [ "$status" -eq 2 ] && grep -q "cannot read input script" "$work/err" || { echo "FAIL: a missing file: status $status"; cat "$work/err"; fail=1; }
 
-# Another version's recording plays, with one warning.
-printf 'version 0.0.1-older\nframes 3\n' >"$work/older.replay"
-"$here/../support/with_xvfb.sh" 320x240 "$replay" --no-play-draw "$work/older.replay" >"$work/out" 2>"$work/err"
+# Another version's recording plays, with one warning. It is recorded again, into a data folder
+# that is a plain file: one warning that the recording cannot be saved, and the game ends as
+# usual.
+printf 'version 0.0.1-older\n2 key KP_1\nframes 5\n' >"$work/older.replay"
+: >"$work/not-a-folder"
+XDG_DATA_HOME="$work/not-a-folder" TAVO_RECORD_REPLAYS=1 \
+  "$here/../support/with_xvfb.sh" 320x240 "$replay" --no-play-draw "$work/older.replay" >"$work/out" 2>"$work/err"
 status=$?
 [ "$status" -eq 0 ] || { echo "FAIL: another version's recording: status $status"; fail=1; }
 [ "$(grep -c "recorded by tavo 0.0.1-older, this is tavo" "$work/err")" -eq 1 ] || { echo "FAIL: no single version warning"; cat "$work/err"; fail=1; }
-grep -q "Replay ended after 3 frames" "$work/err" || { echo "FAIL: another version's recording did not play"; fail=1; }
+grep -q "Replay ended after 5 frames" "$work/err" || { echo "FAIL: another version's recording did not play"; fail=1; }
+grep -q "Trying to switch to level 'level1.dae'" "$work/out" || { echo "FAIL: the level was not played"; fail=1; }
+[ "$(grep -c "not-a-folder/tavo" "$work/err")" -eq 1 ] || { echo "FAIL: not one warning about the replays folder:"; cat "$work/err"; fail=1; }
+grep -q "^Replay saved" "$work/out" && { echo "FAIL: a recording was said to be saved"; fail=1; }
+[ "$(tail -1 "$work/out")" = "Main thread end. Cya!" ] || { echo "FAIL: the game did not end as usual"; fail=1; }
 [ "$fail" -eq 0 ] || exit 1
 echo "tavo-replay refuses every bad file with status 2 and the line or level at fault"
