@@ -55,6 +55,8 @@ struct InputScript {
     std::vector<ScriptLevel> levels; // every level the run loaded, first played first
     std::string startLevel;          // the level of --level, "" when the run started at the menu
     unsigned seed = 1;               // the seed of the game's random choices (footstep sounds)
+    int windowWidth = 0, windowHeight = 0;  // the window's size when it opened (0: not said)
+    bool fullScreen = false;                // ... and whether it covered the screen
     int mouseSpeed = 100;            // the player's settings that change play
     bool invertLook = false;
 
@@ -117,6 +119,8 @@ struct Recorded {
     int frames = 0;                   // buffer swaps recorded
     double startTime = 0.0;
     unsigned seed = 1;
+    int windowWidth = 0, windowHeight = 0;
+    bool fullScreen = false;
     std::vector<ScriptLevel> levels;
     bool complete = true;             // false when the session outran kMaxScriptFrames
 };
@@ -144,7 +148,8 @@ std::string KeyName(int key);
 // scripted pad reads as plugged in from its padplug on.
 // Recordings add a header and per-frame frame times:
 //   FRAME frametime SECONDS   (frames from FRAME on last SECONDS)
-//   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | mousespeed N | invertlook yes|no
+//   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | window W H [fullscreen] | mousespeed N |
+//   invertlook yes|no
 // Returns false and fills `error` with the line at fault: unknown directives, numbers out of
 // range (frames past kMaxScriptFrames, frame times outside kMinFrameTime .. kMaxFrameTime),
 // words left over, and text that is not text.

@@ -127,7 +127,8 @@ struct Recorder {
     double startTime = 0.0;
     std::vector<ScriptLevel> levels;
     bool complete = true;
-    bool started = false;  // the first frame's sample taken
+    int windowWidth = 0, windowHeight = 0;
+    bool fullScreen = false;
     double lastFrameTime = -1.0;
     int cursorX = 0, cursorY = 0, wheel = 0;
     bool active = true, padPlugged = false;
@@ -408,6 +409,9 @@ Recorded TakeRecording() {
         recorded.frames = g_lib.framesSwapped;
         recorded.startTime = r->startTime;
         recorded.seed = RandomSeed();
+        recorded.windowWidth = r->windowWidth;
+        recorded.windowHeight = r->windowHeight;
+        recorded.fullScreen = r->fullScreen;
         recorded.levels = r->levels;
         recorded.complete = r->complete && g_lib.framesSwapped <= kMaxScriptFrames;
     }
@@ -525,6 +529,10 @@ bool OpenWindow(int width, int height, int redBits, int greenBits, int blueBits,
     g_lib.eventsArrived = true;  // the first frame is always drawn
     g_lib.pendingEvents.clear();
     g_lib.clockRunning = false;
+    if (g_lib.recorder) {
+        glfwGetWindowSize(g_lib.window, &g_lib.recorder->windowWidth, &g_lib.recorder->windowHeight);
+        g_lib.recorder->fullScreen = glfwGetWindowMonitor(g_lib.window) != nullptr;
+    }
     if (g_lib.scripted) {
         glfwSetTime(0.0);
         g_lib.scripted->clock.start = g_lib.scripted->script.startTime;
@@ -855,6 +863,9 @@ std::string RecordingText(const Recorded& recorded, const std::string& version, 
     for (const ScriptLevel& level : recorded.levels) text += "level " + level.checksum + " " + level.name + "\n";
     if (!startLevel.empty()) text += "startlevel " + startLevel + "\n";
     text += "seed " + std::to_string(recorded.seed) + "\n";
+    if (recorded.windowWidth > 0 && recorded.windowHeight > 0)
+        text += "window " + std::to_string(recorded.windowWidth) + " " + std::to_string(recorded.windowHeight) +
+                (recorded.fullScreen ? " fullscreen\n" : "\n");
     text += "mousespeed " + std::to_string(mouseSpeed) + "\n";
     text += std::string("invertlook ") + (invertLook ? "yes" : "no") + "\n";
     text += "starttime " + FormatNumber(recorded.startTime) + "\n";
@@ -987,6 +998,18 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             if (!ReadInt(word(), 0, 4294967295L, &n)) return fail("expected a seed from 0 to 4294967295");
             script->seed = static_cast<unsigned>(n);
             if (!done()) return fail("unexpected words after the number");
+            continue;
+        }
+        if (first == "window") {
+            long w = 0, h = 0;
+            if (!ReadInt(word(), 64, 16384, &w) || !ReadInt(word(), 64, 16384, &h))
+                return fail("expected a window width and height from 64 to 16384");
+            script->windowWidth = static_cast<int>(w);
+            script->windowHeight = static_cast<int>(h);
+            const std::string mode = word();
+            if (!mode.empty() && mode != "fullscreen") return fail("expected fullscreen or nothing after the size");
+            script->fullScreen = mode == "fullscreen";
+            if (!done()) return fail("unexpected words after the size");
             continue;
         }
         if (first == "mousespeed") {

@@ -36,6 +36,13 @@ int main(int argc, char** argv) {
     wl::InputScript script;
     if (!ReadRecording(argv[argc - 1], "tavo-replay", &script, std::cerr)) return 2;
     options.levelPath = script.startLevel;
+    // A recording of a run in a window plays in a window of that size (positions of the pointer
+    // on the menu, the pictures' shape, the screenshots and the pointer's capture depend on it);
+    // one of a full-screen run plays full screen.
+    if (!script.fullScreen) {
+        options.windowWidth = script.windowWidth;
+        options.windowHeight = script.windowHeight;
+    }
     wl::UseInputScript(&script);
 
     // The same lines, in the same order, and the same status as the game's own entry point.
