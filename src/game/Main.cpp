@@ -52,6 +52,11 @@ int main(int argc, char** argv) {
         if (!ReadRecording(options.replayPath, "tavo", &recording, std::cerr)) return 2;
         options.levelPath = recording.startLevel;
         options.recordRun = false;
+        // Shown as it was played (a window of its size, or full screen) unless --windowed says.
+        if (options.windowWidth == 0 && !recording.fullScreen) {
+            options.windowWidth = recording.windowWidth;
+            options.windowHeight = recording.windowHeight;
+        }
         wl::UseInputScript(&recording);
         wl::WatchInputScript(true);
         std::cout << "Showing the recorded run " << options.replayPath
