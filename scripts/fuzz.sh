@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the readers of untrusted files with libFuzzer under AddressSanitizer and
-# UndefinedBehaviorSanitizer: the level-name and level-path readers, the level reader and the
-# model reader (tools/fuzz). Builds them with clang in build-fuzz/ and runs each for SECONDS
+# UndefinedBehaviorSanitizer: the level-name and level-path readers, the level reader, the
+# model reader and the input script (recording) reader (tools/fuzz). Builds them with clang in build-fuzz/ and runs each for SECONDS
 # (default 60). Exits non-zero when any target finds something; the input that did it is left
 # in build-fuzz/findings/TARGET/ (crash-*, leak-*, timeout-*, oom-*; the next run of the target
 # replaces them), and the target's output in build-fuzz/findings/TARGET.log. The corpus grows in
@@ -10,7 +10,7 @@
 #   scripts/fuzz.sh [SECONDS]            all targets, one after the other
 #   FUZZ_TARGETS="level_file" scripts/fuzz.sh 3600
 #                                        one target for an hour (names: level_names, level_file,
-#                                        model_file)
+#                                        model_file, replay_file)
 #   FUZZ_ARGS="-jobs=2 -workers=2" ...   more libFuzzer options for every target
 #
 # Replay a finding: build-fuzz/tools/fuzz/fuzz_TARGET build-fuzz/findings/TARGET/crash-...
@@ -18,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
-targets=${FUZZ_TARGETS:-level_names level_file model_file}
+targets=${FUZZ_TARGETS:-level_names level_file model_file replay_file}
 extra=${FUZZ_ARGS:-}
 
 # libFuzzer ships with clang's runtime libraries; install them when they are missing.
@@ -47,11 +47,13 @@ seeds_of() {
     level_names) echo "$root/tools/fuzz/seeds/names" ;;
     level_file) echo "$root/tools/fuzz/seeds/collada $root/resources/levels" ;;
     model_file) echo "$root/tools/fuzz/seeds/collada $root/resources/models" ;;
+    replay_file) echo "$root/tools/fuzz/seeds/replay $root/tests/playthrough" ;;
   esac
 }
 dict_of() {
   case $1 in
     level_names) echo "$root/tools/fuzz/names.dict" ;;
+    replay_file) echo "$root/tools/fuzz/replay.dict" ;;
     *) echo "$root/tools/fuzz/collada.dict" ;;
   esac
 }

@@ -1,6 +1,5 @@
 #include "game/GameImpl.h"
 
-#include <ctime>
 #include <cstdlib>
 #include <iostream>
 
@@ -62,6 +61,7 @@ int CGameImpl::Initialize() {
     // and leave their values at the game's own.
     settings = std::make_unique<CSettings>();
     settings->Load();
+    if (startOptions.watchingRecording) settings->KeepToThisRun();
     progress = std::make_unique<CProgress>();
     progress->Load();
     renderer = std::make_unique<CRenderer>();
@@ -93,6 +93,14 @@ int CGameImpl::Initialize() {
         return result;
     }
     std::cout << "Window initialized" << std::endl;
+    // A recording turns the camera with the look settings it was played with, whatever the
+    // player's own are, so that it plays the same anywhere; a script that names none takes the
+    // player's.
+    const wl::InputScript* script = wl::RunningInputScript();
+    if (script && script->lookSettingsGiven) {
+        settings->SetMouseSpeed(script->mouseSpeed);
+        settings->SetInvertLook(script->invertLook);
+    }
 
     int width = 0, height = 0;
     wl::GetWindowSize(&width, &height);
@@ -106,8 +114,9 @@ int CGameImpl::Initialize() {
     }
     std::cout << "Renderer initialized" << std::endl;
 
-    // A scripted run must replay the same way every time, random choices included.
-    std::srand(wl::InputScriptRunning() ? 1u : static_cast<unsigned>(std::time(nullptr)));
+    // A scripted run must replay the same way every time, random choices included; a real
+    // one's seed goes into its recording.
+    std::srand(wl::RandomSeed());
 
     LoadShaderPrograms();
     PreloadTextures();

@@ -26,12 +26,12 @@ void CGameImpl::LoadShaderPrograms() {
 }
 
 void CGameImpl::ReloadShaderPrograms() {
-    const double start = wl::GetTime();
+    const double start = wl::GetRealTime();
     // The ortho, depth and projector programs are not reloaded.
     for (ShaderId id : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::BumpPhong, ShaderId::Sun, ShaderId::Cube,
                         ShaderId::Simple})
         if (CShaderProgram* program = GetShader(id)) program->Load();
-    std::cout << "Shader reload in " << wl::GetTime() - start << " secs" << std::endl;
+    std::cout << "Shader reload in " << wl::GetRealTime() - start << " secs" << std::endl;
 }
 
 void CGameImpl::PreloadTextures() {

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "game/PlayGame.h"
+#include "game/RunRecording.h"
 #include "game/StartOptions.h"
 #include "platform/DataPaths.h"
+#include "platform/InputScript.h"
 #include "platform/WrittenFiles.h"
 
 int main(int argc, char** argv) {
@@ -44,5 +46,22 @@ int main(int argc, char** argv) {
         std::cerr << "WARNING: The working folder '" << workingFolder
                   << "' cannot be written: no screenshots and no AssimpLog.txt this time." << std::endl;
 
+    // Watching a recorded run: the game plays it from the file, at the pace it was played.
+    wl::InputScript recording;
+    if (!options.replayPath.empty()) {
+        if (!ReadRecording(options.replayPath, "tavo", &recording, std::cerr)) return 2;
+        options.levelPath = recording.startLevel;
+        options.recordRun = false;
+        options.watchingRecording = true;
+        // Shown as it was played (a window of its size, or full screen) unless --windowed says.
+        if (options.windowWidth == 0 && !recording.fullScreen) {
+            options.windowWidth = recording.windowWidth;
+            options.windowHeight = recording.windowHeight;
+        }
+        wl::UseInputScript(&recording);
+        wl::WatchInputScript(true);
+        std::cout << "Showing the recorded run " << options.replayPath
+                  << " (SPACE pauses, the wheel or keypad + and - set the speed, ESC ends)" << std::endl;
+    }
     return PlayGame(options);
 }

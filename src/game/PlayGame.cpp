@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "game/GameImpl.h"
+#include "game/RunRecording.h"
 #include "platform/InputScript.h"
 
 int PlayGame(const StartOptions& options, int* framesRun) {
@@ -10,6 +11,7 @@ int PlayGame(const StartOptions& options, int* framesRun) {
     std::cout << "A game by the Tavo developers - keep to the shade!" << std::endl;
     CGameImpl game;
     game.SetStartOptions(options);
+    wl::RecordNextSession(options.recordRun);
     const int result = game.Initialize();
     if (result != 0) {
         std::cerr << "Error while initialization. Error value was " << std::dec << result << ". Exiting..."
@@ -22,6 +24,9 @@ int PlayGame(const StartOptions& options, int* framesRun) {
     game.Run();
     // Counted before the game's teardown closes the window and resets the count.
     if (framesRun) *framesRun = wl::FramesSwapped();
+    // The run's recording, written whole now that it is over (the window still open: the
+    // recording goes with it).
+    SaveRunRecording(options, game.GetSettings(), std::cout, std::cerr);
     std::cout << "Main thread end. Cya!" << std::endl;
     return 0;
 }

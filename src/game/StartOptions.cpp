@@ -45,7 +45,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
             options.windowWidth = options.windowHeight = 0;
             continue;
         }
-        if (arg == "--windowed" || arg == "--level" || arg == "--data") {
+        if (arg == "--windowed" || arg == "--level" || arg == "--data" || arg == "--replay") {
             if (i + 1 >= args.size()) {
                 error = "option '" + arg + "' needs a value";
                 return StartCommand::Invalid;
@@ -64,6 +64,12 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
                     return StartCommand::Invalid;
                 }
                 options.dataFolder = value;
+            } else if (arg == "--replay") {
+                if (value.empty()) {
+                    error = "option '--replay' needs a recording";
+                    return StartCommand::Invalid;
+                }
+                options.replayPath = value;
             } else {
                 if (value.empty()) {
                     error = "option '--level' needs a level file";
@@ -80,7 +86,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
 }
 
 std::string StartUsageLine() {
-    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR]";
+    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR] [--replay FILE]";
 }
 
 std::string StartHelpText() {
@@ -90,7 +96,8 @@ std::string StartHelpText() {
            "(../share/games/tavo from its folder); --data names another.\n"
            "Screenshots (F12) and AssimpLog.txt go to the working folder when the content is\n"
            "read from it, else to ~/.local/share/tavo/screenshots/ and ~/.local/state/tavo/;\n"
-           "settings and progress live in ~/.config/tavo/ and ~/.local/share/tavo/.\n"
+           "settings and progress live in ~/.config/tavo/ and ~/.local/share/tavo/; every run is\n"
+           "recorded in ~/.local/share/tavo/replays/ (the last 20 are kept).\n"
            "  --help                  show this text and exit\n"
            "  --version               show the version and exit\n"
            "  --windowed WIDTHxHEIGHT play in a window of that size for this run\n"
@@ -99,6 +106,8 @@ std::string StartHelpText() {
            "  --level FILE            skip the menu and start in the level FILE (any path);\n"
            "                          the level's end leads on as in the game\n"
            "  --data DIR              read the content from DIR (holding resources/ and shaders/)\n"
+           "  --replay FILE           show a recorded run at the speed it was played: SPACE pauses,\n"
+           "                          the wheel or keypad + and - set the speed, ESC ends\n"
            "Controls: W A S D or the left stick walk, mouse or right stick turn the camera,\n"
            "SPACE or A jumps, left shift, X or RB runs, left mouse button, B or LB push box,\n"
            "ENTER or Start goes on, BACKSPACE or Back returns to the level start, ESC or Start\n"

@@ -17,6 +17,12 @@ struct StartOptions {
     // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but
     // are not drawn; menu and picture frames are, and a screenshot draws its frame first.
     bool drawPlayFrames = true;
+    // The session's input is recorded and saved in the player's replays folder at its end
+    // (game/RunRecording.h). Off for scripted runs unless a tool or test asks for it.
+    bool recordRun = true;
+    // `--replay`: a recorded run is shown; the player's settings file is not written.
+    bool watchingRecording = false;
+    std::string replayPath; // --replay FILE: show a recorded run in the window instead of playing
 };
 
 enum class StartCommand {

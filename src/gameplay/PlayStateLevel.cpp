@@ -5,6 +5,7 @@
 #include "gameplay/PlayState.h"
 #include "physics/PhysCharacter.h"
 #include "physics/PhysicsWorld.h"
+#include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/DrawPaths.h"
 #include "render/Renderer.h"
@@ -79,7 +80,7 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     // A copy: a reload passes the current level's own name, which goes with that level.
     const std::string fileName = requestedName;  // NOLINT(performance-unnecessary-copy-initialization)
     std::cout << "Trying to switch to level '" << fileName << "'" << std::endl;
-    const double started = wl::GetTime();
+    const double started = wl::GetRealTime();
     // A shipped level's name, or a path as given (a level started with --level).
     const std::string path = LevelFilePath(fileName);
     std::cout << "LOADING Level file " << path << std::endl;
@@ -137,6 +138,8 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
     world->DeactivateBody(player);
 
     level.file = std::move(loaded);
+    // A recording of the run names the levels it played and what their files held.
+    wl::NoteLevelPlayed(fileName, path);
     CreateCollisionObjects();
     // The follow camera starts out at the distance the player chose, not pulled in.
     if (cameras.playerCamera) cameras.playerCamera->ReleaseObstruction();
@@ -145,7 +148,7 @@ void CPlayState::LoadLevel(const std::string& requestedName) {
 
     if (!rules.gameFinished) StartLevelMusic(fileName);
 
-    std::cout << "Level changed in " << (wl::GetTime() - started) << " secs" << std::endl;
+    std::cout << "Level changed in " << (wl::GetRealTime() - started) << " secs" << std::endl;
 }
 
 void CPlayState::StartLevelMusic(const std::string& fileName) {

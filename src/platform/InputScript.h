@@ -24,13 +24,42 @@ struct InputEvent {
     float value = 0.0f;  // pad axis position
 };
 
+// Limits of a script: a day of frames at 60 a second, and frames from a tenth of a millisecond
+// to a minute long (a recording clamps a longer stall to a minute, and plays it so).
+constexpr int kMaxScriptFrames = 24 * 60 * 60 * 60;
+constexpr double kMinFrameTime = 0.0001;
+constexpr double kMaxFrameTime = 60.0;
+
+// A level the run played, and the FNV-1a 64 checksum of its file's bytes (16 hex digits).
+struct ScriptLevel {
+    std::string name;      // as the game asked for it: "level1.dae", or a path from --level
+    std::string checksum;
+};
+
 struct InputScript {
     double frameTime = 1.0 / 60.0;
+    // From frame `first` on, frames last `seconds` (until the next change); in frame order.
+    struct FrameTimeChange {
+        int first;
+        double seconds;
+    };
+    std::vector<FrameTimeChange> frameTimes;
     // Timer value when the window opens; loading time as the game will see it.
     double startTime = 0.0;
     // The window closes after this many frames (buffer swaps).
     int frames = 1;
     std::vector<InputEvent> events;
+    // What a recording says about the run it was made from; the window library plays the
+    // input alone, the tools check these.
+    std::string version;             // the game's version ("" in hand-written scripts)
+    std::vector<ScriptLevel> levels; // every level the run loaded, first played first
+    std::string startLevel;          // the level of --level, "" when the run started at the menu
+    unsigned seed = 1;               // the seed of the game's random choices (footstep sounds)
+    int windowWidth = 0, windowHeight = 0;  // the window's size when it opened (0: not said)
+    bool fullScreen = false;                // ... and whether it covered the screen
+    int mouseSpeed = 100;            // the player's settings that change play
+    bool invertLook = false;
+    bool lookSettingsGiven = false;  // the script names them (a recording does); else the player's apply
 
     InputScript& Key(int frame, int key) {  // press in one frame, release in the next
         events.push_back({InputEvent::KeyDown, frame, key, 0});
@@ -60,10 +89,54 @@ struct InputScript {
 // Installs a script for the next Init ... Terminate cycle; the scripted mode ends with
 // Terminate. Passing nullptr returns to real input.
 void UseInputScript(const InputScript* script);
+// Plays the next script installed at the pace it was played (its frame times, waiting for the
+// clock to catch up) for a player watching it in the game's window. The real keyboard and
+// wheel then steer the playback, never the game: SPACE pauses and resumes, the wheel or keypad
+// + and - set the speed from a quarter to eight times, ESC ends it (the window closes).
+void WatchInputScript(bool on);
+// The playback speed while watching (1 is as played).
+double WatchSpeed();
+// The seed for the game's random choices this session: the script's (1 unless it says), else
+// one from the clock, which the recording keeps.
+unsigned RandomSeed();
 // True while a script drives the window library (between Init and Terminate).
 bool InputScriptRunning();
+// The script that drives the window library (its header included); null when none does.
+const InputScript* RunningInputScript();
 // Number of buffer swaps since the window opened (scripted or real).
 int FramesSwapped();
+
+// Recording: the input of the next session (Init ... Terminate), as the game reads it, kept
+// in memory in the script format, frame by frame: the frame times, key and button presses and
+// releases, and the cursor, wheel, focus and pad whenever they change. A real run and a
+// scripted one are recorded alike, at the seam where their input reaches the game, so the
+// recording plays back as the run went.
+void RecordNextSession(bool on);
+// True while the session is being recorded.
+bool Recording();
+// Notes a level the session loaded (its checksum is read from `path` now); no-op when not
+// recording.
+void NoteLevelPlayed(const std::string& name, const std::string& path);
+struct Recorded {
+    std::string events;               // the event and frame time lines, in frame order
+    int frames = 0;                   // buffer swaps recorded
+    double startTime = 0.0;
+    unsigned seed = 1;
+    int windowWidth = 0, windowHeight = 0;
+    bool fullScreen = false;
+    std::vector<ScriptLevel> levels;
+    bool complete = true;             // false when the session outran kMaxScriptFrames
+};
+// The recording of the session so far (call before Terminate, which drops it).
+Recorded TakeRecording();
+// The whole script text of a recording, with its header.
+std::string RecordingText(const Recorded& recorded, const std::string& version, const std::string& startLevel,
+                          int mouseSpeed, bool invertLook);
+
+// FNV-1a 64 of a file's bytes as 16 lower-case hex digits; "" when it cannot be read.
+std::string FileChecksum(const std::string& path);
+// The name a key is written with in a script (KeyCodeFromName reads it back).
+std::string KeyName(int key);
 
 // Parses a script from text, one directive per line ('#' starts a comment):
 //   frametime SECONDS | starttime SECONDS | frames N
@@ -75,8 +148,14 @@ int FramesSwapped();
 // KEY is a key name (ESC, ENTER, UP, F2, KP_4, W, ...) or a number. PAD is a pad button (A, B,
 // X, Y, LB, RB, BACK, START, GUIDE, LTHUMB, RTHUMB, DPAD_UP, DPAD_RIGHT, DPAD_DOWN, DPAD_LEFT),
 // AXIS a stick or trigger (LX, LY, RX, RY, LT, RT) and VALUE its position from -1 to 1. A
-// scripted pad reads as plugged in from its padplug on. Returns false and fills `error` with
-// the line at fault.
+// scripted pad reads as plugged in from its padplug on.
+// Recordings add a header and per-frame frame times:
+//   FRAME frametime SECONDS   (frames from FRAME on last SECONDS)
+//   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | window W H [fullscreen] | mousespeed N |
+//   invertlook yes|no
+// Returns false and fills `error` with the line at fault: unknown directives, numbers out of
+// range (frames past kMaxScriptFrames, frame times outside kMinFrameTime .. kMaxFrameTime),
+// words left over, and text that is not text.
 bool ParseInputScript(const std::string& text, InputScript* script, std::string* error);
 // Key code for a key name, or -1.
 int KeyCodeFromName(const std::string& name);

@@ -106,8 +106,13 @@ void SwapBuffers();
 // window opens returns true. Under an input script it never waits and returns true, so
 // scripted runs draw every frame at their fixed time.
 bool WaitEvents(double seconds);
-// Seconds since Init.
+// Seconds since Init, as the game plays them: read once a frame (at each buffer swap), so every
+// read in a frame gives the same time; before the first swap the clock as it runs. Under an
+// input script, the script's time.
 double GetTime();
+// The clock as it runs, for measuring how long something took (loading); under an input
+// script the script's time like GetTime. Play never depends on it.
+double GetRealTime();
 int GetKey(int key);
 int GetMouseButton(int button);
 void GetMousePos(int* x, int* y);

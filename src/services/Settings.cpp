@@ -114,7 +114,7 @@ void CSettings::Load(std::ostream& warnings) {
 }
 
 bool CSettings::Save(std::ostream& warnings) {
-    if (!changed) return true;
+    if (!changed || thisRunOnly) return true;
     if (path.empty()) {
         // No home folder at all: say so (once a save) and play on with the values in memory.
         pf::MakeFolder(std::string(), warnings);

@@ -44,6 +44,9 @@ public:
     // written.
     bool Save(std::ostream& warnings = std::cerr);
     bool Changed() const { return changed; }
+    // From now on Save writes nothing: the values are this run's alone (a watched replay plays
+    // with the settings it was recorded with and leaves the player's file as it was).
+    void KeepToThisRun() { thisRunOnly = true; }
     const std::string& Path() const { return path; }
     // The file had lines that could not be used (and is kept as .bad before the next write).
     bool Unreadable() const { return file.Unreadable(); }
@@ -75,6 +78,7 @@ private:
     std::string path;
     pf::KeyValueFile file;
     bool changed = false;
+    bool thisRunOnly = false;
 
     int musicVolume = 100;
     int effectsVolume = 100;

@@ -95,3 +95,96 @@ TEST(AspectSuffix, OnlyExactFourThirdsIsFourThirds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InputScript, ReadsARecordingsHeaderAndFrameTimes) {
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript("version 0.1.0\n"
+                                     "level 57f6eb8e3d7ec0c4 level1.dae\n"
+                                     "level 0123456789abcdef my levels/level 7.dae\n"
+                                     "startlevel my levels/level 7.dae\n"
+                                     "seed 4000000000\n"
+                                     "window 1280 720 fullscreen\n"
+                                     "mousespeed 150\n"
+                                     "invertlook yes\n"
+                                     "starttime 1.25\n"
+                                     "frames 40\n"
+                                     "0 frametime 0.05\n"
+                                     "7 frametime 0.3\n"
+                                     "9 frametime 0.0167\n",
+                                     &script, &error))
+        << error;
+    EXPECT_EQ(script.version, "0.1.0");
+    ASSERT_EQ(script.levels.size(), 2u);
+    EXPECT_EQ(script.levels[0].checksum, "57f6eb8e3d7ec0c4");
+    EXPECT_EQ(script.levels[1].name, "my levels/level 7.dae");
+    EXPECT_EQ(script.startLevel, "my levels/level 7.dae");
+    EXPECT_EQ(script.seed, 4000000000u);
+    EXPECT_EQ(script.windowWidth, 1280);
+    EXPECT_EQ(script.windowHeight, 720);
+    EXPECT_TRUE(script.fullScreen);
+    EXPECT_EQ(script.mouseSpeed, 150);
+    EXPECT_TRUE(script.invertLook);
+    ASSERT_EQ(script.frameTimes.size(), 3u);
+    EXPECT_EQ(script.frameTimes[1].first, 7);
+    EXPECT_DOUBLE_EQ(script.frameTimes[1].seconds, 0.3);
+    EXPECT_DOUBLE_EQ(script.frameTimes[2].seconds, 0.0167);
+}
+
+// Every key code a recording may write reads back as the same code.
+TEST(InputScript, KeyNamesReadBackAsTheirCodes) {
+    for (int key = 0; key <= wl::KEY_LAST; ++key)
+        EXPECT_EQ(wl::KeyCodeFromName(wl::KeyName(key)), key) << wl::KeyName(key);
+    EXPECT_EQ(wl::KeyName(wl::KEY_KP_7), "KP_7");
+    EXPECT_EQ(wl::KeyName('Q'), "Q");
+}
+
+// A recording's text reads back as what was recorded.
+TEST(InputScript, RecordingTextReadsBack) {
+    wl::Recorded recorded;
+    recorded.frames = 12;
+    recorded.startTime = 0.123456789012345;
+    recorded.seed = 77;
+    recorded.windowWidth = 800;
+    recorded.windowHeight = 600;
+    recorded.levels = {{"level2.dae", "00ff00ff00ff00ff"}};
+    recorded.events = "0 frametime 0.0167\n3 keydown W\n4 padplug\n4 padaxis LX 0.333333343\n5 keyup W\n";
+    const std::string text = wl::RecordingText(recorded, "9.9.9", "", 70, true);
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript(text, &script, &error)) << error << "\n" << text;
+    EXPECT_EQ(script.frames, 12);
+    EXPECT_EQ(script.startTime, recorded.startTime);  // exactly
+    EXPECT_EQ(script.version, "9.9.9");
+    EXPECT_EQ(script.seed, 77u);
+    EXPECT_EQ(script.windowWidth, 800);
+    EXPECT_EQ(script.windowHeight, 600);
+    EXPECT_FALSE(script.fullScreen);
+    ASSERT_EQ(script.levels.size(), 1u);
+    EXPECT_EQ(script.levels[0].name, "level2.dae");
+    EXPECT_EQ(script.mouseSpeed, 70);
+    EXPECT_TRUE(script.invertLook);
+    EXPECT_TRUE(script.startLevel.empty());
+    ASSERT_EQ(script.events.size(), 4u);
+    EXPECT_EQ(script.events[2].value, 0.333333343f);
+}
+
+TEST(InputScript, RefusesWhatCannotBePlayed) {
+    const char* const bad[] = {
+        "frames 5184001\n", "frametime 0\n", "frametime 61\n", "frametime inf\n", "3 frametime -0.1\n",
+        "5184001 key W\n", "3 key W W\n", "frames 10 20\n", "3 cursor 1 2 3\n", "3 wheel 99999999999\n",
+        "3 buttondown 8\n", "3 key 349\n", "level 123 x.dae\n", "level 0123456789abcdef\n",
+        "invertlook maybe\n", "mousespeed 5\n", "2 tap\n", "frames\n", "\x01\n", "starttime 1e300\n", "seed -1\n", "seed 4294967296\n", "window 10 10\n", "window 800\n", "window 800 600 maybe\n",
+        "2 frametime 0.1\n2 frametime 0.2\n",
+    };
+    for (const char* text : bad) {
+        wl::InputScript script;
+        std::string error;
+        EXPECT_FALSE(wl::ParseInputScript(text, &script, &error)) << text;
+        EXPECT_EQ(error.rfind("line ", 0), 0u) << text << ": " << error;
+    }
+}
+
+}  // namespace
