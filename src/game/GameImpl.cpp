@@ -209,6 +209,7 @@ void CGameImpl::Run() {
         HandleGlobalKeys();
         // Asked of the screen the frame began on: one that answers ESC itself (play pauses,
         // pause resumes, options go back) has read the press by the time the loop looks.
+        CGameState* const frameState = currentState;
         const bool escapeEnds = currentState->EscapeEndsGame();
         currentState->Update(frameTime);
         // Fetched again: a state change made during Update renders the new state now.
@@ -218,7 +219,9 @@ void CGameImpl::Run() {
         wl::SwapBuffers();
         soundManager->Update();
 
-        const bool escHit = escapeEnds && inputManager->KeyHit(wl::KEY_ESC);
+        // A press that arrives in the swap of a frame that left the menu (for a level that took
+        // long to load and draw) is the new screen's, next frame: play pauses, it does not quit.
+        const bool escHit = escapeEnds && currentState == frameState && inputManager->KeyHit(wl::KEY_ESC);
         running = running && wl::GetWindowParam(wl::OPENED) && !escHit;
         inputManager->Update();
     }

@@ -91,6 +91,7 @@ std::vector<ReplayListEntry> ListReplays(const std::vector<std::string>& fileNam
     // Newest first: the time, then the "-N" of a second run in the same second.
     const std::vector<std::string> oldestFirst = [&] {
         std::vector<std::string> names;
+        names.reserve(recent.size());
         for (const ReplayListEntry& entry : recent) names.push_back(entry.fileName);
         return RecordingsToDelete(names, 0);
     }();

@@ -20,7 +20,9 @@ std::vector<std::string> WrapText(const CTextRenderer& writer, const std::string
     std::istringstream words(text);
     std::string word, line;
     while (words >> word) {
-        const std::string longer = line.empty() ? word : line + " " + word;
+        std::string longer = line;
+        if (!longer.empty()) longer += ' ';
+        longer += word;
         if (!line.empty() && writer.MeasureText(longer, pixelHeight).width > width) {
             lines.push_back(line);
             line = word;

@@ -323,6 +323,19 @@ TEST_F(GameStates, ContinueStartsTheFirstLevelNotCompleted) {
     }
 }
 
+// ESC pressed right after ENTER opened another screen from the menu arrives in the swap of the
+// frame that began on the menu: it is the new screen's (the options go back), not the menu's
+// end of the game.
+TEST_F(GameStates, EscapeRightAfterLeavingTheMenuIsTheNewScreens) {
+    wl::InputScript script;
+    script.frames = 12;
+    script.Key(1, wl::KEY_DOWN).Key(5, wl::KEY_ENTER).Key(6, wl::KEY_ESC);
+    Start(script);
+    testsupport::Capture([&] { game->Run(); });
+    EXPECT_EQ(wl::FramesSwapped(), 12) << "the ESC after the options opened ended the game";
+    EXPECT_EQ(game->GetCurrentState(), Menu()) << "the options did not go back";
+}
+
 // The Replays screen over ten runs and a file of the player's own: the best run first, then
 // the newest; a page of seven that follows the selection (Back always shown, UP round to it);
 // a run that cannot be played named on the screen, the screen staying; the pointer selecting;
