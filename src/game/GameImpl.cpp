@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "game/MenuState.h"
 #include "game/Screens.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
@@ -113,6 +114,11 @@ int CGameImpl::Initialize() {
         return result;
     }
     std::cout << "Renderer initialized" << std::endl;
+    // The game never lowers the quality by itself; a player who has not been to the options
+    // yet learns where it is. A watched run is not the player at the menu.
+    softwareRenderingHint =
+        renderer->softwareRendering && !settings->FileFoundAtLoad() && !startOptions.watchingRecording;
+    if (softwareRenderingHint) std::cout << kSoftwareRenderingHint << std::endl;
 
     // A scripted run must replay the same way every time, random choices included; a real
     // one's seed goes into its recording.
@@ -127,6 +133,8 @@ int CGameImpl::Initialize() {
     std::cout << "Game init in " << wl::GetTime() << " secs" << std::endl;
     std::cout << "Changing to menu..." << std::endl;
     ChangeState(STATE_MENU);
+    // Back from watching a recorded run: where it was chosen.
+    if (startOptions.openOnReplays) ChangeState(STATE_REPLAYS);
     if (!startOptions.levelPath.empty()) StartInLevelFile(startOptions.levelPath);
     return 0;
 }
@@ -201,6 +209,7 @@ void CGameImpl::Run() {
         HandleGlobalKeys();
         // Asked of the screen the frame began on: one that answers ESC itself (play pauses,
         // pause resumes, options go back) has read the press by the time the loop looks.
+        CGameState* const frameState = currentState;
         const bool escapeEnds = currentState->EscapeEndsGame();
         currentState->Update(frameTime);
         // Fetched again: a state change made during Update renders the new state now.
@@ -210,7 +219,9 @@ void CGameImpl::Run() {
         wl::SwapBuffers();
         soundManager->Update();
 
-        const bool escHit = escapeEnds && inputManager->KeyHit(wl::KEY_ESC);
+        // A press that arrives in the swap of a frame that left the menu (for a level that took
+        // long to load and draw) is the new screen's, next frame: play pauses, it does not quit.
+        const bool escHit = escapeEnds && currentState == frameState && inputManager->KeyHit(wl::KEY_ESC);
         running = running && wl::GetWindowParam(wl::OPENED) && !escHit;
         inputManager->Update();
     }
@@ -253,8 +264,8 @@ CGameState* CGameImpl::SetState(CGameState* state) {
     currentState = state;
     // The menu, the pause screen and the options are chosen on with the pointer; play turns
     // the camera with it.
-    const bool choosesWithPointer =
-        state == MadeState(STATE_MENU) || state == MadeState(STATE_PAUSE) || state == MadeState(STATE_OPTIONS);
+    const bool choosesWithPointer = state == MadeState(STATE_MENU) || state == MadeState(STATE_PAUSE) ||
+                                    state == MadeState(STATE_OPTIONS) || state == MadeState(STATE_REPLAYS);
     if (window) window->KeepPointerFree(choosesWithPointer);
     state->Enter();
     return state;
@@ -265,4 +276,10 @@ void CGameImpl::ShowPicture(PictureReason reason, const LevelResult* result) {
     if (!splash) return;
     splash->Show(reason, result);
     SetState(splash);
+}
+
+void CGameImpl::WatchRecording(const std::string& path) {
+    // A watched run that chose a run to watch ends there: its own end is the watch's end.
+    if (!startOptions.watchingRecording) watchRequest = path;
+    running = false;
 }

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include "game/StartOptions.h"
 #include "scene/ModelManager.h"
@@ -47,6 +48,7 @@ public:
     CGameState* SetState(CGameState* state) override;
     void ShowPicture(PictureReason reason, const LevelResult* result) override;
     void Quit() override { running = false; }
+    void WatchRecording(const std::string& path) override;
 
     // One frame's debug keys (F1 .. F12, HOME), handled before the state updates.
     void HandleGlobalKeys();
@@ -63,12 +65,19 @@ public:
     // True when --level named a file that did not load: the session ends with status 1 rather
     // than running, so the script that started it learns of the failure.
     bool StartLevelFailed() const { return startLevelFailed; }
+    // The recording the player chose to watch when the session ended; "" when none.
+    const std::string& WatchRequest() const { return watchRequest; }
+    // A software rasterizer draws and the player has no settings file yet: the start-up and
+    // the menu say that a faster graphics quality is in the options.
+    bool ShowsSoftwareRenderingHint() const { return softwareRenderingHint; }
 
 private:
     StartOptions startOptions;
     // False when the last frame skipped drawing (drawPlayFrames off), so a screenshot draws it.
     bool lastFrameDrawn = true;
     bool startLevelFailed = false;
+    std::string watchRequest;
+    bool softwareRenderingHint = false;
     // Clears and draws the current state, as the loop does after an update.
     void DrawFrame();
     // The screen with this id if it has been made, else null (it is not made here).

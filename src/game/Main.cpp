@@ -50,14 +50,7 @@ int main(int argc, char** argv) {
     wl::InputScript recording;
     if (!options.replayPath.empty()) {
         if (!ReadRecording(options.replayPath, "tavo", &recording, std::cerr)) return 2;
-        options.levelPath = recording.startLevel;
-        options.recordRun = false;
-        options.watchingRecording = true;
-        // Shown as it was played (a window of its size, or full screen) unless --windowed says.
-        if (options.windowWidth == 0 && !recording.fullScreen) {
-            options.windowWidth = recording.windowWidth;
-            options.windowHeight = recording.windowHeight;
-        }
+        options = WatchingOptions(options, recording);
         wl::UseInputScript(&recording);
         wl::WatchInputScript(true);
         std::cout << "Showing the recorded run " << options.replayPath

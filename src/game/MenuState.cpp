@@ -1,5 +1,7 @@
 #include "game/MenuState.h"
 
+#include "game/GameImpl.h"
+#include "game/TextMenu.h"
 #include "gameplay/PlayState.h"
 #include "platform/WindowLibrary.h"
 #include "render/DrawPaths.h"
@@ -29,13 +31,14 @@ const char* MenuEntryLabel(MenuEntry entry) {
         case MenuEntry::Continue: return "Continue";
         case MenuEntry::Start: return "Start";
         case MenuEntry::Options: return "Options";
+        case MenuEntry::Replays: return "Replays";
         case MenuEntry::Quit: return "Quit";
     }
     return "";
 }
 
 double MenuLayout::Centre(int index, int count) {
-    return kMiddle + (static_cast<double>(index) - static_cast<double>(count - 1) / 2.0) * kStep;
+    return kMiddle + (static_cast<double>(index) - static_cast<double>(count - 1) / 2.0) * kStep * Scale(count);
 }
 
 int MenuEntryAt(int x, int y, int width, int height, int count) {
@@ -43,10 +46,12 @@ int MenuEntryAt(int x, int y, int width, int height, int count) {
     // The pills keep their shape in any window: their size goes by the height alone.
     const double across = (static_cast<double>(x) + 0.5 - width / 2.0) / height;
     const double down = (static_cast<double>(y) + 0.5) / height;
-    if (across < -MenuLayout::kPillWidth / 2 || across > MenuLayout::kPillWidth / 2) return -1;
+    const double halfWidth = MenuLayout::kPillWidth * MenuLayout::Scale(count) / 2;
+    const double halfHeight = MenuLayout::kPillHeight * MenuLayout::Scale(count) / 2;
+    if (across < -halfWidth || across > halfWidth) return -1;
     for (int i = 0; i < count; ++i) {
         const double centre = MenuLayout::Centre(i, count);
-        if (down >= centre - MenuLayout::kPillHeight / 2 && down <= centre + MenuLayout::kPillHeight / 2) return i;
+        if (down >= centre - halfHeight && down <= centre + halfHeight) return i;
     }
     return -1;
 }
@@ -54,7 +59,7 @@ int MenuEntryAt(int x, int y, int width, int height, int count) {
 CMenuState::CMenuState(CGame* game_) : CGameState(game_) { Init(); }
 
 void CMenuState::Init() {
-    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit};
+    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Replays, MenuEntry::Quit};
     selected = 0;
 }
 
@@ -75,7 +80,7 @@ void CMenuState::Enter() {
     CSoundManager* sound = game->GetSoundManager();
     sound->StopMusic();
     sound->StartMusic("mainmenu.mp3");
-    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit};
+    entries = {MenuEntry::Start, MenuEntry::Options, MenuEntry::Replays, MenuEntry::Quit};
     const CProgress* progress = game->GetProgress();
     if (progress && progress->AnyCompleted() && !ShippedLevels().empty())
         entries.insert(entries.begin(), MenuEntry::Continue);
@@ -116,6 +121,7 @@ void CMenuState::Choose(MenuEntry entry) {
             break;
         case MenuEntry::Start: level = kFirstLevelFileName; break;
         case MenuEntry::Options: game->ChangeState(STATE_OPTIONS); return;
+        case MenuEntry::Replays: game->ChangeState(STATE_REPLAYS); return;
         case MenuEntry::Quit: game->Quit(); return;
     }
     if (level.empty()) return;
@@ -145,6 +151,19 @@ void CMenuState::Render() {
     if (!ortho) return;
     DrawPictureQuad(game, ortho);
     DrawEntries(ortho);
+    DrawHint();
+}
+
+void CMenuState::DrawHint() {
+    const auto* impl = dynamic_cast<const CGameImpl*>(game);
+    if (!impl || !impl->ShowsSoftwareRenderingHint()) return;
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    const int count = static_cast<int>(entries.size());
+    const double pillsEnd = MenuLayout::Centre(count - 1, count) + MenuLayout::kPillHeight * MenuLayout::Scale(count) / 2;
+    DrawMenuText(game, kSoftwareRenderingHint, static_cast<float>(width) / 2,
+                 static_cast<float>((pillsEnd + MenuLayout::kHintGap) * height),
+                 static_cast<float>(MenuLayout::kHintHeight * height), TextAlign::Centre, false);
 }
 
 void CMenuState::DrawEntries(CShaderProgram* ortho) {
@@ -154,6 +173,7 @@ void CMenuState::DrawEntries(CShaderProgram* ortho) {
     wl::GetWindowSize(&width, &height);
     if (width <= 0 || height <= 0) return;
     const int count = static_cast<int>(entries.size());
+    const double scale = MenuLayout::Scale(count);
 
     // The pills: the picture quad (-1 .. 1 both ways under the identity orthographic matrix)
     // scaled and moved onto each entry's place, its picture changed for the draw and put back.
@@ -164,8 +184,8 @@ void CMenuState::DrawEntries(CShaderProgram* ortho) {
         quad->material.diffuseName = i == selected ? kSelectedPill : kPill;
         if (!quad->material.diffuseTexture) continue;
         Mat4 place;
-        place.m[0] = static_cast<float>(MenuLayout::kPictureWidth * height / width);
-        place.m[5] = static_cast<float>(MenuLayout::kPictureHeight);
+        place.m[0] = static_cast<float>(MenuLayout::kPictureWidth * scale * height / width);
+        place.m[5] = static_cast<float>(MenuLayout::kPictureHeight * scale);
         place.m[13] = static_cast<float>(1.0 - 2.0 * MenuLayout::Centre(i, count));
         CSceneGeoObject element({quad}, place, "", Vec3());
         Draw2DElement(*game->GetRenderer(), &element, ortho);
@@ -177,7 +197,7 @@ void CMenuState::DrawEntries(CShaderProgram* ortho) {
     if (!text) return;
     text->SetScreenSize(width, height);
     const float h = text->ScreenHeight();
-    const float size = h * kLabelHeight;
+    const float size = h * kLabelHeight * static_cast<float>(scale);
     for (int i = 0; i < count; ++i) {
         const float centre = static_cast<float>(MenuLayout::Centre(i, count)) * h;
         text->DrawText(*game->GetRenderer(), ortho, game->GetWindow()->orthoMatrix,

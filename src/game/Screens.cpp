@@ -3,6 +3,7 @@
 #include "game/MenuState.h"
 #include "game/OptionsState.h"
 #include "game/PauseState.h"
+#include "game/ReplaysState.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
 #include "services/GameState.h"
@@ -28,6 +29,7 @@ constexpr ScreenEntry kScreens[] = {
     {STATE_PLAY, &Make<CPlayState>},
     {STATE_PAUSE, &Make<CPauseState>},
     {STATE_OPTIONS, &Make<COptionsState>},
+    {STATE_REPLAYS, &Make<CReplaysState>},
 };
 
 constexpr bool IdsDiffer() {

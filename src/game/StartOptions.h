@@ -23,6 +23,8 @@ struct StartOptions {
     // `--replay`: a recorded run is shown; the player's settings file is not written.
     bool watchingRecording = false;
     std::string replayPath; // --replay FILE: show a recorded run in the window instead of playing
+    // The session opens on the Replays screen (back from watching a run chosen there).
+    bool openOnReplays = false;
 };
 
 enum class StartCommand {

@@ -138,6 +138,13 @@ std::string FileChecksum(const std::string& path);
 // The name a key is written with in a script (KeyCodeFromName reads it back).
 std::string KeyName(int key);
 
+// What is left of `script` after its first `framesPlayed` frames, for a session that goes on
+// where another one ended (the game after a watched run): the later events and frame times,
+// frame numbers counted from the cut, and the frames left (0 when none are). Keys, buttons, the
+// pointer and a pad from before the cut start over released, at 0 0 and unplugged; the header
+// stays but for the start level (the new session starts at the menu).
+InputScript ScriptAfter(const InputScript& script, int framesPlayed);
+
 // Parses a script from text, one directive per line ('#' starts a comment):
 //   frametime SECONDS | starttime SECONDS | frames N
 //   FRAME keydown KEY | FRAME keyup KEY | FRAME key KEY | FRAME tap KEY

@@ -924,6 +924,27 @@ bool ReadNumber(const std::string& word, double low, double high, double* value)
 
 }  // namespace
 
+InputScript ScriptAfter(const InputScript& script, int framesPlayed) {
+    InputScript rest = script;
+    rest.startLevel.clear();
+    rest.events.clear();
+    rest.frameTimes.clear();
+    const int cut = std::max(framesPlayed, 0);
+    rest.frames = std::max(script.frames - cut, 0);
+    // The frame time in force at the cut is the new first one.
+    for (const InputScript::FrameTimeChange& change : script.frameTimes) {
+        if (change.first <= cut) rest.frameTime = change.seconds;
+        else rest.frameTimes.push_back({change.first - cut, change.seconds});
+    }
+    for (const InputEvent& event : script.events) {
+        if (event.frame < cut) continue;
+        InputEvent moved = event;
+        moved.frame -= cut;
+        rest.events.push_back(moved);
+    }
+    return rest;
+}
+
 bool ParseInputScript(const std::string& text, InputScript* script, std::string* error) {
     *script = InputScript{};
     int lineNo = 0;

@@ -1,5 +1,6 @@
 #include "render/Renderer.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <iostream>
@@ -28,6 +29,21 @@ CRenderer::~CRenderer() {
     // axesGizmo deletes its own buffers as a member.
 }
 
+bool IsSoftwareRasterizer(const std::string& glRenderer) {
+    std::string name;
+    for (char c : glRenderer) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* word : {"llvmpipe", "softpipe", "software rasterizer", "swrast", "swr", "lavapipe"}) {
+        const std::size_t at = name.find(word);
+        if (at == std::string::npos) continue;
+        // "swr" as a word of its own ("SWR (LLVM ...)"), not inside another name.
+        const std::size_t end = at + std::strlen(word);
+        const bool wordStart = at == 0 || !std::isalnum(static_cast<unsigned char>(name[at - 1]));
+        const bool wordEnd = end == name.size() || !std::isalnum(static_cast<unsigned char>(name[end]));
+        if (wordStart && wordEnd) return true;
+    }
+    return false;
+}
+
 int CRenderer::InitGL() {
     std::cout << "Renderer init" << std::endl;
     glewExperimental = GL_TRUE;
@@ -48,6 +64,7 @@ int CRenderer::InitGL() {
     };
     std::cout << "GL Vendor: " << glText(GL_VENDOR) << std::endl;
     std::cout << "GL Renderer: " << glText(GL_RENDERER) << std::endl;
+    softwareRendering = IsSoftwareRasterizer(glText(GL_RENDERER));
     std::cout << "GL Version: " << glText(GL_VERSION) << std::endl;
     std::cout << "Shading language support: " << glText(GL_SHADING_LANGUAGE_VERSION) << std::endl;
 

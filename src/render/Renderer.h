@@ -5,12 +5,17 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <string>
 
 #include "math/Matrix.h"
 #include "scene/Mesh.h"
 
 class CSceneObject;
 class CShaderProgram;
+
+// True for the GL_RENDERER of a software rasterizer: Mesa's llvmpipe, softpipe and swrast
+// ("Software Rasterizer"), OpenSWR, and the like.
+bool IsSoftwareRasterizer(const std::string& glRenderer);
 
 class CRenderer {
 public:
@@ -39,6 +44,8 @@ public:
     CMesh axesGizmo;
     GLuint lineVao = 0;
     GLuint lineVbo = 0;  // 48 bytes: two positions, then two colours
+    // The GL_RENDERER InitGL found names a software rasterizer (the CPU draws every pixel).
+    bool softwareRendering = false;
     bool useVBOs = true;
     bool frustumCulling = true;
     CSceneObject* currentCamera = nullptr;  // not owned

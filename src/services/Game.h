@@ -2,6 +2,8 @@
 // The game as its screens see it: the managers, the shader programs, material texture lookup
 // and changes of screen. CGameImpl is the one implementation.
 
+#include <string>
+
 #include "render/ShaderPrograms.h"
 
 class CRenderer;
@@ -54,4 +56,8 @@ public:
     virtual void ShowPicture(PictureReason reason, const LevelResult* result) = 0;
     // The main loop ends after the current frame.
     virtual void Quit() = 0;
+    // The main loop ends after the current frame, as Quit, and the recorded run at `path` is
+    // shown from a fresh start (as `tavo --replay` shows it); then the game goes on at the
+    // Replays screen. A watched run that asks for another only ends.
+    virtual void WatchRecording(const std::string& path) = 0;
 };

@@ -1,13 +1,21 @@
 #pragma once
-// One screen of the game (menu, picture, play, pause, options). The game creates each screen the first time it
-// is asked for it and keeps it to the end; changing screens never destroys one.
+// One screen of the game (menu, picture, play, pause, options, replays). The game creates each
+// screen the first time it is asked for it and keeps it to the end; changing screens never
+// destroys one.
 //
 // A screen is asked for by its id. Adding one: its class in its own file, its id below, and
 // its line in the screen table (game/Screens.cpp), which is the one list of what exists.
 
 class CGame;
 
-enum GameStateId { STATE_MENU = 0, STATE_SPLASHSCREEN = 1, STATE_PLAY = 2, STATE_PAUSE = 3, STATE_OPTIONS = 4 };
+enum GameStateId {
+    STATE_MENU = 0,
+    STATE_SPLASHSCREEN = 1,
+    STATE_PLAY = 2,
+    STATE_PAUSE = 3,
+    STATE_OPTIONS = 4,
+    STATE_REPLAYS = 5,
+};
 
 class CGameState {
 public:

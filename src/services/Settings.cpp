@@ -61,6 +61,7 @@ void CSettings::Load(std::ostream& warnings) {
     *this = CSettings(path);
     if (path.empty()) return;
     file.Read(path);
+    foundAtLoad = file.Exists();
 
     // The whole-number settings share one reader (the member pointers need this class's access).
     const IntSetting ints[] = {

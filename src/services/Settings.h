@@ -50,6 +50,8 @@ public:
     const std::string& Path() const { return path; }
     // The file had lines that could not be used (and is kept as .bad before the next write).
     bool Unreadable() const { return file.Unreadable(); }
+    // The last Load found a file (the player has been to the options, or wrote one).
+    bool FileFoundAtLoad() const { return foundAtLoad; }
 
     int MusicVolume() const { return musicVolume; }
     int EffectsVolume() const { return effectsVolume; }
@@ -79,6 +81,7 @@ private:
     pf::KeyValueFile file;
     bool changed = false;
     bool thisRunOnly = false;
+    bool foundAtLoad = false;
 
     int musicVolume = 100;
     int effectsVolume = 100;

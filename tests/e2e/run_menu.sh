@@ -4,7 +4,8 @@
 # vertical sync, so a menu that draws again and again takes all it can get), then DOWN, UP, UP
 # (Options, Start, and round to Quit: the game has no progress here, so no Continue), then ENTER
 # on Quit, which must end the game with exit status 0. The menu picture's and the pills' first
-# use shows up as their one-time upload on standard error.
+# use shows up as their one-time upload on standard error. The player has no settings file yet
+# and Xvfb's GL is Mesa's llvmpipe, so the game says where the faster graphics quality is.
 # Usage: run_menu.sh PATH/TO/tavo WIDTHxHEIGHT SUFFIX   (run from the folder holding resources/ and shaders/)
 set -u
 bin=$1
@@ -14,6 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 # Every run starts without progress, so the menu's first entry is "Start".
 export XDG_DATA_HOME="$work/data"
+# ... and without a settings file.
+export XDG_CONFIG_HOME="$work/config"
 trap 'rm -rf "$work"' EXIT
 idle_seconds=4
 source "$here/drive.sh"
@@ -44,6 +47,7 @@ else
   echo "idle menu: $ticks/$hz CPU seconds in $idle_seconds s"
 fi
 expect_farewell
+expect_out "Software rendering: a faster graphics quality is in Options"
 for picture in "menu$suffix.jpg" menu_entry.png menu_entry_selected.png; do
   drawn "$picture" || failed "$picture was never drawn"
 done

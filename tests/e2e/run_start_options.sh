@@ -5,7 +5,8 @@
 #             the menu, loads that very file ("Level changed in"), and ESC ends it with status 0
 #   badlevel  --level with a file that does not exist: the error is said and the game exits with
 #             status 1 on its own (no ESC), without a farewell
-#   windowed  --windowed 800x600 on a 16:9 screen: the menu shows the 4:3 ("_43") pictures
+#   windowed  --windowed 800x600 on a 16:9 screen: the menu shows the 4:3 ("_43") pictures; with a
+#             settings file the software renderer's hint is not given
 #   badoption anything the game does not know: the usage line and exit status 2, no window
 #   replay    --replay with a recording (made by TAVO_REPLAY, the third argument) from another
 #             folder, content by --data: shown at the pace it was played, then the game ends with
@@ -59,8 +60,12 @@ case "$mode" in
     grep -q -F -x "Main thread end. Cya!" "$work/out" && failed "the failed start ended like a normal one"
     ;;
   windowed)
+    # A player who has a settings file has been to the options: no software-rendering hint.
+    export XDG_CONFIG_HOME="$work/config"
+    mkdir -p "$XDG_CONFIG_HOME/tavo" && echo "music_volume = 90" > "$XDG_CONFIG_HOME/tavo/settings.ini"
     play 1280x720 "Starting game loop" --windowed 800x600
     expect_status $? 0
+    grep -q "^Software rendering: " "$work/out" && failed "the software-rendering hint was given with a settings file"
     drawn "menu_43.jpg" || failed "the 4:3 menu picture was not drawn in the 800x600 window"
     drawn "menu_169.jpg" && failed "the screen's 16:9 picture was drawn"
     expect_farewell

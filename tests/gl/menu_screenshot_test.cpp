@@ -1,7 +1,7 @@
 // The menu of the shipped game, as a screenshot: built twice, for a 16:9 and a 4:3 screen, it
 // checks that the menu picture of the screen's aspect fills the window around the entries, and
-// that the entries are drawn as pills in their places with their labels: three without
-// progress, the chosen one sun yellow (the first, then the second after DOWN), and four with
+// that the entries are drawn as pills in their places with their labels: four without
+// progress, the chosen one sun yellow (the first, then the second after DOWN), and five with
 // "Continue" first and chosen once a level is won. TAVO_EXPECTED_SUFFIX is the aspect suffix
 // the screen size calls for.
 #include <gtest/gtest.h>
@@ -95,6 +95,10 @@ std::vector<PictureFile> MenuShots(const std::string& progress, const std::vecto
     fs::create_directories(data / "tavo");
     if (!progress.empty()) std::ofstream(data / "tavo" / "progress.ini") << progress;
     setenv("XDG_DATA_HOME", data.c_str(), 1);
+    // A player who has a settings file: no software-rendering hint under the entries.
+    fs::create_directories(data / "config" / "tavo");
+    std::ofstream(data / "config" / "tavo" / "settings.ini") << "music_volume = 100\n";
+    setenv("XDG_CONFIG_HOME", (data / "config").c_str(), 1);
 
     wl::InputScript script;
     script.frames = 10;
@@ -146,9 +150,9 @@ TEST(MenuScreenshot, DrawsTheEntriesOverThePictureOfTheScreensAspect) {
         int chosen;
     };
     const Case cases[] = {
-        {"no progress", "", 1, 3, 0},
-        {"no progress, after DOWN", "", 4, 3, 1},
-        {"level 1 won", "level1.dae.completed = yes\n", 1, 4, 0},
+        {"no progress", "", 1, 4, 0},
+        {"no progress, after DOWN", "", 4, 4, 1},
+        {"level 1 won", "level1.dae.completed = yes\n", 1, 5, 0},
     };
     std::vector<PictureFile> shots;
     for (const std::string& progress : {std::string(), cases[2].progress}) {
@@ -189,9 +193,9 @@ TEST(MenuScreenshot, DrawsTheEntriesOverThePictureOfTheScreensAspect) {
             }
             EXPECT_GT(LabelPixels(shot, centre, entry == c.chosen), shot.height / 100) << "no label";
         }
-        // Below the last entry, where a fourth would lie in a list of three: the picture.
-        if (c.entries == 3) {
-            const double below = MenuLayout::Centre(3, 4) + 0.015;
+        // Below the last of four, where the last of five reaches: the picture.
+        if (c.entries == 4) {
+            const double below = MenuLayout::Centre(3, 4) + 0.05;
             const unsigned char* p = Pixel(shot, side, below);
             const unsigned char* q = menu.At(static_cast<int>((shot.width / 2.0 + side) * menu.width / shot.width),
                                              menu.height - 1 - static_cast<int>(below * menu.height));

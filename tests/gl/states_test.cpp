@@ -15,6 +15,7 @@
 #include "game/GameImpl.h"
 #include "game/MenuState.h"
 #include "game/OptionsState.h"
+#include "game/ReplaysState.h"
 #include "gameplay/PlayState.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
@@ -107,7 +108,7 @@ TEST_F(GameStates, ScreensAreKeptAndAnUnknownIdChangesNothing) {
     CGameState* play = Play();
     ASSERT_NE(dynamic_cast<CPlayState*>(play), nullptr);
     EXPECT_EQ(Play(), play);
-    for (int id : {-1, 5, 42}) {
+    for (int id : {-1, 6, 42}) {
         CGameState* changed = nullptr;
         const testsupport::Output refused = testsupport::Capture([&] { changed = game->ChangeState(id); });
         EXPECT_EQ(changed, nullptr) << id;
@@ -118,8 +119,8 @@ TEST_F(GameStates, ScreensAreKeptAndAnUnknownIdChangesNothing) {
     EXPECT_EQ(Play(), play);
 }
 
-// Without progress the menu offers Start, Options and Quit. DOWN, then UP and DOWN in one frame
-// (UP wins: one move), then UP past the first entry comes round to the last.
+// Without progress the menu offers Start, Options, Replays and Quit. DOWN, then UP and DOWN in
+// one frame (UP wins: one move), then UP past the first entry comes round to the last.
 TEST_F(GameStates, MenuSelectionMovesOncePerFrameAndComesRound) {
     wl::InputScript script;
     script.frames = 20;
@@ -127,7 +128,8 @@ TEST_F(GameStates, MenuSelectionMovesOncePerFrameAndComesRound) {
     Start(script);
     auto* menu = dynamic_cast<CMenuState*>(game->GetCurrentState());
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->Entries(), (std::vector<MenuEntry>{MenuEntry::Start, MenuEntry::Options, MenuEntry::Quit}));
+    EXPECT_EQ(menu->Entries(), (std::vector<MenuEntry>{MenuEntry::Start, MenuEntry::Options, MenuEntry::Replays,
+                                                       MenuEntry::Quit}));
     CMesh* quad = GetPictureQuad(game.get());
     std::vector<MenuEntry> selected;
     std::vector<std::string> pictures;
@@ -146,7 +148,7 @@ TEST_F(GameStates, MenuSelectionMovesOncePerFrameAndComesRound) {
     EXPECT_NE(err.find("Cannot use shader 'orthoshader'"), std::string::npos) << err;
     using E = MenuEntry;
     EXPECT_EQ(selected, (std::vector<MenuEntry>{E::Start, E::Options, E::Options, E::Options, E::Start, E::Start,
-                                                E::Quit, E::Quit, E::Options, E::Options}));
+                                                E::Quit, E::Quit, E::Replays, E::Replays}));
     // A 640 x 480 window: the 4:3 picture, whatever is selected (the entries are drawn on it).
     for (const std::string& picture : pictures) EXPECT_EQ(picture, "menu_43.jpg");
     EXPECT_EQ(game->GetCurrentState(), menu);
@@ -168,6 +170,10 @@ TEST(MenuLayout, EntriesUnderThePointer) {
         // 1920 x 1080, four: the width goes by the height (422 pixels), centred across.
         {960, 540, 1920, 1080, 4, 0}, {750, 540, 1920, 1080, 4, 0}, {740, 540, 1920, 1080, 4, -1},
         {960, 793, 1920, 1080, 4, 3},
+        // Five (Continue and the rest) at 0.88 of the size: centres at y 368, 421, 474, 527 and 580,
+        // 22 up and down, x 380 to 644.
+        {512, 368, 1024, 768, 5, 0}, {512, 580, 1024, 768, 5, 4}, {512, 395, 1024, 768, 5, -1},
+        {383, 474, 1024, 768, 5, 2}, {378, 474, 1024, 768, 5, -1},
         {0, 0, 0, 0, 3, -1},
     };
     for (const Case& c : cases) {
@@ -177,9 +183,10 @@ TEST(MenuLayout, EntriesUnderThePointer) {
     }
 }
 
-// The mouse on the menu of a 640 x 480 window without progress (Start spans x 227 to 413 and
-// y 244 to 274, Options y 281 to 311, Quit y 318 to 349): moving onto an entry selects it, a
-// left click on one chooses it as ENTER does, and a click anywhere else does nothing.
+// The mouse on the menu of a 640 x 480 window without progress (the pills span x 227 to 413, and
+// Start y 225 to 255, Options 262 to 293, Replays 300 to 330, Quit 337 to 368): moving onto an
+// entry selects it, a left click on one chooses it as ENTER does, and a click anywhere else does
+// nothing.
 TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
     struct Step {
         const char* what;
@@ -190,13 +197,14 @@ TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
     };
     const Step steps[] = {
         {"a click on the title", 320, 100, true, MenuEntry::Start, false},
-        {"a move onto Quit", 320, 334, false, MenuEntry::Quit, false},
-        {"a click beside Start", 500, 259, true, MenuEntry::Quit, false},
-        {"a click just above Start", 320, 240, true, MenuEntry::Quit, false},
-        {"a click between Start and Options", 320, 277, true, MenuEntry::Quit, false},
-        {"a move onto Options", 320, 296, false, MenuEntry::Options, false},
+        {"a move onto Quit", 320, 352, false, MenuEntry::Quit, false},
+        {"a click beside Start", 500, 240, true, MenuEntry::Quit, false},
+        {"a click just above Start", 320, 222, true, MenuEntry::Quit, false},
+        {"a click between Start and Options", 320, 258, true, MenuEntry::Quit, false},
+        {"a move onto Options", 320, 277, false, MenuEntry::Options, false},
+        {"a move onto Replays", 320, 315, false, MenuEntry::Replays, false},
         // This folder has no level 1: the game tries it and is back at the menu.
-        {"a click on Start", 320, 259, true, MenuEntry::Start, true},
+        {"a click on Start", 320, 240, true, MenuEntry::Start, true},
     };
     const int framesPerStep = 3;
     wl::InputScript script;
@@ -212,7 +220,7 @@ TEST_F(GameStates, MouseSelectsAndClickChoosesMenuEntries) {
     }
     // Last, in the main loop: a click near a corner of Quit ends it in that frame.
     const int quitFrame = frame;
-    script.Add(wl::InputEvent::CursorTo, quitFrame, 230, 321);
+    script.Add(wl::InputEvent::CursorTo, quitFrame, 230, 339);
     script.Add(wl::InputEvent::ButtonDown, quitFrame, wl::MOUSE_BUTTON_LEFT);
     Start(script);
     auto* menu = dynamic_cast<CMenuState*>(Menu());
@@ -272,7 +280,7 @@ TEST_F(GameStates, ContinueStartsTheFirstLevelNotCompleted) {
         wl::InputScript script;
         script.frames = 12;
         script.Add(wl::InputEvent::PadPlug, 0, 0);
-        const int entries = c.continueOffered ? 4 : 3;
+        const int entries = c.continueOffered ? 5 : 4;
         // The centres of the first two entries in the 640 x 480 window.
         const int first = static_cast<int>(MenuLayout::Centre(0, entries) * 480);
         const int second = static_cast<int>(MenuLayout::Centre(1, entries) * 480);
@@ -313,6 +321,78 @@ TEST_F(GameStates, ContinueStartsTheFirstLevelNotCompleted) {
         EXPECT_EQ(quit, c.quits);
         game.reset();
     }
+}
+
+// ESC pressed right after ENTER opened another screen from the menu arrives in the swap of the
+// frame that began on the menu: it is the new screen's (the options go back), not the menu's
+// end of the game.
+TEST_F(GameStates, EscapeRightAfterLeavingTheMenuIsTheNewScreens) {
+    wl::InputScript script;
+    script.frames = 12;
+    script.Key(1, wl::KEY_DOWN).Key(5, wl::KEY_ENTER).Key(6, wl::KEY_ESC);
+    Start(script);
+    testsupport::Capture([&] { game->Run(); });
+    EXPECT_EQ(wl::FramesSwapped(), 12) << "the ESC after the options opened ended the game";
+    EXPECT_EQ(game->GetCurrentState(), Menu()) << "the options did not go back";
+}
+
+// The Replays screen over ten runs and a file of the player's own: the best run first, then
+// the newest; a page of seven that follows the selection (Back always shown, UP round to it);
+// a run that cannot be played named on the screen, the screen staying; the pointer selecting;
+// ESC back to the menu; and a run that plays ending the session with the request to watch it.
+TEST_F(GameStates, ReplaysListPagesRefusesAndAsksToWatch) {
+    dir.Write("data/tavo/replays/notes.txt", "the player's own");
+    dir.Write("data/tavo/replays/best_level2.replay", "frames 1\n");
+    for (int day = 1; day <= 9; ++day)
+        dir.Write("data/tavo/replays/2026-03-0" + std::to_string(day) + "_12-00-00_level1.replay",
+                  day == 9 ? "no such line\n" : "frames 1\n");
+    wl::InputScript script;
+    script.frames = 40;
+    script.Key(1, wl::KEY_UP).Key(3, wl::KEY_UP).Key(5, wl::KEY_ENTER);  // round to Quit, Replays
+    script.Key(7, wl::KEY_UP).Key(9, wl::KEY_UP).Key(11, wl::KEY_DOWN).Key(13, wl::KEY_DOWN);
+    script.Key(15, wl::KEY_DOWN).Key(17, wl::KEY_ENTER);  // the newest run, which cannot play
+    script.Add(wl::InputEvent::CursorTo, 19, 320, 160);  // onto the third row
+    script.Key(21, wl::KEY_ESC).Key(23, wl::KEY_UP).Key(25, wl::KEY_UP).Key(27, wl::KEY_ENTER);
+    script.Key(29, wl::KEY_ENTER);  // the best run
+    Start(script);
+    auto* replays = dynamic_cast<CReplaysState*>(game->GetState(STATE_REPLAYS));
+    ASSERT_NE(replays, nullptr);
+    struct After {
+        CGameState* state;
+        int selected, first;
+        std::string message;
+    };
+    std::vector<After> after;
+    std::string err;
+    const testsupport::Output output = testsupport::Capture([&] {
+        for (int frame = 0; frame < 30; ++frame) {
+            Frame();
+            after.push_back({game->GetCurrentState(), replays->Selected(), replays->FirstShown(), replays->Message()});
+        }
+    });
+    ASSERT_EQ(replays->Runs().size(), 10u);
+    EXPECT_EQ(replays->Runs()[0].label, "Best: level2");
+    EXPECT_EQ(replays->Runs()[1].label, "9 Mar 12:00  level1");
+    EXPECT_EQ(replays->Runs()[9].label, "1 Mar 12:00  level1");
+    EXPECT_EQ(after[5].state, replays);
+    const struct {
+        int frame, selected, first;
+    } steps[] = {{5, 0, 0}, {7, 10, 0}, {9, 9, 3}, {11, 10, 3}, {13, 0, 0}, {15, 1, 0}, {19, 2, 0}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE("frame " + std::to_string(step.frame));
+        EXPECT_EQ(after[static_cast<size_t>(step.frame)].selected, step.selected);
+        EXPECT_EQ(after[static_cast<size_t>(step.frame)].first, step.first);
+    }
+    EXPECT_EQ(after[16].message, "");
+    EXPECT_EQ(after[17].state, replays) << "a run that cannot play leaves the game on the screen";
+    EXPECT_NE(after[17].message.find("input script '2026-03-09_12-00-00_level1.replay', line 1"), std::string::npos)
+        << after[17].message;
+    EXPECT_NE(output.err.find("tavo: input script '" + (dir.Path() / "data/tavo/replays/2026-03-09_12-00-00_level1.replay").string()),
+              std::string::npos) << output.err;
+    EXPECT_EQ(game->WatchRequest(), (dir.Path() / "data/tavo/replays/best_level2.replay").string());
+    EXPECT_EQ(after[21].state, Menu());
+    EXPECT_EQ(after[27].state, replays);
+    EXPECT_EQ(after[27].message, "") << "read again when opened";
 }
 
 TEST_F(GameStates, KeypadLoadsOnlyLevelsThatExistAndTheMenuIsOneQuadAFrame) {
