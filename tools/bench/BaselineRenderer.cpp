@@ -56,8 +56,8 @@ Mat Perspective(float fovY, float aspect, float n, float f) {
     return {t / aspect, 0, 0, 0, 0, t, 0, 0, 0, 0, (f + n) / (n - f), -1, 0, 0, 2 * f * n / (n - f), 0};
 }
 
-Mat Ortho(float half, float n, float f) {
-    return {1 / half, 0, 0, 0, 0, 1 / half, 0, 0, 0, 0, -2 / (f - n), 0, 0, 0, -(f + n) / (f - n), 1};
+Mat Ortho(float halfX, float halfY, float n, float f) {
+    return {1 / halfX, 0, 0, 0, 0, 1 / halfY, 0, 0, 0, 0, -2 / (f - n), 0, 0, 0, -(f + n) / (f - n), 1};
 }
 
 // Position, normal, colour.
@@ -182,13 +182,14 @@ int main(int argc, char** argv) {
 
     // A square grid of boxes two units apart, varied in height so they shadow each other and the
     // ground, on a plane a little larger than the grid.
+    constexpr float kTallest = 2.1f;
     std::vector<Vertex> vertices;
     const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<float>(boxes))));
     const float half = static_cast<float>(side) + 2;
     AddQuad(vertices, {-half, 0, -half}, {0, 0, 2 * half}, {2 * half, 0, 0}, {0.45f, 0.55f, 0.35f});
     for (int i = 0; i < boxes; ++i) {
         const int gx = i % side, gz = i / side;
-        const float h = 0.5f + static_cast<float>((gx * 7 + gz * 13) % 5) * 0.4f;
+        const float h = kTallest - static_cast<float>((gx * 7 + gz * 13) % 5) * 0.4f;
         AddBox(vertices, {static_cast<float>(2 * gx - side) + 0.5f, 0, static_cast<float>(2 * gz - side) + 0.5f},
                {1, h, 1}, {0.7f, 0.5f + 0.04f * static_cast<float>(gx % 5), 0.4f});
     }
@@ -229,11 +230,19 @@ int main(int argc, char** argv) {
 
     const GLuint depthProgram = Compile(kDepthVs, kDepthFs);
     const GLuint litProgram = Compile(kLitVs, kLitFs);
-    // The sun's box just holds the ground; the camera looks over the grid from one corner.
+    // The sun's box fits the scene, as a game fits its shadow map to what it shows, so the ground
+    // fills the map; the camera looks over the grid from one corner.
     const V3 toSun = Norm({0.4f, 1.0f, 0.3f});
     const float reach = 3 * half;
-    const Mat lightViewProj =
-        Mul(Ortho(half * 1.5f, 0.1f, 2 * reach), LookAt({toSun.x * reach, toSun.y * reach, toSun.z * reach}, {0, 0, 0}));
+    const Mat lightView = LookAt({toSun.x * reach, toSun.y * reach, toSun.z * reach}, {0, 0, 0});
+    float halfX = 0, halfY = 0;
+    for (const float x : {-half, half})
+        for (const float y : {0.0f, kTallest})
+            for (const float z : {-half, half}) {
+                halfX = std::max(halfX, std::abs(lightView[0] * x + lightView[4] * y + lightView[8] * z));
+                halfY = std::max(halfY, std::abs(lightView[1] * x + lightView[5] * y + lightView[9] * z));
+            }
+    const Mat lightViewProj = Mul(Ortho(halfX, halfY, 0.1f, 2 * reach), lightView);
     const Mat viewProj = Mul(Perspective(1.0f, static_cast<float>(width) / static_cast<float>(height), 0.1f, 4 * half),
                              LookAt({half * 0.9f, half * 0.6f, half * 0.9f}, {0, 0, 0}));
     glUseProgram(depthProgram);
