@@ -39,8 +39,9 @@ for mode in --no-play-draw ""; do
     col=1; [ "$kind" = cpu ] && col=2
     off=$(awk -v c=$col '{ print $c }' "$work/off" | median)
     on=$(awk -v c=$col '{ print $c }' "$work/on" | median)
+    echo "  ${mode:-drawn} $kind seconds without: $(awk -v c=$col '{ printf "%s ", $c }' "$work/off")with: $(awk -v c=$col '{ printf "%s ", $c }' "$work/on")"
     awk -v off="$off" -v on="$on" -v n="$frames" -v k="$kind" -v m="${mode:-drawn}" 'BEGIN {
       printf "%-14s %-4s per frame: without recording %.3f ms, with %.3f ms, difference %+.3f ms (%+.1f%%)\n",
-             m, k, off / n * 1000, on / n * 1000, (on - off) / n * 1000, off > 0 ? (on - off) / off * 100 : 0 }'
+             m, k, off / n * 1000, on / n * 1000, (on - off) / n * 1000, (off > 0 ? (on - off) / off * 100 : 0) }'
   done
 done
