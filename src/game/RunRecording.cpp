@@ -42,9 +42,8 @@ bool SplitRecordingName(const std::string& name, std::string* time, long* number
     return true;
 }
 
-}  // namespace
-
-std::string RecordingFileName(const std::string& localTime, const std::string& level) {
+// A level's name without folder and extension, reduced to letters, digits, '-' and '_'.
+std::string CleanLevelName(const std::string& level) {
     std::string base = level.substr(level.find_last_of('/') == std::string::npos ? 0 : level.find_last_of('/') + 1);
     const std::size_t dot = base.find_last_of('.');
     if (dot != std::string::npos && dot > 0) base.resize(dot);
@@ -55,8 +54,16 @@ std::string RecordingFileName(const std::string& localTime, const std::string& l
     }
     if (clean.empty()) clean = "level";
     if (clean.size() > 64) clean.resize(64);
-    return localTime + "_" + clean + ".replay";
+    return clean;
 }
+
+}  // namespace
+
+std::string RecordingFileName(const std::string& localTime, const std::string& level) {
+    return localTime + "_" + CleanLevelName(level) + ".replay";
+}
+
+std::string BestRunFileName(const std::string& level) { return "best_" + CleanLevelName(level) + ".replay"; }
 
 bool IsRecordingFileName(const std::string& name) {
     const std::string suffix = ".replay";
@@ -147,6 +154,20 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
         if (it->is_regular_file(ec)) names.push_back(it->path().filename().string());
     for (const std::string& old : RecordingsToDelete(names, kKeptRecordings))
         std::filesystem::remove(pf::JoinPath(folder, old), ec);
+
+    // Each level's best run replaces the one before, whole or not at all.
+    for (const wl::BestRun& best : recorded.bestRuns) {
+        const wl::Recorded cut = wl::CutRecording(recorded, best.frame + kFramesAfterBestRun);
+        const std::string bestPath = pf::JoinPath(folder, BestRunFileName(best.level));
+        const std::string bestText = wl::RecordingText(cut, version, options.levelPath,
+                                                       settings ? settings->MouseSpeed() : 100,
+                                                       settings ? settings->InvertLook() : false);
+        if (pf::WriteFileAtomically(bestPath, bestText, &error))
+            out << "Best run saved: " << bestPath << std::endl;
+        else
+            warnings << "WARNING: The best run of " << best.level << " could not be written to '" << bestPath
+                     << "': " << error << std::endl;
+    }
     return path;
 }
 

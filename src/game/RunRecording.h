@@ -3,7 +3,10 @@
 // times in memory, platform/InputScript.h) and written at its end as a script that tavo-replay
 // plays back exactly: $XDG_DATA_HOME/tavo/replays/DATE_TIME_LEVEL.replay, where LEVEL is the
 // first level the session played. Sessions that played no level are not kept; only the last
-// kKeptRecordings recordings are (the game's own files alone, by their names).
+// kKeptRecordings recordings are (the game's own files alone, by their names). Beside them, the
+// best run of each level (the run that set its best time in the progress file) is kept as
+// best_LEVEL.replay: the session's recording up to kFramesAfterBestRun frames after that level
+// ended, which plays back to the same "Level complete:" line; a better run replaces it.
 
 #include <iosfwd>
 #include <string>
@@ -16,9 +19,13 @@ struct InputScript;
 }
 
 constexpr int kKeptRecordings = 20;
+// A best run goes on this many frames after its level's end, so that the picture of the
+// level's end is shown.
+constexpr int kFramesAfterBestRun = 3;
 
 // Writes the session's recording (call after the main loop, before the window library ends),
-// prints "Replay saved: PATH" on `out` and returns the path; "" when there was nothing to keep
+// prints "Replay saved: PATH" on `out` (and "Best run saved: PATH" for every level the session
+// played to a best time) and returns the path; "" when there was nothing to keep
 // or it could not be written (one warning on `warnings`, the game goes on).
 std::string SaveRunRecording(const StartOptions& options, const CSettings* settings, std::ostream& out,
                              std::ostream& warnings);
@@ -27,6 +34,9 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
 // "2026-12-07_23-59-01_level1.replay" (the level's name without folder and extension, reduced
 // to letters, digits, '-' and '_').
 std::string RecordingFileName(const std::string& localTime, const std::string& level);
+// The file name of a level's best run: "best_level3.replay" for "level3.dae" (the name
+// reduced as in RecordingFileName). Never one of RecordingFileName's, so pruning leaves it.
+std::string BestRunFileName(const std::string& level);
 // True for the names RecordingFileName makes (with an optional "-N" after the time, for a
 // second recording in the same second).
 bool IsRecordingFileName(const std::string& name);

@@ -242,6 +242,8 @@ LevelResult CPlayState::RecordLevelEnd() {
         result.bestTime = progress->BestTime(result.level);
         result.bestLife = progress->BestLife(result.level);
     }
+    // The session so far is this level's best run: the recording keeps it under its own name.
+    if (result.record.newBestTime) wl::NoteBestRun(result.level);
     std::cout << LevelCompleteLine(result) << std::endl;
     return result;
 }

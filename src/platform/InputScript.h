@@ -29,6 +29,10 @@ struct InputEvent {
 constexpr int kMaxScriptFrames = 24 * 60 * 60 * 60;
 constexpr double kMinFrameTime = 0.0001;
 constexpr double kMaxFrameTime = 60.0;
+// A recording's frame times are whole ticks of a tenth of a millisecond (the real clock is
+// rounded to them), written as small numbers: `FRAME frametimes 167 166 167*3`.
+constexpr int kFrameTimeTicksPerSecond = 10000;
+constexpr int kMaxFrameTimeTicks = 600000;
 
 // A level the run played, and the FNV-1a 64 checksum of its file's bytes (16 hex digits).
 struct ScriptLevel {
@@ -117,6 +121,14 @@ bool Recording();
 // Notes a level the session loaded (its checksum is read from `path` now); no-op when not
 // recording.
 void NoteLevelPlayed(const std::string& name, const std::string& path);
+// Notes that the frame now running ended `level` (its record name) with its best time so far:
+// the session up to here is that level's best run. A later note for the same level replaces
+// it; no-op when not recording.
+void NoteBestRun(const std::string& level);
+struct BestRun {
+    std::string level;
+    int frame = 0;  // the frame in which the level ended
+};
 struct Recorded {
     std::string events;               // the event and frame time lines, in frame order
     int frames = 0;                   // buffer swaps recorded
@@ -125,10 +137,16 @@ struct Recorded {
     int windowWidth = 0, windowHeight = 0;
     bool fullScreen = false;
     std::vector<ScriptLevel> levels;
+    std::vector<int> levelFrames;     // the frame in which each of `levels` was first loaded
+    std::vector<BestRun> bestRuns;    // the levels that ended with a best time, last one each
     bool complete = true;             // false when the session outran kMaxScriptFrames
 };
 // The recording of the session so far (call before Terminate, which drops it).
 Recorded TakeRecording();
+// The first `frames` frames of a recording (all of it when it is shorter): the events and
+// levels before that frame; a frame-time line that starts before it is kept whole (the
+// playback reads no time past its last frame).
+Recorded CutRecording(const Recorded& recorded, int frames);
 // The whole script text of a recording, with its header.
 std::string RecordingText(const Recorded& recorded, const std::string& version, const std::string& startLevel,
                           int mouseSpeed, bool invertLook);
@@ -156,8 +174,11 @@ InputScript ScriptAfter(const InputScript& script, int framesPlayed);
 // X, Y, LB, RB, BACK, START, GUIDE, LTHUMB, RTHUMB, DPAD_UP, DPAD_RIGHT, DPAD_DOWN, DPAD_LEFT),
 // AXIS a stick or trigger (LX, LY, RX, RY, LT, RT) and VALUE its position from -1 to 1. A
 // scripted pad reads as plugged in from its padplug on.
-// Recordings add a header and per-frame frame times:
+// Frame times (a recording writes frametimes lines):
 //   FRAME frametime SECONDS   (frames from FRAME on last SECONDS)
+//   FRAME frametimes T1 T2*N ...   (FRAME lasts T1 ticks of 1/10000 s, the N after it T2 each,
+//                                   ...; the frames after the line keep its last time)
+// Recordings add a header:
 //   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | window W H [fullscreen] | mousespeed N |
 //   invertlook yes|no
 // Returns false and fills `error` with the line at fault: unknown directives, numbers out of

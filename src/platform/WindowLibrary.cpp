@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FrameTimeLines.h"
 #include "platform/InputScript.h"
 
 static_assert(wl::KEY_ESC == GLFW_KEY_ESCAPE && wl::KEY_ENTER == GLFW_KEY_ENTER, "key codes");
@@ -126,10 +127,13 @@ struct Recorder {
     int frames = 0;
     double startTime = 0.0;
     std::vector<ScriptLevel> levels;
+    std::vector<int> levelFrames;
+    std::vector<BestRun> bestRuns;
     bool complete = true;
     int windowWidth = 0, windowHeight = 0;
     bool fullScreen = false;
     double lastFrameTime = -1.0;
+    FrameTimeLines frameTimeLines;  // the frame times in ticks not yet written
     int cursorX = 0, cursorY = 0, wheel = 0;
     bool active = true, padPlugged = false;
     GamepadState pad;
@@ -145,10 +149,21 @@ struct Recorder {
     void Button(int frame, int button, bool down) {
         Line(frame, std::string(down ? "buttondown " : "buttonup ") + std::to_string(button));
     }
+    // A frame time that is a whole number of ticks goes into a frametimes line (equal ones as
+    // TICKS*COUNT); any other (a hand-written script's 1/60) into a frametime line of its own.
     void FrameTime(int frame, double seconds) {
         if (frame >= kMaxScriptFrames) complete = false;
-        if (seconds != lastFrameTime) Line(frame, "frametime " + FormatNumber(seconds));
+        const double ticks = std::round(seconds * kFrameTimeTicksPerSecond);
+        if (ticks >= 1.0 && ticks <= kMaxFrameTimeTicks && ticks / kFrameTimeTicksPerSecond == seconds) {
+            if (complete) frameTimeLines.Add(frame, static_cast<long>(ticks), &events);
+        } else {
+            FlushFrameTimes();
+            if (seconds != lastFrameTime) Line(frame, "frametime " + FormatNumber(seconds));
+        }
         lastFrameTime = seconds;
+    }
+    void FlushFrameTimes() {
+        if (complete) frameTimeLines.Flush(&events);
     }
     // What the game will read in frame `frame`, against what it read before.
     void Sample(int frame, int x, int y, int wheelNow, bool activeNow, bool plugged, const GamepadState& padNow) {
@@ -273,6 +288,8 @@ struct LibraryState {
     FrameClock clock;
     bool clockRunning = false;          // false until the first swap: the time reads live
     double lastTimeRead = 0.0;          // before the first swap: the last time the game read
+    long long ticksGiven = 0;           // the frame times handed out so far, in ticks
+    long long ticksSkipped = 0;         // real time cut off stalls, in ticks
     bool inputTakenAtSwap = false;      // the last swap handed the game new input
     bool recordNext = false;
     Recorder* recorder = nullptr;       // owned; non-null while a session is recorded
@@ -402,12 +419,27 @@ void NoteLevelPlayed(const std::string& name, const std::string& path) {
     for (const ScriptLevel& level : r->levels)
         if (level.name == name) return;
     r->levels.push_back({name, FileChecksum(path)});
+    r->levelFrames.push_back(g_lib.framesSwapped);
+}
+
+void NoteBestRun(const std::string& level) {
+    Recorder* r = g_lib.recorder;
+    if (!r) return;
+    for (BestRun& best : r->bestRuns)
+        if (best.level == level) {
+            best.frame = g_lib.framesSwapped;
+            return;
+        }
+    r->bestRuns.push_back({level, g_lib.framesSwapped});
 }
 
 Recorded TakeRecording() {
     Recorded recorded;
-    if (const Recorder* r = g_lib.recorder) {
+    if (Recorder* r = g_lib.recorder) {
+        r->FlushFrameTimes();
         recorded.events = r->events;
+        recorded.levelFrames = r->levelFrames;
+        recorded.bestRuns = r->bestRuns;
         recorded.frames = g_lib.framesSwapped;
         recorded.startTime = r->startTime;
         recorded.seed = RandomSeed();
@@ -636,13 +668,21 @@ static void WaitForTheClock(ScriptedInput* s, double seconds) {
     }
 }
 
-// The length of the frame that just ended, as a recording writes it (to a tenth of a
-// millisecond, within the script's limits) and the game then reads it.
-static double RecordedFrameTime(double seconds) {
-    seconds = std::clamp(seconds, kMinFrameTime, kMaxFrameTime);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", seconds);
-    return std::clamp(std::strtod(text, nullptr), kMinFrameTime, kMaxFrameTime);
+// The length of the frame that just ended, in whole ticks as a recording writes it and the game
+// then reads it: the real clock since the first frame, rounded to a tick, less the ticks handed
+// out before, so that rounding never adds up to a drift. A stall longer than a frame may last
+// is cut to that, and the time cut off is skipped.
+static double RealFrameTime() {
+    const double sinceStart = (glfwGetTime() - g_lib.clock.start) * kFrameTimeTicksPerSecond;
+    const long long now = std::llround(sinceStart) - g_lib.ticksSkipped;
+    long long ticks = now - g_lib.ticksGiven;
+    if (ticks > kMaxFrameTimeTicks) {
+        g_lib.ticksSkipped += ticks - kMaxFrameTimeTicks;
+        ticks = kMaxFrameTimeTicks;
+    }
+    ticks = std::max(ticks, 1LL);
+    g_lib.ticksGiven += ticks;
+    return static_cast<double>(ticks) / kFrameTimeTicksPerSecond;
 }
 
 void SwapBuffers() {
@@ -670,9 +710,10 @@ void SwapBuffers() {
     if (!g_lib.clockRunning) {
         g_lib.clockRunning = true;
         g_lib.clock.start = g_lib.lastTimeRead;
+        g_lib.ticksGiven = g_lib.ticksSkipped = 0;
         if (recorder) recorder->startTime = g_lib.lastTimeRead;
     }
-    const double seconds = RecordedFrameTime(glfwGetTime() - g_lib.clock.Now());
+    const double seconds = RealFrameTime();
     g_lib.clock.EndFrame(seconds);
     if (recorder) recorder->FrameTime(ended, seconds);
     // The events of the last frame reach the game now, in the order they came.
@@ -894,6 +935,31 @@ std::string RecordingText(const Recorded& recorded, const std::string& version, 
     return text;
 }
 
+Recorded CutRecording(const Recorded& recorded, int frames) {
+    Recorded cut = recorded;
+    cut.frames = std::clamp(frames, 1, std::max(recorded.frames, 1));
+    cut.events.clear();
+    cut.bestRuns.clear();
+    // Every event line starts with its frame.
+    std::size_t at = 0;
+    while (at < recorded.events.size()) {
+        std::size_t end = recorded.events.find('\n', at);
+        end = end == std::string::npos ? recorded.events.size() : end + 1;
+        if (std::strtol(recorded.events.c_str() + at, nullptr, 10) < cut.frames)
+            cut.events.append(recorded.events, at, end - at);
+        at = end;
+    }
+    cut.levels.clear();
+    cut.levelFrames.clear();
+    for (std::size_t i = 0; i < recorded.levels.size(); ++i) {
+        const int loaded = i < recorded.levelFrames.size() ? recorded.levelFrames[i] : 0;
+        if (loaded >= cut.frames) continue;
+        cut.levels.push_back(recorded.levels[i]);
+        cut.levelFrames.push_back(loaded);
+    }
+    return cut;
+}
+
 namespace {
 
 // A whole number from `word` within [low, high]; false for anything else (signs but '-',
@@ -956,6 +1022,7 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
         }
         return false;
     };
+    int lastTimedFrame = -1;  // the last frame a frame-time line named
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t endOfLine = text.find('\n', at);
@@ -1083,9 +1150,30 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             double v = 0.0;
             if (!ReadNumber(word(), kMinFrameTime, kMaxFrameTime, &v))
                 return fail("expected a frame time from 0.0001 to 60 seconds");
-            if (!script->frameTimes.empty() && script->frameTimes.back().first >= f)
-                return fail("frame times must come in frame order");
+            if (f <= lastTimedFrame) return fail("frame times must come in frame order");
             script->frameTimes.push_back({f, v});
+            lastTimedFrame = f;
+        } else if (verb == "frametimes") {
+            if (f <= lastTimedFrame) return fail("frame times must come in frame order");
+            long long next = f;
+            std::string value;
+            while (words >> value) {
+                const std::size_t star = value.find('*');
+                long ticks = 0, count = 1;
+                if (!ReadInt(value.substr(0, star), 1, kMaxFrameTimeTicks, &ticks) ||
+                    (star != std::string::npos && !ReadInt(value.substr(star + 1), 1, kMaxScriptFrames, &count)))
+                    return fail("expected frame times in tenths of a millisecond from 1 to 600000, as TICKS or "
+                                "TICKS*FRAMES");
+                if (next + count - 1 > kMaxScriptFrames)
+                    return fail("frame times past frame " + std::to_string(kMaxScriptFrames));
+                // Exactly the time the recorded game read: the nearest double to ticks / 10000.
+                const double seconds = static_cast<double>(ticks) / kFrameTimeTicksPerSecond;
+                if (script->frameTimes.empty() || script->frameTimes.back().seconds != seconds)
+                    script->frameTimes.push_back({static_cast<int>(next), seconds});
+                next += count;
+            }
+            if (next == f) return fail("expected frame times after frametimes");
+            lastTimedFrame = static_cast<int>(next - 1);
         } else if (verb == "keydown" || verb == "keyup" || verb == "key" || verb == "tap") {
             const std::string keyName = word();
             const int key = keyName.size() > 12 ? -1 : KeyCodeFromName(keyName);

@@ -41,7 +41,8 @@ cp "$saved" "$artifacts/$name.recorded.replay"
 for check in "$@"; do
   grep -q -F -- "${check#+}" "$work/a/out" || { echo "FAIL: the recorded run printed no line with '${check#+}'"; fail=1; }
 done
-grep -q "frametime" "$work/recorded.replay" || { echo "FAIL: the recording holds no frame times"; fail=1; }
+grep -q "^[0-9]* frametimes [0-9]" "$work/recorded.replay" || { echo "FAIL: the recording holds no frame times in ticks"; fail=1; }
+grep -q "^[0-9]* frametime " "$work/recorded.replay" && { echo "FAIL: the recording holds frame times in seconds"; fail=1; }
 
 play "$work/b" 1 --no-play-draw "$work/recorded.replay" || { echo "FAIL: the undrawn playback ended with status $?"; fail=1; }
 play "$work/c" 0 "" "$work/recorded.replay" || { echo "FAIL: the drawn playback ended with status $?"; fail=1; }

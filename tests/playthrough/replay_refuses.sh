@@ -31,6 +31,11 @@ zero_frame_time|frametime 0\n|line 1: expected a frame time from 0.0001 to 60 se
 hour_frame_time|frames 9\n5 frametime 3600\n|line 2: expected a frame time from 0.0001 to 60 seconds
 nan_frame_time|frametime nan\n|line 1: expected a frame time
 frame_times_out_of_order|5 frametime 0.1\n3 frametime 0.2\n|line 2: frame times must come in frame order
+frame_times_zero|2 frametimes 167 0 167\n|line 1: expected frame times in tenths of a millisecond from 1 to 600000, as TICKS or TICKS*FRAMES
+frame_times_no_count|2 frametimes 167*0\n|line 1: expected frame times in tenths of a millisecond
+frame_times_none|2 frametimes\n|line 1: expected frame times after frametimes
+frame_times_overlap|0 frametimes 167*10\n5 frametime 0.1\n|line 2: frame times must come in frame order
+frame_times_past_a_day|5183990 frametimes 167*20\n|line 1: frame times past frame 5184000
 words_left_over|2 key W now\n|line 1: unexpected words after the event
 pad_axis_out_of_range|1 padplug\n2 padaxis LY -2\n|line 2: expected a position from -1 to 1
 bad_checksum|level 12zz level1.dae\n|line 1: expected a checksum of 16 hex digits

@@ -1,6 +1,11 @@
 // Reading input scripts and naming keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+
+#include "platform/FrameTimeLines.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "services/Window.h"
@@ -177,7 +182,9 @@ TEST(InputScript, RefusesWhatCannotBePlayed) {
         "5184001 key W\n", "3 key W W\n", "frames 10 20\n", "3 cursor 1 2 3\n", "3 wheel 99999999999\n",
         "3 buttondown 8\n", "3 key 349\n", "level 123 x.dae\n", "level 0123456789abcdef\n",
         "invertlook maybe\n", "mousespeed 5\n", "2 tap\n", "frames\n", "\x01\n", "starttime 1e300\n", "seed -1\n", "seed 4294967296\n", "window 10 10\n", "window 800\n", "window 800 600 maybe\n",
-        "2 frametime 0.1\n2 frametime 0.2\n",
+        "2 frametime 0.1\n2 frametime 0.2\n", "2 frametimes\n", "2 frametimes 0\n", "2 frametimes 600001\n",
+        "2 frametimes 5*0\n", "2 frametimes 5*\n", "2 frametimes *5\n", "2 frametimes 5*3*2\n", "2 frametimes 0.5\n",
+        "0 frametimes 5*10\n9 frametime 0.1\n", "5 frametime 0.1\n5 frametimes 5\n", "5183999 frametimes 5*3\n",
     };
     for (const char* text : bad) {
         wl::InputScript script;
@@ -185,6 +192,82 @@ TEST(InputScript, RefusesWhatCannotBePlayed) {
         EXPECT_FALSE(wl::ParseInputScript(text, &script, &error)) << text;
         EXPECT_EQ(error.rfind("line ", 0), 0u) << text << ": " << error;
     }
+}
+
+// The length of each frame as the playback reads it (ScriptedInput::FrameTimeOf).
+double FrameLength(const wl::InputScript& script, int frame) {
+    double seconds = script.frameTime;
+    for (const auto& change : script.frameTimes)
+        if (change.first <= frame) seconds = change.seconds;
+    return seconds;
+}
+
+// Frame times in ticks read as the very numbers the recorded game read (the nearest double to
+// ticks / 10000, as the decimal would read), a run of equal ones as TICKS*COUNT; the frames after
+// a line keep its last time.
+TEST(InputScript, FrameTimesInTicks) {
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript("frametime 0.5\n0 frametimes 500 1667*3 2\n9 frametime 0.25\n"
+                                     "12 frametimes 3000 3000\nframes 20\n",
+                                     &script, &error))
+        << error;
+    const struct {
+        int frame;
+        const char* seconds;
+    } cases[] = {{0, "0.05"}, {1, "0.1667"}, {3, "0.1667"}, {4, "0.0002"}, {8, "0.0002"},
+                 {9, "0.25"}, {12, "0.3"}, {19, "0.3"}};
+    for (const auto& c : cases) EXPECT_EQ(FrameLength(script, c.frame), std::strtod(c.seconds, nullptr)) << c.frame;
+}
+
+// The recorder's frame-time lines read back exactly, frame by frame, in lines a script may hold;
+// a real machine's uneven frames (about 1/60 s, now and then a slow one) cost a few bytes each.
+TEST(InputScript, FrameTimeLinesReadBackExactly) {
+    std::mt19937 random(7);
+    std::vector<long> ticks;
+    for (int frame = 0; frame < 20000; ++frame) {
+        const int kind = static_cast<int>(random() % 20);
+        ticks.push_back(kind == 0 ? 500 + static_cast<long>(random() % 2500) : kind < 8 ? 166 : 167);
+    }
+    std::string lines;
+    wl::FrameTimeLines writer;
+    for (int frame = 0; frame < static_cast<int>(ticks.size()); ++frame) writer.Add(frame, ticks[frame], &lines);
+    writer.Flush(&lines);
+    EXPECT_LT(lines.size(), 5 * ticks.size());
+    std::size_t longest = 0, count = 0;
+    for (std::size_t at = 0, end = 0; at < lines.size(); at = end + 1, ++count) {
+        end = lines.find('\n', at);
+        longest = std::max(longest, end - at);
+    }
+    EXPECT_GT(count, 1u);
+    EXPECT_LE(longest, 4096u);
+    wl::InputScript script;
+    std::string error;
+    ASSERT_TRUE(wl::ParseInputScript(lines + "frames 20000\n", &script, &error)) << error;
+    double last = 0.0;
+    for (int frame = 0, change = -1; frame < static_cast<int>(ticks.size()); ++frame) {
+        while (change + 1 < static_cast<int>(script.frameTimes.size()) && script.frameTimes[change + 1].first <= frame)
+            last = script.frameTimes[++change].seconds;
+        ASSERT_EQ(last, static_cast<double>(ticks[frame]) / wl::kFrameTimeTicksPerSecond) << "frame " << frame;
+    }
+}
+
+// A best run is the recording up to a frame: the events and levels before it.
+TEST(InputScript, CutRecordingKeepsWhatCameBefore) {
+    wl::Recorded recorded;
+    recorded.frames = 30;
+    recorded.levels = {{"level1.dae", "00ff00ff00ff00ff"}, {"level2.dae", "0123456789abcdef"}};
+    recorded.levelFrames = {2, 10};
+    recorded.bestRuns = {{"level1.dae", 7}};
+    recorded.events = "0 frametimes 500*25\n3 keydown W\n9 keyup W\n10 key ESC\n25 frametime 0.25\n";
+    const wl::Recorded cut = wl::CutRecording(recorded, 10);
+    EXPECT_EQ(cut.frames, 10);
+    EXPECT_EQ(cut.events, "0 frametimes 500*25\n3 keydown W\n9 keyup W\n");
+    ASSERT_EQ(cut.levels.size(), 1u);
+    EXPECT_EQ(cut.levels[0].name, "level1.dae");
+    EXPECT_TRUE(cut.bestRuns.empty());
+    EXPECT_EQ(wl::CutRecording(recorded, 100).events, recorded.events);
+    EXPECT_EQ(wl::CutRecording(recorded, 100).frames, 30);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ TEST(RunRecording, NamesByTimeAndLevel) {
         EXPECT_EQ(RecordingFileName("2026-12-07_23-59-01", c.level), c.name) << c.level;
         EXPECT_TRUE(IsRecordingFileName(c.name)) << c.name;
     }
+    EXPECT_EQ(BestRunFileName("level3.dae"), "best_level3.replay");
+    EXPECT_EQ(BestRunFileName("my levels/odd name!.dae"), "best_odd_name_.replay");
 }
 
 TEST(RunRecording, KnowsItsOwnNamesOnly) {
@@ -43,6 +45,7 @@ TEST(RunRecording, DeletesTheOldestOfItsOwnBeyondTheKept) {
     const std::vector<std::string> names = {
         "2026-12-07_23-59-01-2_level1.replay", "notes.txt", "2026-12-06_10-00-00_level3.replay",
         "2026-12-07_23-59-01_level2.replay", "keep-me.replay", "2027-01-01_00-00-00_level5.replay",
+        BestRunFileName("level1.dae"), BestRunFileName("2026-12-07_23-59-01_level1.dae"),
     };
     const std::vector<std::string> two = {"2026-12-06_10-00-00_level3.replay", "2026-12-07_23-59-01_level2.replay"};
     EXPECT_EQ(RecordingsToDelete(names, 2), two);
