@@ -13,7 +13,7 @@ FrameQuality FrameQualityFor(RenderQuality quality) {
         case RenderQuality::Medium:
             frame.frameSamples = 0;
             frame.ownTarget = true;
-            frame.scalePercent = 75;
+            frame.scalePercent = 67;
             frame.shadowMapSize = 2048;
             break;
         case RenderQuality::Low:
