@@ -4,6 +4,8 @@
 // Phong lighting from the sun with a soft sky fill, soft-edged (percentage-closer filtered)
 // shadows and the material's diffuse and specular maps. Lighting is worked out in linear
 // light; pictures and material colours are display values, converted on the way in and out.
+// Compiled a second time with CHEAP_LIGHTING defined for the low quality: a 2 x 2 shadow filter
+// and no highlight.
 
 in vec3 v_EyePos;
 in vec3 v_Normal;
@@ -70,6 +72,28 @@ vec2 ReceiverSlope(vec3 p)
     return clamp(slope, vec2(-limit), vec2(limit));
 }
 
+#ifdef CHEAP_LIGHTING
+// Share of the sun that reaches this point, from the 2 x 2 texels around it in one gather,
+// weighted bilinearly (the low quality's harder, cheaper edge). Each texel is compared with the
+// surface's own depth at its centre, as in the full filter.
+float SunVisibility(vec3 p, vec2 slope, float bias)
+{
+    if (p.x <= 0.0 || p.x >= 1.0 || p.y <= 0.0 || p.y >= 1.0 || p.z >= 1.0)
+        return 1.0;   // outside the light's box nothing casts a shadow
+    vec2 size = v_ShadowMapSize;
+    vec2 texelPos = p.xy * size - 0.5;
+    vec2 base = floor(texelPos);
+    vec2 f = texelPos - base;
+    vec2 r0 = slope * ((base + 0.5) / size - p.xy);
+    vec2 r1 = slope * ((base + 1.5) / size - p.xy);
+    float z = p.z - bias;
+    // (left, top), (right, top), (right, bottom), (left, bottom)
+    vec4 d = textureGather(uni_ShadowMap, (base + 1.0) / size);
+    vec4 reference = min(z + vec4(r0.x + r1.y, r1.x + r1.y, r1.x + r0.y, r0.x + r0.y), 1.0);
+    vec4 lit = vec4(lessThanEqual(reference, d));
+    return mix(mix(lit.w, lit.z, f.x), mix(lit.x, lit.y, f.x), f.y);
+}
+#else
 // Share of the sun that reaches this point, filtered over the 4 x 4 texels around it with
 // the weights of a 3 x 3 grid of bilinear taps, which softens the shadow edge over about four
 // texels. Every texel is compared with the depth that the surface itself has at that texel's
@@ -108,6 +132,7 @@ float SunVisibility(vec3 p, vec2 slope, float bias)
     float lit = dot(wy, vec4(dot(wx, row0), dot(wx, row1), dot(wx, row2), dot(wx, row3)));
     return lit / 9.0;
 }
+#endif
 
 void main()
 {
@@ -122,9 +147,11 @@ void main()
         albedo *= texture(uni_DiffuseMap, v_Tex).rgb;
     vec3 base = ToLinear(albedo);
 
+#ifndef CHEAP_LIGHTING
     vec3 specularColor = v_SpecularLinear;
     if (uni_HasSpecularMap != 0)
         specularColor *= texture(uni_SpecularMap, v_Tex).rgb;
+#endif
 
     vec3 shadowPos = v_ShadowCoord;
     vec2 shadowSlope = ReceiverSlope(shadowPos);   // outside any branch: it takes derivatives
@@ -136,10 +163,16 @@ void main()
     vec3 fill = mix(BounceFill, SkyFill, 0.5 + 0.5 * nDotL);
     vec3 ambient = fill * v_AmbientScale;
 
+#ifdef CHEAP_LIGHTING
+    // The low quality leaves the highlight out (and draws normal-mapped surfaces with this
+    // program too, without their normal maps).
+    vec3 color = base * (ambient + sun * max(nDotL, 0.0));
+#else
     float shininess = clamp(uni_Shininess, 1.0, 1024.0);
     float highlight = pow(max(dot(reflect(-toSun, normal), toEye), 0.0), shininess)
                     * smoothstep(0.0, 0.15, nDotL);
 
     vec3 color = base * (ambient + sun * max(nDotL, 0.0)) + specularColor * sun * highlight;
+#endif
     frag_Color = vec4(ToDisplay(color), 1.0);
 }

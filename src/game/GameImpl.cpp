@@ -7,6 +7,7 @@
 #include "game/Screens.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
+#include "gameplay/QualityPresets.h"
 #include "platform/InputScript.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
@@ -63,6 +64,7 @@ int CGameImpl::Initialize() {
     settings = std::make_unique<CSettings>();
     settings->Load();
     if (startOptions.watchingRecording) settings->KeepToThisRun();
+    if (startOptions.quality) settings->SetQualityForThisRun(*startOptions.quality);
     progress = std::make_unique<CProgress>();
     progress->Load();
     renderer = std::make_unique<CRenderer>();
@@ -88,7 +90,9 @@ int CGameImpl::Initialize() {
         windowWidth = settings->WindowWidth() > 0 ? settings->WindowWidth() : kDefaultWindowWidth;
         windowHeight = settings->WindowHeight() > 0 ? settings->WindowHeight() : kDefaultWindowHeight;
     }
-    int result = window->Open(windowWidth, windowHeight);
+    // With the samples of the quality it starts at; another chosen later is drawn at once, at
+    // its full speed from the next start (render/FrameTarget.h).
+    int result = window->Open(windowWidth, windowHeight, FrameQualityFor(settings->Quality()).frameSamples);
     if (result != 0) {
         std::cout << "Window system threw an error." << std::endl;
         return result;
@@ -228,8 +232,12 @@ void CGameImpl::Run() {
 }
 
 void CGameImpl::DrawFrame() {
+    int width = 0, height = 0;
+    wl::GetWindowSize(&width, &height);
+    renderer->frameTarget.Begin(width, height, FrameQualityFor(settings->Quality()).frameSamples);
     ClearFrame();
     currentState->Render();
+    renderer->frameTarget.End();
 }
 
 void CGameImpl::ResolveMaterialTextures(CMaterial& material) {

@@ -12,8 +12,8 @@
 
 namespace {
 
-std::unique_ptr<CShaderProgram> LoadProgram(const char* name) {
-    auto program = std::make_unique<CShaderProgram>(name);
+std::unique_ptr<CShaderProgram> LoadProgram(const char* name, const char* defines) {
+    auto program = std::make_unique<CShaderProgram>(name, defines);
     program->Load();  // a failed program stays in place, not loaded
     return program;
 }
@@ -22,14 +22,14 @@ std::unique_ptr<CShaderProgram> LoadProgram(const char* name) {
 
 void CGameImpl::LoadShaderPrograms() {
     for (const ShaderProgramEntry& entry : kShaderPrograms)
-        shaders[static_cast<size_t>(entry.id)] = LoadProgram(entry.name);
+        shaders[static_cast<size_t>(entry.id)] = LoadProgram(entry.name, entry.defines);
 }
 
 void CGameImpl::ReloadShaderPrograms() {
     const double start = wl::GetRealTime();
     // The ortho, depth and projector programs are not reloaded.
-    for (ShaderId id : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::BumpPhong, ShaderId::Sun, ShaderId::Cube,
-                        ShaderId::Simple})
+    for (ShaderId id : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::TexturePhongCheap, ShaderId::BumpPhong,
+                        ShaderId::Sun, ShaderId::Cube, ShaderId::Simple})
         if (CShaderProgram* program = GetShader(id)) program->Load();
     std::cout << "Shader reload in " << wl::GetRealTime() - start << " secs" << std::endl;
 }

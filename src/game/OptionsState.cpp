@@ -45,7 +45,14 @@ std::string COptionsState::ValueText(OptionRow row) const {
         case OptionRow::MouseSpeed: return std::to_string(settings->MouseSpeed()) + " %";
         case OptionRow::InvertLook: return settings->InvertLook() ? "Yes" : "No";
         case OptionRow::Fullscreen: return settings->Fullscreen() ? "Yes" : "No";
-        case OptionRow::Quality: return "High";
+        case OptionRow::Quality: {
+            switch (settings->Quality()) {
+                case RenderQuality::High: return "High";
+                case RenderQuality::Medium: return "Medium";
+                case RenderQuality::Low: return "Low";
+            }
+            return "";
+        }
         case OptionRow::Back: return "";
     }
     return "";
@@ -86,9 +93,16 @@ void COptionsState::Change(OptionRow row, int direction) {
             settings->SetFullscreen(on);
             break;
         }
-        case OptionRow::Quality:
+        case OptionRow::Quality: {
+            // High, Medium, Low, round past either end; the play frame takes it up in its next
+            // frame.
+            const int count = 3;
+            const int next = (static_cast<int>(settings->Quality()) + count + sign) % count;
+            settings->SetQuality(static_cast<RenderQuality>(next));
+            break;
+        }
         case OptionRow::Back:
-            return;  // one quality so far; Back has no value
+            return;  // Back has no value
     }
     // Written at once (atomically, and only when something changed): a crash later keeps it.
     settings->Save();
@@ -169,8 +183,6 @@ void COptionsState::Render() {
         }
         DrawMenuText(game, RowLabel(row), kLabelRight * w, top, rowHeight, TextAlign::Right, chosen);
         DrawMenuText(game, ValueText(row), kValueCentre * w, top, rowHeight, TextAlign::Centre, chosen);
-        // One quality so far: nothing to step through.
-        if (row == OptionRow::Quality) continue;
         DrawMenuText(game, "<", kValueLeft * w, top, rowHeight, TextAlign::Left, chosen);
         DrawMenuText(game, ">", kValueRight * w, top, rowHeight, TextAlign::Right, chosen);
     }

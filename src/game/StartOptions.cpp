@@ -45,7 +45,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
             options.windowWidth = options.windowHeight = 0;
             continue;
         }
-        if (arg == "--windowed" || arg == "--level" || arg == "--data" || arg == "--replay") {
+        if (arg == "--windowed" || arg == "--level" || arg == "--data" || arg == "--replay" || arg == "--quality") {
             if (i + 1 >= args.size()) {
                 error = "option '" + arg + "' needs a value";
                 return StartCommand::Invalid;
@@ -58,6 +58,13 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
                             std::to_string(kSmallestSide) + " to " + std::to_string(kLargestSide) + ")";
                     return StartCommand::Invalid;
                 }
+            } else if (arg == "--quality") {
+                RenderQuality quality = RenderQuality::High;
+                if (!ParseRenderQuality(value, quality)) {
+                    error = "'" + value + "' is not a graphics quality (high, medium or low)";
+                    return StartCommand::Invalid;
+                }
+                options.quality = quality;
             } else if (arg == "--data") {
                 if (value.empty()) {
                     error = "option '--data' needs a folder";
@@ -86,7 +93,7 @@ StartCommand ParseStartOptions(const std::vector<std::string>& args, StartOption
 }
 
 std::string StartUsageLine() {
-    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR] [--replay FILE]";
+    return "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--quality Q] [--level FILE] [--data DIR] [--replay FILE]";
 }
 
 std::string StartHelpText() {
@@ -103,6 +110,9 @@ std::string StartHelpText() {
            "  --windowed WIDTHxHEIGHT play in a window of that size for this run\n"
            "  --fullscreen            play full screen for this run (the last of the two counts);\n"
            "                          without either, the Options screen's choice is used\n"
+           "  --quality high|medium|low  graphics quality for this run (not saved): medium and\n"
+           "                          low draw the scene with fewer samples and pixels and\n"
+           "                          a smaller shadow map, for slow and software renderers\n"
            "  --level FILE            skip the menu and start in the level FILE (any path);\n"
            "                          the level's end leads on as in the game\n"
            "  --data DIR              read the content from DIR (holding resources/ and shaders/)\n"

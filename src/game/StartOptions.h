@@ -3,8 +3,11 @@
 // the player's settings ask for a window; the options are for players who want a window and for level designers who want
 // to start straight in the level they are working on.
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "services/Settings.h"
 
 struct StartOptions {
     // --windowed: a window of this size for this run; 0 x 0: the settings say (full screen
@@ -12,6 +15,8 @@ struct StartOptions {
     int windowWidth = 0;
     int windowHeight = 0;
     bool fullscreen = false;  // --fullscreen: full screen for this run, whatever the settings say
+    // --quality: the graphics quality for this run, not saved; none: the settings say.
+    std::optional<RenderQuality> quality;
     std::string levelPath;  // empty: start at the menu
     std::string dataFolder; // empty: the working folder if it holds the content, else the installed one
     // Off only for scripted runs (tavo-replay --no-play-draw): play frames update as always but

@@ -2,6 +2,7 @@
 // cube), and each frame a description of what is seen, handed to the frame renderer. Nothing
 // here changes the rules: a frame may be skipped or drawn twice.
 #include "gameplay/PlayState.h"
+#include "gameplay/QualityPresets.h"
 #include "physics/PhysicsWorld.h"
 #include "platform/WindowLibrary.h"
 #include "render/LightView.h"
@@ -13,6 +14,7 @@
 #include "scene/PlayerObject.h"
 #include "services/Game.h"
 #include "services/Hud.h"
+#include "services/Settings.h"
 #include "services/Window.h"
 
 namespace {
@@ -72,6 +74,8 @@ PlayFrameDescription CPlayState::DescribeFrame() {
     frame.view = camera->viewMatrix;
     frame.cameraModel = camera->GetModelMatrix();
     wl::GetWindowSize(&frame.width, &frame.height);
+    // Read every frame: a change in the options shows in the next one.
+    if (const CSettings* settings = game->GetSettings()) frame.quality = FrameQualityFor(settings->Quality());
 
     frame.skyBox = sky.skyBox.get();
     frame.sunSprite = sky.sunSprite.get();
@@ -97,7 +101,8 @@ PlayFrameDescription CPlayState::DescribeFrame() {
     frame.programs = {game->GetShader(ShaderId::Transform),        game->GetShader(ShaderId::Cube),
                       game->GetShader(ShaderId::Sun),              game->GetShader(ShaderId::BumpPhong),
                       game->GetShader(ShaderId::BumpPhongProj),    game->GetShader(ShaderId::TexturePhong),
-                      game->GetShader(ShaderId::TexturePhongProj), game->GetShader(ShaderId::Simple)};
+                      game->GetShader(ShaderId::TexturePhongProj), game->GetShader(ShaderId::Simple),
+                      game->GetShader(ShaderId::Ortho),            game->GetShader(ShaderId::TexturePhongCheap)};
 
     frame.frustumCulling = debug.frustumCulling;
     frame.backfaceCulling = debug.backfaceCulling;

@@ -135,8 +135,10 @@ bool AnySamplePassed(GLuint query) {
 // map.
 class FrameDrawer {
 public:
-    FrameDrawer(const PlayFrameDescription& frame_, CRenderer& renderer_, const CTexture* shadowMap_)
-        : frame(frame_), renderer(renderer_), shadowMap(shadowMap_) {}
+    // `width` x `height`: the framebuffer the 3D passes draw into.
+    FrameDrawer(const PlayFrameDescription& frame_, CRenderer& renderer_, const CTexture* shadowMap_, int width,
+                int height)
+        : frame(frame_), renderer(renderer_), shadowMap(shadowMap_), tiles{width, height} {}
 
     // The per-pass light uniforms, each only where the program has it.
     void SetLightUniforms(CShaderProgram* program, const Mat4& projection, const Vec3& eyeSunDirection,
@@ -165,6 +167,8 @@ public:
     void DrawLitWhereAskedShow(LitPrograms& bump, LitPrograms& lit);
     // The objects of this frame's view that showed nowhere: the next frame asks about them first.
     std::unordered_set<const CSceneObject*> HiddenNow() const;
+    // The tiles of the framebuffer the 3D passes draw into.
+    const WindowTiles& Tiles() const { return tiles; }
 
 private:
     struct LevelDraw {
@@ -187,7 +191,7 @@ private:
     const PlayFrameDescription& frame;
     CRenderer& renderer;
     const CTexture* shadowMap;
-    WindowTiles tiles{frame.width, frame.height};
+    const WindowTiles tiles;
     std::vector<LevelDraw> level;
 };
 
@@ -511,13 +515,39 @@ CPlayFrameRenderer::CPlayFrameRenderer() {
 }
 
 CPlayFrameRenderer::~CPlayFrameRenderer() {
-    if (shadowMap) DeleteShadowTarget(*shadowMap, shadowFramebuffer);
+    if (!shadowMap) return;  // no GL context
+    sceneTarget.Release();
+    DeleteShadowTarget(*shadowMap, shadowFramebuffer);
     if (!visibilityQueries.empty())
         glDeleteQueries(static_cast<GLsizei>(visibilityQueries.size()), visibilityQueries.data());
 }
 
+void CPlayFrameRenderer::ApplyQuality(const FrameQuality& wanted) {
+    if (wanted == quality) return;
+    if (shadowMap && wanted.shadowMapSize != shadowMap->width) {
+        DeleteShadowTarget(*shadowMap, shadowFramebuffer);
+        CreateShadowTarget(*shadowMap, shadowFramebuffer, wanted.shadowMapSize);
+    }
+    if (!wanted.ownTarget) sceneTarget.Release();
+    quality = wanted;
+}
+
 void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& frame) {
-    FrameDrawer drawer(frame, renderer, shadowMap.get());
+    ApplyQuality(frame.quality);
+    // The 3D passes' framebuffer: the frame target's, or the scene's own at the quality's share
+    // of the window's side (the same shape, so the projection stands).
+    int width = frame.width, height = frame.height;
+    bool intoOwnTarget = false;
+    if (shadowMap && quality.ownTarget && frame.width > 0 && frame.height > 0) {
+        const int ownWidth = std::max(1, frame.width * quality.scalePercent / 100);
+        const int ownHeight = std::max(1, frame.height * quality.scalePercent / 100);
+        intoOwnTarget = sceneTarget.Ensure(ownWidth, ownHeight);
+        if (intoOwnTarget) {
+            width = ownWidth;
+            height = ownHeight;
+        }
+    }
+    FrameDrawer drawer(frame, renderer, shadowMap.get(), width, height);
     QueryPool queries(visibilityQueries);
     const Mat4& lightProjection = frame.lightProjection;
     const Mat4& lightNorm = frame.lightNorm;
@@ -547,8 +577,12 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     // Main pass.
     renderer.objectsRendered = 0;
     renderer.trianglesRendered = 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, frame.width, frame.height);
+    if (intoOwnTarget) {
+        sceneTarget.Begin();
+    } else {
+        glBindFramebuffer(GL_FRAMEBUFFER, renderer.frameTarget.Framebuffer());
+        glViewport(0, 0, width, height);
+    }
     renderer.frustumCulling = frame.frustumCulling;
     if (!frame.backfaceCulling) glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -573,9 +607,12 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
     // frame after the one that found it hidden, and an object that comes out from behind others
     // is drawn in the first frame where it does.
     drawer.SortLevelObjects(hiddenLastFrame);
-    LitPrograms bump{programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
+    // Cheap lighting draws the normal-mapped scenery with the plain cheap program too; objects
+    // with markers keep their programs.
+    CShaderProgram* cheap = quality.cheapLighting ? programs.litCheap : nullptr;
+    LitPrograms bump{cheap ? cheap : programs.bump, frame.projectiveTexturing ? programs.bumpProjected : nullptr};
     drawer.StartLitPass(bump, projection, eyeSun, lightNorm);
-    LitPrograms lit{programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
+    LitPrograms lit{cheap ? cheap : programs.lit, frame.projectiveTexturing ? programs.litProjected : nullptr};
     drawer.StartLitPass(lit, projection, eyeSun, lightNorm);
     drawer.DrawLitAtOnce(bump, lit, queries);
     CShaderProgram* depth = programs.depth;
@@ -598,8 +635,7 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
         skyBox->transform.m[13] = cameraModel.m[13];
         skyBox->transform.m[14] = cameraModel.m[14];
         skyBox->transform.m[15] = 1.0f;
-        DrawSkyWhereItShows(renderer, skyBox, sky, programs.depth, projection, WindowTiles{frame.width, frame.height},
-                            queries);
+        DrawSkyWhereItShows(renderer, skyBox, sky, programs.depth, projection, drawer.Tiles(), queries);
     }
     CShaderProgram* sunProgram = programs.sun;
     if (frame.sunSprite && UseProgram(sunProgram)) {
@@ -622,7 +658,9 @@ void CPlayFrameRenderer::Draw(CRenderer& renderer, const PlayFrameDescription& f
         }
     }
 
-    // Head-up display, over everything.
+    if (intoOwnTarget) sceneTarget.Present(programs.ortho, renderer.frameTarget.Framebuffer(), frame.width, frame.height);
+
+    // Head-up display, over everything, at the window's resolution.
     if (frame.hud) frame.hud();
 
     // Left for the next frame and the other states: window framebuffer, depth test and writes

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/PlayFrameDescription.h"
+#include "render/SceneTarget.h"
 #include "render/Texture.h"
 
 class CRenderer;
@@ -24,14 +25,25 @@ public:
     CPlayFrameRenderer(const CPlayFrameRenderer&) = delete;
     CPlayFrameRenderer& operator=(const CPlayFrameRenderer&) = delete;
 
-    // Draws the frame into the window's framebuffer and leaves what the next frame and the other
-    // states expect: window framebuffer, depth test and writes on, no blending, texture unit 0.
+    // Applies the frame's quality (remaking the shadow map and the scene's own target as it
+    // asks), draws the frame into the renderer's frame target and leaves what the next frame and
+    // the other states expect: that framebuffer bound, depth test and writes on, no blending,
+    // texture unit 0.
     void Draw(CRenderer& renderer, const PlayFrameDescription& frame);
 
     // Null without a GL context.
     const CTexture* ShadowMap() const { return shadowMap.get(); }
+    // The quality the last frame was drawn at.
+    const FrameQuality& Quality() const { return quality; }
 
 private:
+    // Remakes the shadow target when the quality asks for another size.
+    void ApplyQuality(const FrameQuality& wanted);
+
+    FrameQuality quality;
+    // The 3D passes' own framebuffer when the quality asks for one; its buffers are made on the
+    // first frame that needs them and let go when the quality no longer does.
+    CSceneTarget sceneTarget;
     std::unique_ptr<CTexture> shadowMap;
     GLuint shadowFramebuffer = 0;
     // The occlusion queries that ask where the level objects and the sky show, made as frames

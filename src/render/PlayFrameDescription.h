@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "math/Matrix.h"
+#include "render/FrameQuality.h"
 
 class CSceneObject;
 class CShaderProgram;
@@ -48,6 +49,8 @@ struct PlayFramePrograms {
     CShaderProgram* lit = nullptr;            // everything else that is lit
     CShaderProgram* litProjected = nullptr;   // ... with projected markers
     CShaderProgram* lines = nullptr;          // debug lines
+    CShaderProgram* ortho = nullptr;          // brings the frame's own target to the window
+    CShaderProgram* litCheap = nullptr;       // lit surfaces at a quality with cheap lighting
 };
 
 struct PlayFrameDescription {
@@ -59,6 +62,9 @@ struct PlayFrameDescription {
     Mat4 projection;
     int width = 0;
     int height = 0;
+    // What the frame spends on its looks; a change remakes the shadow map and the frame's own
+    // target before the frame is drawn.
+    FrameQuality quality;
 
     // The sun: the way its light travels, its colour, and the light camera that the shadow
     // pass looks through (view, projection, and the matrix into shadow-map coordinates).

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "math/Matrix.h"
+#include "render/FrameTarget.h"
 #include "scene/Mesh.h"
 
 class CSceneObject;
@@ -62,6 +63,8 @@ public:
     float maxAnisotropy = 1.0f;
     int textureFilter = 1;  // 0 NEAREST, 1 LINEAR
     int mipmapMode = 2;     // 0 none, 1 NEAREST between levels, 2 LINEAR between levels
+    // Where the frame is drawn: the window, or multisampled buffers resolved into it.
+    CFrameTarget frameTarget;
 };
 
 // Deletes the mesh's GPU buffers and vertex array (the context must be current) and zeroes their

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/DataPaths.h"
@@ -21,9 +22,18 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
     return true;
 }
 
+// The defines go after the first line: GLSL wants "#version" before anything else.
+std::string WithDefines(const std::string& source, const std::string& defines) {
+    if (defines.empty()) return source;
+    const std::string::size_type end = source.find('\n');
+    if (end == std::string::npos) return source + "\n" + defines;
+    return source.substr(0, end + 1) + defines + source.substr(end + 1);
+}
+
 }  // namespace
 
-CShaderProgram::CShaderProgram(const std::string& name_) : name(name_) {}
+CShaderProgram::CShaderProgram(const std::string& name_, std::string defines_)
+    : name(name_), defines(std::move(defines_)) {}
 
 CShaderProgram::~CShaderProgram() {
     if (program) glDeleteProgram(program);
@@ -52,10 +62,10 @@ void CShaderProgram::Load() {
         vertexOnly = true;
     }
 
-    CompileStage(GL_VERTEX_SHADER, vertexText, vertexShader);
+    CompileStage(GL_VERTEX_SHADER, WithDefines(vertexText, defines), vertexShader);
     if (!vertexShader) return;
     if (!vertexOnly) {
-        CompileStage(GL_FRAGMENT_SHADER, fragmentText, fragmentShader);
+        CompileStage(GL_FRAGMENT_SHADER, WithDefines(fragmentText, defines), fragmentShader);
         if (!fragmentShader) return;
     }
     LinkProgram();

@@ -11,7 +11,8 @@
 
 class CShaderProgram {
 public:
-    explicit CShaderProgram(const std::string& name);
+    // `defines`: "#define" lines put after the first line (the "#version") of each stage.
+    explicit CShaderProgram(const std::string& name, std::string defines = std::string());
     CShaderProgram(const CShaderProgram&) = delete;
     CShaderProgram& operator=(const CShaderProgram&) = delete;
     // Deletes the program, then both shader objects (the GL context must be current).
@@ -31,6 +32,7 @@ public:
     void LinkProgram();
 
     std::string name;
+    std::string defines;
     bool loaded = false;
     bool vertexOnly = false;
     GLuint vertexShader = 0;

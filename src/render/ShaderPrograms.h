@@ -1,6 +1,7 @@
 #pragma once
-// The game's ten GLSL programs: each is "shaders/<name>.vert" and, optionally, ".frag". The
-// game loads them at start-up in this order and hands them out by id.
+// The game's eleven GLSL programs: each is "shaders/<name>.vert" and, optionally, ".frag",
+// compiled with the table's defines. The game loads them at start-up in this order and hands
+// them out by id.
 
 #include <cstddef>
 
@@ -15,11 +16,13 @@ enum class ShaderId {
     Cube,              // the sky box
     Ortho,             // pictures and the HUD
     Transform,         // depth only: the shadow pass and the visibility queries
+    TexturePhongCheap, // TexturePhong with a smaller shadow filter and no highlight (low quality)
 };
 
 struct ShaderProgramEntry {
     ShaderId id;
     const char* name;
+    const char* defines = "";  // "#define" lines put after the "#version" line of each stage
 };
 
 inline constexpr ShaderProgramEntry kShaderPrograms[] = {
@@ -33,6 +36,7 @@ inline constexpr ShaderProgramEntry kShaderPrograms[] = {
     {ShaderId::Cube, "cubeshader"},
     {ShaderId::Ortho, "orthoshader"},
     {ShaderId::Transform, "transformshader"},
+    {ShaderId::TexturePhongCheap, "textureshaderphong", "#define CHEAP_LIGHTING\n"},
 };
 inline constexpr size_t kShaderProgramCount = sizeof(kShaderPrograms) / sizeof(kShaderPrograms[0]);
 

@@ -4,6 +4,8 @@ void CreateShadowTarget(CTexture& shadowMap, GLuint& framebuffer, int size) {
     shadowMap.width = size;
     shadowMap.height = size;
     shadowMap.format = GL_DEPTH_COMPONENT;
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     glGenTextures(1, &shadowMap.glId);
 
     glActiveTexture(GL_TEXTURE3);
@@ -19,7 +21,7 @@ void CreateShadowTarget(CTexture& shadowMap, GLuint& framebuffer, int size) {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowMap.glId, 0);
     glDrawBuffer(GL_NONE);
     glReadBuffer(GL_NONE);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
 }
 
 void DeleteShadowTarget(CTexture& shadowMap, GLuint& framebuffer) {

@@ -12,7 +12,7 @@ constexpr int kShadowMapSize = 4096;
 
 // Fills `shadowMap` (width and height `size`, no pixels, glId the depth texture, left bound on
 // unit 3) and makes `framebuffer` with it as the only attachment. The framebuffer binding goes
-// back to 0.
+// back to what it was.
 void CreateShadowTarget(CTexture& shadowMap, GLuint& framebuffer, int size = kShadowMapSize);
 // Deletes what CreateShadowTarget made and zeroes the ids (GL context current).
 void DeleteShadowTarget(CTexture& shadowMap, GLuint& framebuffer);

@@ -47,7 +47,30 @@ struct IntSetting {
     int low, high;
 };
 
+const struct {
+    RenderQuality quality;
+    const char* name;
+} kQualityNames[] = {{RenderQuality::High, "high"}, {RenderQuality::Medium, "medium"}, {RenderQuality::Low, "low"}};
+
 }  // namespace
+
+const char* RenderQualityName(RenderQuality quality) {
+    for (const auto& entry : kQualityNames)
+        if (entry.quality == quality) return entry.name;
+    return "high";
+}
+
+bool ParseRenderQuality(const std::string& text, RenderQuality& quality) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    for (const auto& entry : kQualityNames)
+        if (lower == entry.name) {
+            quality = entry.quality;
+            return true;
+        }
+    return false;
+}
 
 std::string CSettings::DefaultPath() {
     const std::string folder = pf::PlayerFolderPath(pf::PlayerFolder::Config);
@@ -58,7 +81,10 @@ CSettings::CSettings() : path(DefaultPath()) {}
 CSettings::CSettings(std::string filePath) : path(std::move(filePath)) {}
 
 void CSettings::Load(std::ostream& warnings) {
+    // A quality given for this run stays for the run, whatever the file says.
+    const std::optional<RenderQuality> givenForThisRun = runQuality;
     *this = CSettings(path);
+    runQuality = givenForThisRun;
     if (path.empty()) return;
     file.Read(path);
     foundAtLoad = file.Exists();
@@ -106,8 +132,9 @@ void CSettings::Load(std::ostream& warnings) {
                                 std::to_string(kMaxWindowSide) + ") or desktop is wanted; desktop is used.");
             }
         } else if (entry.key == "quality") {
-            if (entry.value != "high")
-                file.Reject(entry.line, quoted + ": only high is known; high is used.");
+            if (!ParseRenderQuality(entry.value, quality))
+                file.Reject(entry.line, quoted + ": high, medium or low is wanted; " +
+                                            RenderQualityName(quality) + " is used.");
         } else {
             file.Reject(entry.line, "'" + entry.key + "' is not a setting; it is left out.");
         }
@@ -131,7 +158,7 @@ bool CSettings::Save(std::ostream& warnings) {
     file.Set("fullscreen", YesNo(fullscreen));
     file.Set("window", windowWidth > 0 ? std::to_string(windowWidth) + "x" + std::to_string(windowHeight)
                                        : std::string("desktop"));
-    file.Set("quality", "high");
+    file.Set("quality", RenderQualityName(quality));
     if (!file.Write(warnings, kHeader)) return false;
     changed = false;
     return true;
@@ -170,6 +197,7 @@ void CSettings::SetWindowSize(int width, int height) {
 }
 
 void CSettings::SetQuality(RenderQuality value) {
+    runQuality.reset();
     if (quality == value) return;
     quality = value;
     changed = true;

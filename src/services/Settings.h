@@ -8,7 +8,7 @@
 //   invert_look    = yes | no (no)
 //   fullscreen     = yes | no (yes)
 //   window         = WIDTHxHEIGHT, each side 64 .. 16384, or "desktop" (desktop: the desktop's size)
-//   quality        = high (the only one so far)
+//   quality        = high | medium | low (high)
 //
 // Without the file every value is its default, which is how the game has always played.
 // A value that cannot be used is warned about (file and line) and its default is used; an
@@ -17,11 +17,18 @@
 // and only when a value changed since the last load or save.
 
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/KeyValueFile.h"
 
-enum class RenderQuality { High };
+// What the play frame spends on its looks; the gameplay is the same at every one.
+enum class RenderQuality { High, Medium, Low };
+
+// "high", "medium", "low".
+const char* RenderQualityName(RenderQuality quality);
+// false for any other word (case matters not).
+bool ParseRenderQuality(const std::string& text, RenderQuality& quality);
 
 class CSettings {
 public:
@@ -61,7 +68,8 @@ public:
     // 0 x 0: the desktop's size.
     int WindowWidth() const { return windowWidth; }
     int WindowHeight() const { return windowHeight; }
-    RenderQuality Quality() const { return quality; }
+    // This run's quality: the one given for this run alone if any, else the saved one.
+    RenderQuality Quality() const { return runQuality.value_or(quality); }
 
     // Values out of range are brought into it.
     void SetMusicVolume(int percent);
@@ -71,7 +79,10 @@ public:
     void SetFullscreen(bool on);
     // 0 x 0 for the desktop's size; other sides are brought into 64 .. 16384.
     void SetWindowSize(int width, int height);
+    // The player's choice: saved, and it replaces one given for this run alone.
     void SetQuality(RenderQuality value);
+    // For this run only (--quality): not saved; the saved value stays as it was.
+    void SetQualityForThisRun(RenderQuality value) { runQuality = value; }
 
 private:
     void SetInt(int& field, int value, int low, int high);
@@ -90,4 +101,5 @@ private:
     bool fullscreen = true;
     int windowWidth = 0, windowHeight = 0;
     RenderQuality quality = RenderQuality::High;
+    std::optional<RenderQuality> runQuality;
 };

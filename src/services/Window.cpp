@@ -18,9 +18,9 @@ std::string AspectSuffixFor(int width, int height) {
     return aspect == 4.0f / 3.0f ? "_43" : "_169";
 }
 
-int CWindow::Open(int windowedWidth, int windowedHeight) {
+int CWindow::Open(int windowedWidth, int windowedHeight, int samples) {
     wl::Init();  // a failure shows up as a failing OpenWindow
-    wl::OpenWindowHint(wl::FSAA_SAMPLES, 4);
+    wl::OpenWindowHint(wl::FSAA_SAMPLES, samples);
     wl::VidMode desktop;
     wl::GetDesktopMode(&desktop);
     const bool windowed = windowedWidth > 0 && windowedHeight > 0;

@@ -17,7 +17,9 @@ public:
 
     // 0 on success, -1 when the window cannot be opened. A width and height of 0 open the
     // full-screen window at the desktop's size; anything else opens a window of that size.
-    int Open(int windowedWidth = 0, int windowedHeight = 0);
+    // `samples`: the default framebuffer's multisampling, that of the quality the game starts
+    // at (a frame wanting more draws into the renderer's frame target).
+    int Open(int windowedWidth = 0, int windowedHeight = 0, int samples = 4);
     std::string GetAspectSuffix() const { return aspectSuffix; }
     // Full screen at the desktop's size, or a window of width x height (0 x 0: 1280 x 720),
     // at once and keeping the GL context; the pictures' aspect and the pointer follow. False

@@ -71,12 +71,12 @@ case "$mode" in
     expect_farewell
     ;;
   badoption)
-    for args in "--bogus" "--windowed" "--windowed 800by600" "--windowed 10x10" "--level" "extra"; do
+    for args in "--bogus" "--windowed" "--windowed 800by600" "--windowed 10x10" "--level" "extra" "--quality ultra"; do
       # shellcheck disable=SC2086
       DISPLAY= "$bin" $args >"$work/out" 2>"$work/err"
       status=$?
       expect_status "$status" 2
-      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--level FILE] [--data DIR] [--replay FILE]"
+      expect_err "usage: tavo [--help] [--version] [--windowed WIDTHxHEIGHT | --fullscreen] [--quality Q] [--level FILE] [--data DIR] [--replay FILE]"
       [ -s "$work/out" ] && failed "'$args' wrote to standard output"
     done
     DISPLAY= "$bin" --help >"$work/out" 2>"$work/err"

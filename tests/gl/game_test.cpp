@@ -235,8 +235,8 @@ TEST_F(ScriptedGame, ShaderReloadLeavesTheOtherFourProgramsAlone) {
         dir.Write(std::string("shaders/") + program.name + ".frag", "broken");
     std::string out = RunRecorded();
     EXPECT_NE(FindLine(Lines(out), "Shader reload in "), -1);
-    for (ShaderId reloaded : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::BumpPhong, ShaderId::Sun,
-                              ShaderId::Cube, ShaderId::Simple})
+    for (ShaderId reloaded : {ShaderId::Texture, ShaderId::TexturePhong, ShaderId::TexturePhongCheap,
+                              ShaderId::BumpPhong, ShaderId::Sun, ShaderId::Cube, ShaderId::Simple})
         EXPECT_FALSE(game->GetShader(reloaded)->loaded);
     for (ShaderId kept : {ShaderId::Ortho, ShaderId::Transform, ShaderId::TexturePhongProj, ShaderId::BumpPhongProj})
         EXPECT_TRUE(game->GetShader(kept)->loaded);

@@ -630,15 +630,17 @@ TEST_F(GameStates, OptionsApplyAtOnceAreSavedAndTheNextStartUsesThem) {
     script.Key(16, wl::KEY_DOWN).Key(18, wl::KEY_RIGHT).Key(20, wl::KEY_RIGHT);
     script.Key(22, wl::KEY_DOWN).Key(24, wl::KEY_RIGHT);
     script.Key(26, wl::KEY_DOWN).Key(28, wl::KEY_ENTER);
-    script.Key(30, wl::KEY_ESC);
+    script.Key(30, wl::KEY_DOWN).Key(32, wl::KEY_LEFT);
+    script.Key(34, wl::KEY_ESC);
     Start(script);
     EXPECT_FALSE(std::filesystem::exists(file)) << "nothing is written before a change";
     EXPECT_TRUE(game->GetWindow()->fullscreen);
     testsupport::Capture([&] {
         game->ChangeState(STATE_OPTIONS);
-        RunFrames(32);
+        RunFrames(36);
     });
     EXPECT_EQ(game->GetCurrentState(), Menu()) << "ESC goes back where the options were opened";
+    EXPECT_EQ(game->GetSettings()->Quality(), RenderQuality::Low) << "LEFT from High comes round to Low";
     EXPECT_EQ(game->GetSoundManager()->MusicVolume(), 80);
     EXPECT_EQ(game->GetSoundManager()->EffectsVolume(), 70);
     EXPECT_FALSE(game->GetWindow()->fullscreen);
@@ -650,7 +652,8 @@ TEST_F(GameStates, OptionsApplyAtOnceAreSavedAndTheNextStartUsesThem) {
 
     const std::string saved = ReadFile(file);
     const char* const lines[] = {"music_volume = 80\n", "effects_volume = 70\n", "mouse_speed = 120\n",
-                                 "invert_look = yes\n", "fullscreen = no\n", "window = desktop\n"};
+                                 "invert_look = yes\n", "fullscreen = no\n", "window = desktop\n",
+                                 "quality = low\n"};
     for (const char* line : lines) EXPECT_NE(saved.find(line), std::string::npos) << line << saved;
 
     // The next start, in the same folders.
@@ -662,12 +665,15 @@ TEST_F(GameStates, OptionsApplyAtOnceAreSavedAndTheNextStartUsesThem) {
         game = std::make_unique<CGameImpl>();
         StartOptions options;
         options.fullscreen = fullscreenAsked;
+        // --quality too: for this run only.
+        if (fullscreenAsked) options.quality = RenderQuality::Medium;
         game->SetStartOptions(options);
         Start(next);
         EXPECT_EQ(game->GetSoundManager()->MusicVolume(), 80);
         EXPECT_EQ(game->GetSoundManager()->EffectsVolume(), 70);
         EXPECT_EQ(game->GetSettings()->MouseSpeed(), 120);
         EXPECT_TRUE(game->GetSettings()->InvertLook());
+        EXPECT_EQ(game->GetSettings()->Quality(), fullscreenAsked ? RenderQuality::Medium : RenderQuality::Low);
         EXPECT_EQ(game->GetWindow()->fullscreen, fullscreenAsked);
         EXPECT_EQ(wl::WindowFullscreen(), fullscreenAsked);
         wl::GetWindowSize(&width, &height);

@@ -22,7 +22,7 @@ std::string Describe(const CSettings& s) {
         s.WindowWidth() > 0 ? std::to_string(s.WindowWidth()) + "x" + std::to_string(s.WindowHeight()) : "desktop";
     return "music " + std::to_string(s.MusicVolume()) + ", effects " + std::to_string(s.EffectsVolume()) + ", mouse " +
            std::to_string(s.MouseSpeed()) + ", invert " + (s.InvertLook() ? "yes" : "no") + ", fullscreen " +
-           (s.Fullscreen() ? "yes" : "no") + ", window " + window;
+           (s.Fullscreen() ? "yes" : "no") + ", window " + window + ", quality " + RenderQualityName(s.Quality());
 }
 
 std::string Describe(const CProgress& p) {
@@ -37,7 +37,7 @@ std::string Describe(const CProgress& p) {
     return text;
 }
 
-const std::string kDefaults = "music 100, effects 100, mouse 100, invert no, fullscreen yes, window desktop";
+const std::string kDefaults = "music 100, effects 100, mouse 100, invert no, fullscreen yes, window desktop, quality high";
 const std::string kNoProgress = "level1.dae open - -, level2.dae open - -, level9.dae open - -";
 
 enum class Kind { Settings, Progress };
@@ -66,14 +66,14 @@ TEST(PlayerFiles, BadFilesWarnUseTheGoodValuesAndLoseNothing) {
         {"empty", Kind::Settings, Place::Normal, "", {}, kDefaults},
         {"comments only, last line unended", Kind::Settings, Place::Normal, "# mine\n\n# also mine", {}, kDefaults},
         {"truncated mid-line", Kind::Settings, Place::Normal, "music_volume = 40\neffects_vol", {2},
-         "music 40, effects 100, mouse 100, invert no, fullscreen yes, window desktop"},
+         "music 40, effects 100, mouse 100, invert no, fullscreen yes, window desktop, quality high"},
         {"truncated value that still parses", Kind::Settings, Place::Normal, "fullscreen = no\r\nmouse_speed = 25",
-         {}, "music 100, effects 100, mouse 25, invert no, fullscreen no, window desktop"},
+         {}, "music 100, effects 100, mouse 25, invert no, fullscreen no, window desktop, quality high"},
         {"binary garbage", Kind::Settings, Place::Normal,
          garbage + "\ninvert_look = yes\n" + std::string("ab\0c", 4) + "\n", {1, 3},
-         "music 100, effects 100, mouse 100, invert yes, fullscreen yes, window desktop"},
+         "music 100, effects 100, mouse 100, invert yes, fullscreen yes, window desktop, quality high"},
         {"not UTF-8", Kind::Settings, Place::Normal, "# caf\xe9\nmusic_volume = 5\n", {1},
-         "music 5, effects 100, mouse 100, invert no, fullscreen yes, window desktop"},
+         "music 5, effects 100, mouse 100, invert no, fullscreen yes, window desktop, quality high"},
         {"out of range", Kind::Settings, Place::Normal,
          "music_volume = 101\neffects_volume = -1\nmouse_speed = 401\nwindow = 63x480\n", {1, 2, 3, 4}, kDefaults},
         {"wrong kinds", Kind::Settings, Place::Normal,
@@ -81,13 +81,15 @@ TEST(PlayerFiles, BadFilesWarnUseTheGoodValuesAndLoseNothing) {
          {1, 2, 3, 4, 5, 6}, kDefaults},
         {"unknown keys and lines without a key", Kind::Settings, Place::Normal,
          "colour = blue\nmusic_volume = 20\nno equals sign here\n = 3\n", {1, 3, 4},
-         "music 20, effects 100, mouse 100, invert no, fullscreen yes, window desktop"},
+         "music 20, effects 100, mouse 100, invert no, fullscreen yes, window desktop, quality high"},
         {"duplicate keys: the first counts", Kind::Settings, Place::Normal,
          "music_volume = 10\nwindow = 800x600\nmusic_volume = 90\n", {3},
-         "music 10, effects 100, mouse 100, invert no, fullscreen yes, window 800x600"},
+         "music 10, effects 100, mouse 100, invert no, fullscreen yes, window 800x600, quality high"},
         {"all good", Kind::Settings, Place::Normal,
-         "# my settings\nmusic_volume=0\ninvert_look = YES\n  window   =  1280x720  \nquality = high\n", {},
-         "music 0, effects 100, mouse 100, invert yes, fullscreen yes, window 1280x720"},
+         "# my settings\nmusic_volume=0\ninvert_look = YES\n  window   =  1280x720  \nquality = Low\n", {},
+         "music 0, effects 100, mouse 100, invert yes, fullscreen yes, window 1280x720, quality low"},
+        {"medium quality", Kind::Settings, Place::Normal, "quality = medium\n", {},
+         "music 100, effects 100, mouse 100, invert no, fullscreen yes, window desktop, quality medium"},
         {"too large to be settings", Kind::Settings, Place::Normal, std::string(2 << 20, 'a'), {0}, kDefaults},
         {"an older kept copy stays", Kind::Settings, Place::OlderCopyKept, "effects_volume = 300\n", {1}, kDefaults},
         {"settings folder cannot be written", Kind::Settings, Place::Unwritable, "# only a comment\n", {}, kDefaults},
@@ -229,6 +231,30 @@ TEST(PlayerFiles, AnUnreadableFileIsNotRewrittenUntilSomethingChanges) {
     EXPECT_TRUE(settings.Save(warnings));
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
+}
+
+// --quality: this run's quality without touching the player's choice, until the player makes
+// another in the options.
+TEST(PlayerFiles, AQualityForThisRunIsNotSaved) {
+    ScopedPlayerHome home;
+    const std::string path = CSettings::DefaultPath();
+    WriteBytes(path, "quality = medium\n");
+    std::ostringstream warnings;
+    CSettings settings;
+    settings.SetQualityForThisRun(RenderQuality::Low);
+    settings.Load(warnings);
+    EXPECT_EQ(settings.Quality(), RenderQuality::Low);
+    settings.SetMusicVolume(30);
+    ASSERT_TRUE(settings.Save(warnings));
+    CSettings saved;
+    saved.Load(warnings);
+    EXPECT_EQ(saved.Quality(), RenderQuality::Medium);
+    settings.SetQuality(RenderQuality::High);
+    EXPECT_EQ(settings.Quality(), RenderQuality::High);
+    ASSERT_TRUE(settings.Save(warnings));
+    saved.Load(warnings);
+    EXPECT_EQ(saved.Quality(), RenderQuality::High);
+    EXPECT_EQ(warnings.str(), "");
 }
 
 TEST(PlayerFiles, WithoutTheFilesNothingIsWritten) {

@@ -24,6 +24,19 @@ TEST(StartOptions, NoneOrWindowLevelAndDataTogether) {
     EXPECT_EQ(options.windowHeight, 600);
     EXPECT_EQ(options.levelPath, "/tmp/my level/test.dae");
     EXPECT_EQ(options.dataFolder, "../tavo data");
+    EXPECT_FALSE(options.quality.has_value());  // the settings say
+}
+
+TEST(StartOptions, QualityForThisRun) {
+    const std::pair<const char*, RenderQuality> cases[] = {
+        {"high", RenderQuality::High}, {"medium", RenderQuality::Medium}, {"LOW", RenderQuality::Low}};
+    for (const auto& [word, quality] : cases) {
+        StartOptions options;
+        std::string error;
+        ASSERT_EQ(Parse({"--quality", word, "--windowed", "800x600"}, options, error), StartCommand::Play) << error;
+        ASSERT_TRUE(options.quality.has_value()) << word;
+        EXPECT_EQ(*options.quality, quality) << word;
+    }
 }
 
 // The last of --windowed and --fullscreen counts; neither leaves the choice to the settings.
@@ -75,6 +88,8 @@ TEST(StartOptions, BadArgumentsAreRefusedWithAReason) {
         {"--windowed", "99999x600"},     // larger than any screen
         {"--windowed", "99999999999999999999x600"},  // would overflow
         {"--windowed", "8OOx6OO"},       // letters
+        {"--quality"},                   // missing value
+        {"--quality", "ultra"},          // no such quality
     };
     for (const auto& args : bad) {
         StartOptions options;

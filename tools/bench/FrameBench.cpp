@@ -3,7 +3,8 @@
 // Each frame is waited for (glFinish after the swap), so every sample is one whole frame.
 //
 // Usage (from the repository root, on a display of the size to measure):
-//   frame-bench [--frames N] [--level levelN.dae] [--screenshot FILE.png]
+//   frame-bench [--frames N] [--level levelN.dae] [--quality high|medium|low] [--screenshot FILE.png]
+// (--quality: the graphics quality drawn, as tavo's option; without it the settings' own.)
 // Prints "frame WxH: median X ms, p99 Y ms, mean Z ms (N frames, level, objects, triangles),
 // peak RSS M MB, CPU C ms/frame": the process's high-water mark of resident memory (from /proc)
 // and the processor time of all its threads (the driver's rasterizer threads too) per measured
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -25,12 +27,14 @@
 
 #include "game/GameImpl.h"
 #include "gameplay/PlayState.h"
+#include "gameplay/QualityPresets.h"
 #include "platform/WindowLibrary.h"
 #include "render/Renderer.h"
 #include "render/Texture.h"
 #include "scene/LevelLoader.h"
 #include "scene/ModelManager.h"
 #include "scene/PlayerObject.h"
+#include "services/Settings.h"
 
 namespace {
 
@@ -75,11 +79,20 @@ int main(int argc, char** argv) {
     int frames = 60;
     std::string levelName = "level1.dae";
     std::string screenshot;  // a file to copy the last frame's picture to
+    std::optional<RenderQuality> quality;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--frames") frames = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--level") levelName = argv[i + 1];
         else if (option == "--screenshot") screenshot = argv[i + 1];
+        else if (option == "--quality") {
+            RenderQuality given = RenderQuality::High;
+            if (!ParseRenderQuality(argv[i + 1], given)) {
+                std::fprintf(stderr, "frame-bench: '%s' is not a quality (high, medium or low)\n", argv[i + 1]);
+                return 2;
+            }
+            quality = given;
+        }
     }
 
     // The game's own start-up, with its chatter kept out of the report.
@@ -87,6 +100,11 @@ int main(int argc, char** argv) {
     std::streambuf* out = std::cout.rdbuf(startLog.rdbuf());
     std::streambuf* err = std::cerr.rdbuf(startLog.rdbuf());
     auto game = std::make_unique<CGameImpl>();
+    if (quality) {
+        StartOptions options;
+        options.quality = quality;
+        game->SetStartOptions(options);
+    }
     const int result = game->Initialize();
     auto play = result == 0 ? std::make_unique<CPlayState>(game.get()) : nullptr;
     std::string error;
@@ -129,8 +147,11 @@ int main(int argc, char** argv) {
         if (frame == warmUp) cpuStart = ProcessCpuMs();
         const auto start = std::chrono::steady_clock::now();
         if (player) play->cameras.playerCamera->Update();
+        // As the game's frame: into the quality's frame target, resolved into the window.
+        renderer->frameTarget.Begin(width, height, FrameQualityFor(game->GetSettings()->Quality()).frameSamples);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         play->Render();
+        renderer->frameTarget.End();
         if (frame == warmUp + frames - 1 && !screenshot.empty()) {
             const std::string saved = SaveScreenshot();
             // Copied, not renamed: the target may be on another file system.
