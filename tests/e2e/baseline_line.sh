@@ -7,4 +7,4 @@ set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(env -u SM -u SAMPLES "$root/tests/support/with_xvfb.sh" 320x180 "$1" 2) || { echo "exit status $?: $out"; exit 1; }
 echo "$out"
-echo "$out" | grep -Eq '^baseline 320x180: [0-9.]+ ms/frame \(2 frames, 4802 triangles, shadow 4096, samples 4\)$'
+echo "$out" | grep -Eq '^baseline 320x180: [0-9.]+ ms/frame \(2 frames, 4802 triangles, shadow 4096, samples 4\), CPU [0-9.]+ ms/frame$'

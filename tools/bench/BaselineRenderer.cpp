@@ -8,8 +8,10 @@
 // Usage (on a display of the size to measure, e.g. under tests/support/with_xvfb.sh):
 //   baseline-renderer [FRAMES] [BOXES]          (50 frames, 400 boxes)
 // Environment: SM shadow map size (4096), SAMPLES multisampling (4).
-// Prints "baseline WxH: X ms/frame (N frames, T triangles, shadow S, samples M)", X the median
-// of the frames, each waited for (glFinish after the swap).
+// Prints "baseline WxH: X ms/frame (N frames, T triangles, shadow S, samples M), CPU C ms/frame",
+// X the median of the frames, each waited for (glFinish after the swap), and C the processor time
+// of all the process's threads (the rasterizer's too) per frame after the first: on a busy machine
+// it moves far less than the wall clock, so frame.sh also compares by it.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -20,6 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -145,6 +149,14 @@ int EnvInt(const char* name, int fallback) {
     return value ? std::max(0, std::atoi(value)) : fallback;
 }
 
+// User and system time of the whole process so far, in ms.
+double ProcessCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,7 +268,9 @@ int main(int argc, char** argv) {
     glEnable(GL_CULL_FACE);
 
     std::vector<double> times;
+    double cpuStart = 0.0;
     for (int frame = 0; frame < frames; ++frame) {
+        if (frame == 1) cpuStart = ProcessCpuMs();
         const auto start = std::chrono::steady_clock::now();
         glBindFramebuffer(GL_FRAMEBUFFER, shadowTarget);
         glViewport(0, 0, shadowSize, shadowSize);
@@ -278,9 +292,10 @@ int main(int argc, char** argv) {
         glfwPollEvents();
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
+    const double cpuPerFrame = frames > 1 ? (ProcessCpuMs() - cpuStart) / (frames - 1) : 0.0;
     std::sort(times.begin(), times.end());
-    std::printf("baseline %dx%d: %.1f ms/frame (%d frames, %d triangles, shadow %d, samples %d)\n", width, height,
-                times[times.size() / 2], frames, vertexCount / 3, shadowSize, gotSamples);
+    std::printf("baseline %dx%d: %.1f ms/frame (%d frames, %d triangles, shadow %d, samples %d), CPU %.1f ms/frame\n",
+                width, height, times[times.size() / 2], frames, vertexCount / 3, shadowSize, gotSamples, cpuPerFrame);
     glfwTerminate();
     return 0;
 }

@@ -5,8 +5,9 @@
 # each program in its own Xvfb, in one run. The machines are noisy: the ratio to the baseline
 # taken in the same run is what counts. The baseline is run before and after each size's levels
 # and their mean is the size's baseline. The table also gives frame-bench's peak RSS and its
-# processor time per frame (all threads), which other programs on a busy machine disturb less than
-# the wall-clock medians.
+# processor time per frame (all threads) and its ratio to the baseline's (printed by ours, not by
+# the shared one), which other programs on a busy machine disturb far less than the wall-clock
+# medians.
 # Where the shared floor renderer is present (../shared/floor-renderer/floor.cpp from the
 # repository root) it is built and run beside ours the same way, and the table gives the ratio to
 # it too, with a line per size on how far apart the two baselines are.
@@ -59,12 +60,14 @@ cd "$root"
 # No sound card here: a silent sound device keeps the driver's complaints out of the report.
 export ALSOFT_DRIVERS=null
 
-# ms/frame of a baseline program (its one line also goes to standard error), at its defaults.
+# "MS CPU" of a baseline program at its defaults: its median ms/frame and its processor ms/frame
+# ("?" where it gives none); its one line also goes to standard error.
 baseline_ms() {
-  local line
+  local line cpu
   line=$(SM=4096 SAMPLES=4 "$xvfb" "$1" "$2" "$frames" | tail -1)
   echo "$line" >&2
-  echo "$line" | sed -E 's/.*: ([0-9.]+) ms\/frame.*/\1/'
+  cpu=$(echo "$line" | sed -nE 's/.*CPU ([0-9.]+) ms\/frame.*/\1/p')
+  echo "$(echo "$line" | sed -E 's/.*: ([0-9.]+) ms\/frame.*/\1/') ${cpu:-?}"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
@@ -72,11 +75,11 @@ mean() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (a + b) / 2 }'; }
 
 printf '%-8s %-7s %-10s %10s %10s %6s' level quality size median baseline ratio > "$work/table"
 [ -z "$floor" ] || printf ' %10s %6s' floor "ratio" >> "$work/table"
-printf ' %9s %10s\n' "peak RSS" "CPU/frame" >> "$work/table"
+printf ' %9s %10s %10s\n' "peak RSS" "CPU/frame" "CPU ratio" >> "$work/table"
 : > "$work/agreement"
 for size in $sizes; do
-  ours_before=$(baseline_ms "$size" "$baseline")
-  [ -z "$floor" ] || floor_before=$(baseline_ms "$size" "$floor")
+  read -r ours_before ours_cpu_before <<< "$(baseline_ms "$size" "$baseline")"
+  [ -z "$floor" ] || read -r floor_before _ <<< "$(baseline_ms "$size" "$floor")"
   rows=()
   for quality in $qualities; do
     for level in "${levels[@]}"; do
@@ -93,10 +96,11 @@ for size in $sizes; do
       rows+=("${level%.dae}|$quality|$median|$rss|$cpu")
     done
   done
-  ours_after=$(baseline_ms "$size" "$baseline")
+  read -r ours_after ours_cpu_after <<< "$(baseline_ms "$size" "$baseline")"
   ours=$(mean "$ours_before" "$ours_after")
+  ours_cpu=$(mean "$ours_cpu_before" "$ours_cpu_after")
   if [ -n "$floor" ]; then
-    floor_after=$(baseline_ms "$size" "$floor")
+    read -r floor_after _ <<< "$(baseline_ms "$size" "$floor")"
     shared=$(mean "$floor_before" "$floor_after")
     echo "$size: baseline $ours ms ($ours_before, $ours_after), floor $shared ms ($floor_before, $floor_after), floor / baseline $(ratio "$shared" "$ours")" >> "$work/agreement"
   fi
@@ -104,7 +108,7 @@ for size in $sizes; do
     IFS='|' read -r level quality median rss cpu <<< "$row"
     printf '%-8s %-7s %-10s %7s ms %7s ms %6s' "$level" "$quality" "$size" "$median" "$ours" "$(ratio "$median" "$ours")" >> "$work/table"
     [ -z "$floor" ] || printf ' %7s ms %6s' "$shared" "$(ratio "$median" "$shared")" >> "$work/table"
-    printf ' %6s MB %7s ms\n' "${rss:-?}" "${cpu:-?}" >> "$work/table"
+    printf ' %6s MB %7s ms %10s\n' "${rss:-?}" "${cpu:-?}" "$(ratio "${cpu:-0}" "$ours_cpu")" >> "$work/table"
   done
 done
 cat "$work/table" "$work/agreement"
