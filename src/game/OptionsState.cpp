@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "gameplay/PlayState.h"
+#include "gameplay/QualityPresets.h"
 #include "platform/WindowLibrary.h"
 #include "services/Game.h"
 #include "services/InputManager.h"
@@ -21,6 +22,17 @@ void COptionsState::Init() {
 void COptionsState::Enter() {
     selected = 0;
     settling = kSettlingUpdates;
+}
+
+std::string COptionsState::FooterText() const {
+    const CSettings* settings = game->GetSettings();
+    const CWindow* window = game->GetWindow();
+    // The window's samples are fixed when it opens: a cheaper quality chosen since draws the
+    // cheaper picture at once but keeps paying for them until the game starts again.
+    if (Selected() == OptionRow::Quality && settings && window &&
+        FrameQualityFor(settings->Quality()).frameSamples < window->OpenedSamples())
+        return "Full speed at this quality from the next start";
+    return "UP / DOWN choose    LEFT / RIGHT change    ESC back";
 }
 
 const char* COptionsState::RowLabel(OptionRow row) {
@@ -186,6 +198,5 @@ void COptionsState::Render() {
         DrawMenuText(game, "<", kValueLeft * w, top, rowHeight, TextAlign::Left, chosen);
         DrawMenuText(game, ">", kValueRight * w, top, rowHeight, TextAlign::Right, chosen);
     }
-    DrawMenuText(game, "UP / DOWN choose    LEFT / RIGHT change    ESC back", w / 2, kHintTop * h, kHintHeight * h,
-                 TextAlign::Centre, false);
+    DrawMenuText(game, FooterText(), w / 2, kHintTop * h, kHintHeight * h, TextAlign::Centre, false);
 }

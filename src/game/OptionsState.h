@@ -45,6 +45,9 @@ public:
     static const char* RowLabel(OptionRow row);
     // The row's value as shown ("70 %", "Yes", "High"); empty for Back.
     std::string ValueText(OptionRow row) const;
+    // The line under the rows: the keys, or on the quality row, when the window was opened for a
+    // finer quality than the one chosen, that its full speed comes with the next start.
+    std::string FooterText() const;
     // One step down (-1) or up (+1) of the row's value, applied and saved at once.
     void Change(OptionRow row, int direction);
     void Back();

@@ -21,6 +21,7 @@ std::string AspectSuffixFor(int width, int height) {
 int CWindow::Open(int windowedWidth, int windowedHeight, int samples) {
     wl::Init();  // a failure shows up as a failing OpenWindow
     wl::OpenWindowHint(wl::FSAA_SAMPLES, samples);
+    openedSamples = samples;
     wl::VidMode desktop;
     wl::GetDesktopMode(&desktop);
     const bool windowed = windowedWidth > 0 && windowedHeight > 0;

@@ -20,6 +20,8 @@ public:
     // `samples`: the default framebuffer's multisampling, that of the quality the game starts
     // at (a frame wanting more draws into the renderer's frame target).
     int Open(int windowedWidth = 0, int windowedHeight = 0, int samples = 4);
+    // The samples the window was opened with (a lower quality chosen since still pays for them).
+    int OpenedSamples() const { return openedSamples; }
     std::string GetAspectSuffix() const { return aspectSuffix; }
     // Full screen at the desktop's size, or a window of width x height (0 x 0: 1280 x 720),
     // at once and keeping the GL context; the pictures' aspect and the pointer follow. False
@@ -44,6 +46,7 @@ public:
     bool pointerFree = false;
     bool fullscreen = false;
     std::string aspectSuffix = "_169";
+    int openedSamples = 0;
     Mat4 orthoMatrix;
     Mat4 perspectiveMatrix;
 };

@@ -641,6 +641,15 @@ TEST_F(GameStates, OptionsApplyAtOnceAreSavedAndTheNextStartUsesThem) {
     });
     EXPECT_EQ(game->GetCurrentState(), Menu()) << "ESC goes back where the options were opened";
     EXPECT_EQ(game->GetSettings()->Quality(), RenderQuality::Low) << "LEFT from High comes round to Low";
+    {
+        auto* options = static_cast<COptionsState*>(game->GetState(STATE_OPTIONS));
+        ASSERT_EQ(options->Selected(), OptionRow::Quality);
+        EXPECT_EQ(options->FooterText(), "Full speed at this quality from the next start")
+            << "the window opened at High still pays for its samples at Low";
+        game->GetSettings()->SetQuality(RenderQuality::High);
+        EXPECT_EQ(options->FooterText().rfind("UP / DOWN", 0), 0u) << options->FooterText();
+        game->GetSettings()->SetQuality(RenderQuality::Low);
+    }
     EXPECT_EQ(game->GetSoundManager()->MusicVolume(), 80);
     EXPECT_EQ(game->GetSoundManager()->EffectsVolume(), 70);
     EXPECT_FALSE(game->GetWindow()->fullscreen);
