@@ -64,9 +64,10 @@ static_assert(CProgress::kLongestTime == wl::kMaxRecordSeconds);
 std::vector<wl::ScriptRecord> RecordingProgress(const std::vector<ProgressRecord>& records) {
     std::vector<wl::ScriptRecord> carried;
     for (const ProgressRecord& record : records) {
-        // A name the script's lines cannot hold ('#' starts a comment) is a level the recording
-        // could not name either.
-        if (record.level.find('#') != std::string::npos) continue;
+        // What a script cannot hold ('#' starts a comment; an absurdly long name or list, which
+        // only a hand-edited progress file has) is left out, so that the recording still plays.
+        if (record.level.find('#') != std::string::npos || record.level.size() > wl::kMaxRecordNameLength) continue;
+        if (carried.size() == wl::kMaxScriptRecords) break;
         carried.push_back({record.level, record.completed, record.bestTime, record.bestLife});
     }
     return carried;

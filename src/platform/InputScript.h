@@ -8,6 +8,7 @@
 // A real window (and GL context) is still opened, so scripted runs render for real; only
 // time and input come from the script.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,8 +52,11 @@ struct ScriptRecord {
     std::optional<double> bestTime;  // seconds, above 0 and at most kMaxRecordSeconds
     std::optional<double> bestLife;  // 0 to 1
 };
-// The longest time the progress records (CProgress::kLongestTime).
+// The longest time the progress records (CProgress::kLongestTime); the most records and the
+// longest level name a script holds.
 constexpr double kMaxRecordSeconds = 999999.99;
+constexpr std::size_t kMaxScriptRecords = 10000;
+constexpr std::size_t kMaxRecordNameLength = 1024;
 
 struct InputScript {
     double frameTime = 1.0 / 60.0;

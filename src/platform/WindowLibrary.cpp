@@ -1190,10 +1190,11 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             if (!ReadRecordValue(word(), 0.0, 1.0, &record.bestLife))
                 return fail("expected a best life from 0 to 1 (such as 0.87), or -");
             record.level = rest();
-            if (record.level.empty() || record.level.size() > 1024 ||
+            if (record.level.empty() || record.level.size() > kMaxRecordNameLength ||
                 record.level.find_first_of("/=") != std::string::npos)
                 return fail("expected a level's file name (no '/' or '=') after the best life");
-            if (script->progress.size() >= 10000) return fail("more than 10000 records");
+            if (script->progress.size() >= kMaxScriptRecords)
+                return fail("more than " + std::to_string(kMaxScriptRecords) + " records");
             if (!recordedLevels.insert(record.level).second) return fail("a second record of level " + record.level);
             script->progress.push_back(record);
             continue;
