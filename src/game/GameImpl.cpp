@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "game/MenuState.h"
+#include "game/RunRecording.h"
 #include "game/Screens.h"
 #include "game/SplashscreenState.h"
 #include "gameplay/PlayState.h"
@@ -67,6 +68,8 @@ int CGameImpl::Initialize() {
     if (startOptions.quality) settings->SetQualityForThisRun(*startOptions.quality);
     progress = std::make_unique<CProgress>();
     progress->Load();
+    // A watched run's level ends are not the player's.
+    if (startOptions.watchingRecording) progress->KeepToThisRun();
     renderer = std::make_unique<CRenderer>();
     window = std::make_unique<CWindow>();
     CWindow::instance = window.get();
@@ -106,6 +109,9 @@ int CGameImpl::Initialize() {
         settings->SetMouseSpeed(script->mouseSpeed);
         settings->SetInvertLook(script->invertLook);
     }
+    // So does the progress it started with: the menu's entries, where Continue leads and the
+    // records a level's end reports are the run's, and the player's file is left alone.
+    if (script && script->progressGiven) progress->UseRecords(ProgressOfRecording(*script));
 
     int width = 0, height = 0;
     wl::GetWindowSize(&width, &height);

@@ -6,6 +6,7 @@
 #include "game/GameImpl.h"
 #include "game/RunRecording.h"
 #include "platform/InputScript.h"
+#include "services/Progress.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ SessionEnd RunSession(const StartOptions& options) {
         end.status = 1;
         return end;
     }
+    // The progress the session starts with goes into its recording.
+    const std::vector<ProgressRecord> startProgress = game.GetProgress()->Records();
     game.Run();
     // Taken before the game's teardown closes the window and resets the count and the script.
     end.frames = wl::FramesSwapped();
@@ -45,7 +48,7 @@ SessionEnd RunSession(const StartOptions& options) {
     end.watch = game.WatchRequest();
     // The run's recording, written whole now that it is over (the window still open: the
     // recording goes with it).
-    SaveRunRecording(options, game.GetSettings(), std::cout, std::cerr);
+    SaveRunRecording(options, game.GetSettings(), startProgress, std::cout, std::cerr);
     return end;
 }
 

@@ -21,6 +21,6 @@ struct InputScript;
 int PlayGame(const StartOptions& options, int* framesRun = nullptr);
 
 // The options of a session that shows `recording` (read by ReadRecording): it starts where the
-// run started, is not recorded, writes no settings, and opens a window of the run's size
+// run started, is not recorded, writes no settings or progress, and opens a window of the run's size
 // (a full-screen run: as the settings say) unless `options` chose a window.
 StartOptions WatchingOptions(StartOptions options, const wl::InputScript& recording);

@@ -12,6 +12,7 @@
 #include "platform/InputScript.h"
 #include "platform/PlayerFolders.h"
 #include "scene/LevelLoader.h"
+#include "services/Progress.h"
 #include "services/Settings.h"
 
 namespace {
@@ -57,7 +58,29 @@ std::string CleanLevelName(const std::string& level) {
     return clean;
 }
 
+// The progress file's longest time is the longest a recording carries.
+static_assert(CProgress::kLongestTime == wl::kMaxRecordSeconds);
+
+std::vector<wl::ScriptRecord> RecordingProgress(const std::vector<ProgressRecord>& records) {
+    std::vector<wl::ScriptRecord> carried;
+    for (const ProgressRecord& record : records) {
+        // What a script cannot hold ('#' starts a comment; an absurdly long name or list, which
+        // only a hand-edited progress file has) is left out, so that the recording still plays.
+        if (record.level.find('#') != std::string::npos || record.level.size() > wl::kMaxRecordNameLength) continue;
+        if (carried.size() == wl::kMaxScriptRecords) break;
+        carried.push_back({record.level, record.completed, record.bestTime, record.bestLife});
+    }
+    return carried;
+}
+
 }  // namespace
+
+std::vector<ProgressRecord> ProgressOfRecording(const wl::InputScript& script) {
+    std::vector<ProgressRecord> records;
+    for (const wl::ScriptRecord& record : script.progress)
+        records.push_back({record.level, record.completed, record.bestTime, record.bestLife});
+    return records;
+}
 
 std::string RecordingFileName(const std::string& localTime, const std::string& level) {
     return localTime + "_" + CleanLevelName(level) + ".replay";
@@ -108,7 +131,8 @@ std::vector<std::string> RecordingsToDelete(std::vector<std::string> names, int 
     return doomed;
 }
 
-std::string SaveRunRecording(const StartOptions& options, const CSettings* settings, std::ostream& out,
+std::string SaveRunRecording(const StartOptions& options, const CSettings* settings,
+                             const std::vector<ProgressRecord>& startProgress, std::ostream& out,
                              std::ostream& warnings) {
     if (!wl::Recording()) return "";
     const wl::Recorded recorded = wl::TakeRecording();
@@ -128,9 +152,10 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
     if (!pf::MakeFolder(folder, warnings)) return "";
 
     const std::string version = StartVersionLine().substr(std::string("tavo ").size());
+    const std::vector<wl::ScriptRecord> progress = RecordingProgress(startProgress);
     const std::string text = wl::RecordingText(recorded, version, options.levelPath,
                                                settings ? settings->MouseSpeed() : 100,
-                                               settings ? settings->InvertLook() : false);
+                                               settings ? settings->InvertLook() : false, &progress);
     char stamp[32] = "";
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -161,7 +186,7 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
         const std::string bestPath = pf::JoinPath(folder, BestRunFileName(best.level));
         const std::string bestText = wl::RecordingText(cut, version, options.levelPath,
                                                        settings ? settings->MouseSpeed() : 100,
-                                                       settings ? settings->InvertLook() : false);
+                                                       settings ? settings->InvertLook() : false, &progress);
         if (pf::WriteFileAtomically(bestPath, bestText, &error))
             out << "Best run saved: " << bestPath << std::endl;
         else

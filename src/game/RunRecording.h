@@ -13,6 +13,7 @@
 #include <vector>
 
 struct StartOptions;
+struct ProgressRecord;
 class CSettings;
 namespace wl {
 struct InputScript;
@@ -26,9 +27,14 @@ constexpr int kFramesAfterBestRun = 3;
 // Writes the session's recording (call after the main loop, before the window library ends),
 // prints "Replay saved: PATH" on `out` (and "Best run saved: PATH" for every level the session
 // played to a best time) and returns the path; "" when there was nothing to keep
-// or it could not be written (one warning on `warnings`, the game goes on).
-std::string SaveRunRecording(const StartOptions& options, const CSettings* settings, std::ostream& out,
+// or it could not be written (one warning on `warnings`, the game goes on). `startProgress` is
+// the progress the session started with: the recording carries it.
+std::string SaveRunRecording(const StartOptions& options, const CSettings* settings,
+                             const std::vector<ProgressRecord>& startProgress, std::ostream& out,
                              std::ostream& warnings);
+
+// The progress a recording carries, as the game's progress holds it (empty when it carries none).
+std::vector<ProgressRecord> ProgressOfRecording(const wl::InputScript& script);
 
 // The file name of a recording made at `localTime` ("2026-12-07_23-59-01") of `level`:
 // "2026-12-07_23-59-01_level1.replay" (the level's name without folder and extension, reduced

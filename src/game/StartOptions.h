@@ -25,7 +25,7 @@ struct StartOptions {
     // The session's input is recorded and saved in the player's replays folder at its end
     // (game/RunRecording.h). Off for scripted runs unless a tool or test asks for it.
     bool recordRun = true;
-    // `--replay`: a recorded run is shown; the player's settings file is not written.
+    // `--replay`: a recorded run is shown; the player's settings and progress are not written.
     bool watchingRecording = false;
     std::string replayPath; // --replay FILE: show a recorded run in the window instead of playing
     // The session opens on the Replays screen (back from watching a run chosen there).

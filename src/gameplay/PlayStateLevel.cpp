@@ -243,7 +243,8 @@ LevelResult CPlayState::RecordLevelEnd() {
         result.bestLife = progress->BestLife(result.level);
     }
     // The session so far is this level's best run: the recording keeps it under its own name.
-    if (result.record.newBestTime) wl::NoteBestRun(result.level);
+    // Records kept to this run (a watched run's) are not the player's: no best run of them.
+    if (result.record.newBestTime && progress && !progress->KeptToThisRun()) wl::NoteBestRun(result.level);
     std::cout << LevelCompleteLine(result) << std::endl;
     return result;
 }

@@ -8,6 +8,8 @@
 // A real window (and GL context) is still opened, so scripted runs render for real; only
 // time and input come from the script.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,22 @@ struct ScriptLevel {
     std::string checksum;
 };
 
+// A level's records in the player's progress when a recorded run started (the game's progress
+// keeps them by the level's file name): a run plays back with the progress it was played with,
+// since the menu's entries, where Continue leads and the records a level's end reports depend
+// on it.
+struct ScriptRecord {
+    std::string level;  // the last part of the level's path: no '/', '=' or '#'
+    bool completed = false;
+    std::optional<double> bestTime;  // seconds, above 0 and at most kMaxRecordSeconds
+    std::optional<double> bestLife;  // 0 to 1
+};
+// The longest time the progress records (CProgress::kLongestTime); the most records and the
+// longest level name a script holds.
+constexpr double kMaxRecordSeconds = 999999.99;
+constexpr std::size_t kMaxScriptRecords = 10000;
+constexpr std::size_t kMaxRecordNameLength = 1024;
+
 struct InputScript {
     double frameTime = 1.0 / 60.0;
     // From frame `first` on, frames last `seconds` (until the next change); in frame order.
@@ -64,6 +82,10 @@ struct InputScript {
     int mouseSpeed = 100;            // the player's settings that change play
     bool invertLook = false;
     bool lookSettingsGiven = false;  // the script names them (a recording does); else the player's apply
+    // The progress the run started with (a recording carries it, empty or not); without it the
+    // player's own is played with, read and written.
+    bool progressGiven = false;
+    std::vector<ScriptRecord> progress;
 
     InputScript& Key(int frame, int key) {  // press in one frame, release in the next
         events.push_back({InputEvent::KeyDown, frame, key, 0});
@@ -147,9 +169,11 @@ Recorded TakeRecording();
 // levels before that frame; a frame-time line that starts before it is kept whole (the
 // playback reads no time past its last frame).
 Recorded CutRecording(const Recorded& recorded, int frames);
-// The whole script text of a recording, with its header.
+// The whole script text of a recording, with its header; `progress`, when given, is the
+// progress the session started with (written even when empty, so that it is told apart from a
+// script without any).
 std::string RecordingText(const Recorded& recorded, const std::string& version, const std::string& startLevel,
-                          int mouseSpeed, bool invertLook);
+                          int mouseSpeed, bool invertLook, const std::vector<ScriptRecord>* progress = nullptr);
 
 // FNV-1a 64 of a file's bytes as 16 lower-case hex digits; "" when it cannot be read.
 std::string FileChecksum(const std::string& path);
@@ -180,7 +204,7 @@ InputScript ScriptAfter(const InputScript& script, int framesPlayed);
 //                                   ...; the frames after the line keep its last time)
 // Recordings add a header:
 //   version TEXT | level CHECKSUM NAME | startlevel NAME | seed N | window W H [fullscreen] | mousespeed N |
-//   invertlook yes|no
+//   invertlook yes|no | progress | record yes|no SECONDS|- LIFE|- NAME   (after progress, one a level)
 // Returns false and fills `error` with the line at fault: unknown directives, numbers out of
 // range (frames past kMaxScriptFrames, frame times outside kMinFrameTime .. kMaxFrameTime),
 // words left over, and text that is not text.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -917,8 +918,20 @@ std::string FileChecksum(const std::string& path) {
     return text;
 }
 
+namespace {
+
+// A record's value in the fewest digits that read back as the very same double.
+std::string RecordValue(const std::optional<double>& value) {
+    if (!value) return "-";
+    char buffer[400];
+    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::fixed);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("-");
+}
+
+}  // namespace
+
 std::string RecordingText(const Recorded& recorded, const std::string& version, const std::string& startLevel,
-                          int mouseSpeed, bool invertLook) {
+                          int mouseSpeed, bool invertLook, const std::vector<ScriptRecord>* progress) {
     std::string text = "# Tavo: a recorded run (tavo-replay FILE plays it, tavo --replay FILE shows it)\n";
     text += "version " + version + "\n";
     for (const ScriptLevel& level : recorded.levels) text += "level " + level.checksum + " " + level.name + "\n";
@@ -929,6 +942,12 @@ std::string RecordingText(const Recorded& recorded, const std::string& version, 
                 (recorded.fullScreen ? " fullscreen\n" : "\n");
     text += "mousespeed " + std::to_string(mouseSpeed) + "\n";
     text += std::string("invertlook ") + (invertLook ? "yes" : "no") + "\n";
+    if (progress) {
+        text += "progress\n";
+        for (const ScriptRecord& record : *progress)
+            text += std::string("record ") + (record.completed ? "yes " : "no ") + RecordValue(record.bestTime) + " " +
+                    RecordValue(record.bestLife) + " " + record.level + "\n";
+    }
     text += "starttime " + FormatNumber(recorded.startTime) + "\n";
     text += "frames " + std::to_string(std::max(recorded.frames, 1)) + "\n";
     text += recorded.events;
@@ -988,6 +1007,22 @@ bool ReadNumber(const std::string& word, double low, double high, double* value)
     return true;
 }
 
+// A record's value: `-` for none, else a plain decimal (digits and one point, as the progress
+// file writes them) within [low, high].
+bool ReadRecordValue(const std::string& word, double low, double high, std::optional<double>* value) {
+    if (word == "-") {
+        value->reset();
+        return true;
+    }
+    if (word.empty() || word.find_first_not_of("0123456789.") != std::string::npos) return false;
+    double v = 0.0;
+    const char* last = word.data() + word.size();
+    const std::from_chars_result result = std::from_chars(word.data(), last, v, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(v) || v < low || v > high) return false;
+    *value = v;
+    return true;
+}
+
 }  // namespace
 
 InputScript ScriptAfter(const InputScript& script, int framesPlayed) {
@@ -1023,6 +1058,7 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
         return false;
     };
     int lastTimedFrame = -1;  // the last frame a frame-time line named
+    std::set<std::string> recordedLevels;  // the levels of the record lines so far
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t endOfLine = text.find('\n', at);
@@ -1134,6 +1170,33 @@ bool ParseInputScript(const std::string& text, InputScript* script, std::string*
             script->invertLook = v == "yes";
             script->lookSettingsGiven = true;
             if (!done()) return fail("unexpected words after yes or no");
+            continue;
+        }
+        if (first == "progress") {
+            if (script->progressGiven) return fail("a second progress line");
+            script->progressGiven = true;
+            if (!done()) return fail("unexpected words after progress");
+            continue;
+        }
+        if (first == "record") {
+            if (!script->progressGiven) return fail("a record line before the progress line");
+            ScriptRecord record;
+            const std::string completed = word();
+            if (completed != "yes" && completed != "no") return fail("expected yes or no (completed) after record");
+            record.completed = completed == "yes";
+            if (!ReadRecordValue(word(), 0.0, kMaxRecordSeconds, &record.bestTime) ||
+                (record.bestTime && *record.bestTime <= 0.0))
+                return fail("expected a best time above 0 and at most 999999.99 seconds (such as 23.45), or -");
+            if (!ReadRecordValue(word(), 0.0, 1.0, &record.bestLife))
+                return fail("expected a best life from 0 to 1 (such as 0.87), or -");
+            record.level = rest();
+            if (record.level.empty() || record.level.size() > kMaxRecordNameLength ||
+                record.level.find_first_of("/=") != std::string::npos)
+                return fail("expected a level's file name (no '/' or '=') after the best life");
+            if (script->progress.size() >= kMaxScriptRecords)
+                return fail("more than " + std::to_string(kMaxScriptRecords) + " records");
+            if (!recordedLevels.insert(record.level).second) return fail("a second record of level " + record.level);
+            script->progress.push_back(record);
             continue;
         }
         long frame = 0;

@@ -152,8 +152,27 @@ LevelEndRecord CProgress::RecordLevelEnd(const std::string& levelFile, double se
         }
     }
     const bool anyChange = result.firstCompletion || result.newBestTime || result.newBestLife;
+    if (thisRunOnly) return result;
     result.saved = !anyChange || Save(level, warnings);
     return result;
+}
+
+std::vector<ProgressRecord> CProgress::Records() const {
+    std::vector<ProgressRecord> records;
+    for (const auto& entry : levels)
+        records.push_back({entry.first, entry.second.completed, entry.second.bestTime, entry.second.bestLife});
+    return records;
+}
+
+void CProgress::UseRecords(const std::vector<ProgressRecord>& records) {
+    levels.clear();
+    file = pf::KeyValueFile();
+    thisRunOnly = true;
+    for (const ProgressRecord& record : records) {
+        const std::string level = LevelName(record.level);
+        if (level.empty()) continue;
+        levels[level] = LevelRecord{record.completed, record.bestTime, record.bestLife};
+    }
 }
 
 bool CProgress::Save(const std::string& level, std::ostream& warnings) {

@@ -23,7 +23,8 @@ struct LevelEndRecord {
     bool firstCompletion = false;
     bool newBestTime = false;  // also for the first completion
     bool newBestLife = false;  // also for the first completion
-    bool saved = false;        // the file holds the records (true too when nothing changed)
+    bool saved = false;        // the file holds the records (true too when nothing changed; false
+                               // when the records are kept to this run)
 };
 
 // A won level as the game reports it: this run and the records after it was recorded.
@@ -47,6 +48,13 @@ int LifePercent(double life);
 // when the run set one (the first completion sets both); "(no records)" stands for the
 // brackets when there are none (a name the progress file cannot hold).
 std::string LevelCompleteLine(const LevelResult& result);
+
+// One level's records, as a recorded run carries the progress it started with.
+struct ProgressRecord {
+    std::string level;  // the level's file name (the last part of its path)
+    bool completed = false;
+    std::optional<double> bestTime, bestLife;
+};
 
 class CProgress {
 public:
@@ -79,6 +87,16 @@ public:
 
     const std::string& Path() const { return path; }
 
+    // Every level's records, by level name.
+    std::vector<ProgressRecord> Records() const;
+    // Forgets what it knew and holds `records` (names the file cannot hold are left out), kept
+    // to this run: they are not the file's, which is neither read nor written.
+    void UseRecords(const std::vector<ProgressRecord>& records);
+    // From now on nothing is written: the records are this run's alone (a watched run plays
+    // with the progress it was recorded with, or the player's, and leaves the file as it was).
+    void KeepToThisRun() { thisRunOnly = true; }
+    bool KeptToThisRun() const { return thisRunOnly; }
+
 private:
     struct LevelRecord {
         bool completed = false;
@@ -90,4 +108,5 @@ private:
     std::string path;
     pf::KeyValueFile file;
     std::map<std::string, LevelRecord> levels;
+    bool thisRunOnly = false;
 };

@@ -40,6 +40,8 @@ words_left_over|2 key W now\n|line 1: unexpected words after the event
 pad_axis_out_of_range|1 padplug\n2 padaxis LY -2\n|line 2: expected a position from -1 to 1
 bad_checksum|level 12zz level1.dae\n|line 1: expected a checksum of 16 hex digits
 mouse_speed|mousespeed 1000\n|line 1: expected a mouse speed from 10 to 400
+record_without_progress|frames 5\nrecord yes 21.5 0.9 level1.dae\n|line 2: a record line before the progress line
+zero_best_time|progress\nrecord yes 0 0.9 level1.dae\n|line 2: expected a best time above 0 and at most 999999.99 seconds
 changed_level|version 0.1.0\nlevel 0000000000000000 level1.dae\nframes 5\n|was recorded on level level1.dae as it was then; its file resources/levels/level1.dae has changed since
 missing_level|level 0123456789abcdef nosuchlevel.dae\nframes 5\n|plays level nosuchlevel.dae, whose file resources/levels/nosuchlevel.dae cannot be read
 ROWS

@@ -5,7 +5,9 @@
 # player's own. The refused run must be said on standard error with the game going on; the best
 # run must be watched from a fresh start to the very lines tavo-replay prints for it alone; then
 # the script goes on at the Replays screen (its ESC back to the menu, the menu's ESC ends the game
-# at the frame the script says) and no recording is made of the watched run.
+# at the frame the script says). The game records its sessions (TAVO_RECORD_REPLAYS=1) but makes
+# no recording of the watched run, and the watched run, which carries no progress of its own and
+# plays with the player's, writes none: progress.ini stays byte for byte.
 # Usage: replays_screen.sh TAVO_REPLAY ARTIFACTS   (from the folder holding resources/ and shaders/)
 set -u
 replay=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -15,11 +17,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$artifacts"
+# Level 1 won before with worse records: the watched win would set new ones.
+progress='level1.dae.completed = yes\nlevel1.dae.best_time = 999.00\nlevel1.dae.best_life = 0.01\n'
 play() {  # folder, script
   mkdir -p "$1/home/data/tavo/replays" "$1/home/config" "$1/home/state"
+  printf "$progress" >"$1/home/data/tavo/progress.ini"
   ln -s "$root/resources" "$root/shaders" "$1/"
   (cd "$1" && XDG_CONFIG_HOME="$1/home/config" XDG_DATA_HOME="$1/home/data" XDG_STATE_HOME="$1/home/state" \
-     "$here/../support/with_xvfb.sh" 640x480 "$replay" --no-play-draw "$2" >out 2>err)
+     TAVO_RECORD_REPLAYS=1 "$here/../support/with_xvfb.sh" 640x480 "$replay" --no-play-draw "$2" >out 2>err)
 }
 fail=0
 failed() { echo "FAIL: $*"; fail=1; }
@@ -60,5 +65,6 @@ fi
 grep -q -x "Replay ended after 26 frames" "$err" || failed "the game did not end on the menu's ESC: $(grep 'Replay ended' "$err")"
 [ "$(ls "$folder")" = "$(printf '2026-01-02_10-00-00_level1.replay\nbest_level1.replay\nnotes.txt')" ] \
   || failed "the replays folder changed: $(ls "$folder")"
+cmp -s "$work/menu/home/data/tavo/progress.ini" <(printf "$progress") || failed "the watched run wrote the player's progress"
 [ "$fail" -eq 0 ] || exit 1
 echo "the Replays screen refused a bad run, showed the best run exactly and came back"

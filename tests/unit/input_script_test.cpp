@@ -156,10 +156,29 @@ TEST(InputScript, RecordingTextReadsBack) {
     recorded.windowHeight = 600;
     recorded.levels = {{"level2.dae", "00ff00ff00ff00ff"}};
     recorded.events = "0 frametime 0.0167\n3 keydown W\n4 padplug\n4 padaxis LX 0.333333343\n5 keyup W\n";
-    const std::string text = wl::RecordingText(recorded, "9.9.9", "", 70, true);
+    // The progress the run started with, to the last bit of each value; a level without a time.
+    const std::vector<wl::ScriptRecord> progress = {
+        {"level1.dae", true, 23.45, 0.87}, {"my level 2.dae", false, std::nullopt, 1.0}, {"level3.dae", true, 0.1 + 0.2, 0.0}};
+    const std::string text = wl::RecordingText(recorded, "9.9.9", "", 70, true, &progress);
     wl::InputScript script;
     std::string error;
     ASSERT_TRUE(wl::ParseInputScript(text, &script, &error)) << error << "\n" << text;
+    EXPECT_TRUE(script.progressGiven);
+    ASSERT_EQ(script.progress.size(), progress.size()) << text;
+    for (std::size_t i = 0; i < progress.size(); ++i) {
+        EXPECT_EQ(script.progress[i].level, progress[i].level);
+        EXPECT_EQ(script.progress[i].completed, progress[i].completed) << progress[i].level;
+        EXPECT_EQ(script.progress[i].bestTime, progress[i].bestTime) << progress[i].level;  // exactly
+        EXPECT_EQ(script.progress[i].bestLife, progress[i].bestLife) << progress[i].level;
+    }
+    // An empty progress is said, and told apart from a script that carries none.
+    const std::vector<wl::ScriptRecord> none;
+    ASSERT_TRUE(wl::ParseInputScript(wl::RecordingText(recorded, "9.9.9", "", 70, true, &none), &script, &error));
+    EXPECT_TRUE(script.progressGiven);
+    EXPECT_TRUE(script.progress.empty());
+    ASSERT_TRUE(wl::ParseInputScript(wl::RecordingText(recorded, "9.9.9", "", 70, true), &script, &error));
+    EXPECT_FALSE(script.progressGiven);
+    ASSERT_TRUE(wl::ParseInputScript(text, &script, &error));
     EXPECT_EQ(script.frames, 12);
     EXPECT_EQ(script.startTime, recorded.startTime);  // exactly
     EXPECT_EQ(script.version, "9.9.9");
@@ -185,6 +204,12 @@ TEST(InputScript, RefusesWhatCannotBePlayed) {
         "2 frametime 0.1\n2 frametime 0.2\n", "2 frametimes\n", "2 frametimes 0\n", "2 frametimes 600001\n",
         "2 frametimes 5*0\n", "2 frametimes 5*\n", "2 frametimes *5\n", "2 frametimes 5*3*2\n", "2 frametimes 0.5\n",
         "0 frametimes 5*10\n9 frametime 0.1\n", "5 frametime 0.1\n5 frametimes 5\n", "5183999 frametimes 5*3\n",
+        // Carried progress: records need the progress line before them, one a level, values in range.
+        "record yes 1 1 level1.dae\n", "progress\nprogress\n", "progress yes\n", "progress\nrecord maybe 1 1 a.dae\n",
+        "progress\nrecord yes 0 1 a.dae\n", "progress\nrecord yes 1000000 1 a.dae\n", "progress\nrecord yes 1e3 1 a.dae\n",
+        "progress\nrecord yes -1 1 a.dae\n", "progress\nrecord yes 1 1.01 a.dae\n", "progress\nrecord yes 1 nan a.dae\n",
+        "progress\nrecord yes 1 1\n", "progress\nrecord yes 1 1 dir/a.dae\n", "progress\nrecord yes 1 1 a=b.dae\n",
+        "progress\nrecord yes 1 1 a.dae\nrecord no - - a.dae\n",
     };
     for (const char* text : bad) {
         wl::InputScript script;

@@ -329,6 +329,42 @@ TEST(Progress, RecordsTheBestOfEachLevel) {
     EXPECT_EQ(progress.Path(), home.Root() + "/data/tavo/progress.ini");
 }
 
+// A watched run's records (the player's, read) and a recording's (carried in it) are the run's
+// alone: level ends count in memory, and the player's file stays byte for byte.
+TEST(Progress, RecordsKeptToTheRunAreNeverWritten) {
+    ScopedPlayerHome home;
+    const std::string path = CProgress::DefaultPath();
+    const std::string bytes = "level1.dae.completed = yes\nlevel1.dae.best_time = 50.00\n";
+    WriteBytes(path, bytes);
+    std::ostringstream warnings;
+
+    CProgress watched;
+    watched.Load(warnings);
+    watched.KeepToThisRun();
+    LevelEndRecord record = watched.RecordLevelEnd("level1.dae", 20.0, 0.5f, warnings);
+    EXPECT_TRUE(record.newBestTime);
+    EXPECT_FALSE(record.saved);
+    EXPECT_EQ(Describe(watched), "level1.dae done 20.00 0.50, level2.dae open - -, level9.dae open - -");
+
+    CProgress replayed;
+    replayed.Load(warnings);
+    replayed.UseRecords({{"level2.dae", true, 30.0, 0.25}, {"level9.dae", false, std::nullopt, 0.125}, {"a=b.dae", true, 1.0, 1.0}});
+    EXPECT_EQ(Describe(replayed), "level1.dae open - -, level2.dae done 30.00 0.25, level9.dae open - 0.12");
+    record = replayed.RecordLevelEnd("level2.dae", 40.0, 0.5f, warnings);
+    EXPECT_FALSE(record.newBestTime);
+    EXPECT_TRUE(record.newBestLife);
+    EXPECT_TRUE(replayed.RecordLevelEnd("level1.dae", 10.0, 1.0f, warnings).firstCompletion);
+    const std::vector<ProgressRecord> records = replayed.Records();
+    ASSERT_EQ(records.size(), 3u);  // by name; the name the file cannot hold was left out
+    EXPECT_EQ(records[0].level, "level1.dae");
+    EXPECT_EQ(records[1].bestLife, std::optional<double>(0.5));
+    EXPECT_EQ(records[2].bestLife, std::optional<double>(0.125));  // as it came, not rounded
+
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_EQ(playerhome::OtherFiles(path.substr(0, path.rfind('/')), {"progress.ini"}), std::vector<std::string>());
+    EXPECT_EQ(warnings.str(), "");
+}
+
 // The line a won level prints, which scripts grep: the run, the records after it, and which of
 // them the run set.
 TEST(Progress, TheLevelCompleteLine) {

@@ -2,8 +2,9 @@
 // which players attach to reports and pass around). The input is the bytes of a script. Besides
 // crashes, hangs and sanitizer reports it checks what playing a script relies on: a refusal
 // names a line of the file; an accepted script stays within the limits (frames, frame times in
-// frame order and range, event frames, key codes, pad axes), and every key reads back by the
-// name a recording would write it with.
+// frame order and range, event frames, key codes, pad axes, the progress's records), every key
+// reads back by the name a recording would write it with, and carried progress written again
+// reads back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,6 +54,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (e.type == wl::InputEvent::PadAxis && !(e.value >= -1.0f && e.value <= 1.0f))
             Fail("a pad axis out of range", std::to_string(e.value));
+    }
+    // The progress a recording carries is the game's progress as it was: in range, and written
+    // again it reads back as the very same records.
+    if (!script.progressGiven && !script.progress.empty()) Fail("records without the progress line", text);
+    for (const wl::ScriptRecord& record : script.progress) {
+        if (record.bestTime && !(*record.bestTime > 0.0 && *record.bestTime <= wl::kMaxRecordSeconds))
+            Fail("a best time out of range", std::to_string(*record.bestTime));
+        if (record.bestLife && !(*record.bestLife >= 0.0 && *record.bestLife <= 1.0))
+            Fail("a best life out of range", std::to_string(*record.bestLife));
+    }
+    if (script.progressGiven) {
+        wl::InputScript again;
+        const std::string written = wl::RecordingText(wl::Recorded{}, "1", "", 100, false, &script.progress);
+        if (!wl::ParseInputScript(written, &again, &error)) Fail("carried progress that does not read back", error);
+        bool same = again.progressGiven && again.progress.size() == script.progress.size();
+        for (std::size_t i = 0; same && i < again.progress.size(); ++i) {
+            const wl::ScriptRecord &a = again.progress[i], &b = script.progress[i];
+            same = a.level == b.level && a.completed == b.completed && a.bestTime == b.bestTime && a.bestLife == b.bestLife;
+        }
+        if (!same) Fail("carried progress that reads back otherwise", written);
     }
     return 0;
 }
