@@ -36,8 +36,8 @@ SessionEnd RunSession(const StartOptions& options) {
         end.status = 1;
         return end;
     }
-    // The progress the session starts with goes into its recording.
-    const std::vector<ProgressRecord> startProgress = game.GetProgress()->Records();
+    // The look settings and the progress the session starts with go into its recording.
+    const SessionStart start = TakeSessionStart(game.GetSettings(), game.GetProgress()->Records());
     game.Run();
     // Taken before the game's teardown closes the window and resets the count and the script.
     end.frames = wl::FramesSwapped();
@@ -48,7 +48,7 @@ SessionEnd RunSession(const StartOptions& options) {
     end.watch = game.WatchRequest();
     // The run's recording, written whole now that it is over (the window still open: the
     // recording goes with it).
-    SaveRunRecording(options, game.GetSettings(), startProgress, std::cout, std::cerr);
+    SaveRunRecording(options, start, std::cout, std::cerr);
     return end;
 }
 

@@ -131,8 +131,17 @@ std::vector<std::string> RecordingsToDelete(std::vector<std::string> names, int 
     return doomed;
 }
 
-std::string SaveRunRecording(const StartOptions& options, const CSettings* settings,
-                             const std::vector<ProgressRecord>& startProgress, std::ostream& out,
+SessionStart TakeSessionStart(const CSettings* settings, const std::vector<ProgressRecord>& progress) {
+    SessionStart start;
+    if (settings) {
+        start.mouseSpeed = settings->MouseSpeed();
+        start.invertLook = settings->InvertLook();
+    }
+    start.progress = progress;
+    return start;
+}
+
+std::string SaveRunRecording(const StartOptions& options, const SessionStart& start, std::ostream& out,
                              std::ostream& warnings) {
     if (!wl::Recording()) return "";
     const wl::Recorded recorded = wl::TakeRecording();
@@ -152,10 +161,9 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
     if (!pf::MakeFolder(folder, warnings)) return "";
 
     const std::string version = StartVersionLine().substr(std::string("tavo ").size());
-    const std::vector<wl::ScriptRecord> progress = RecordingProgress(startProgress);
+    const std::vector<wl::ScriptRecord> progress = RecordingProgress(start.progress);
     const std::string text = wl::RecordingText(recorded, version, options.levelPath,
-                                               settings ? settings->MouseSpeed() : 100,
-                                               settings ? settings->InvertLook() : false, &progress);
+                                               start.mouseSpeed, start.invertLook, &progress);
     char stamp[32] = "";
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -185,8 +193,7 @@ std::string SaveRunRecording(const StartOptions& options, const CSettings* setti
         const wl::Recorded cut = wl::CutRecording(recorded, best.frame + kFramesAfterBestRun);
         const std::string bestPath = pf::JoinPath(folder, BestRunFileName(best.level));
         const std::string bestText = wl::RecordingText(cut, version, options.levelPath,
-                                                       settings ? settings->MouseSpeed() : 100,
-                                                       settings ? settings->InvertLook() : false, &progress);
+                                                       start.mouseSpeed, start.invertLook, &progress);
         if (pf::WriteFileAtomically(bestPath, bestText, &error))
             out << "Best run saved: " << bestPath << std::endl;
         else

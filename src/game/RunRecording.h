@@ -27,10 +27,16 @@ constexpr int kFramesAfterBestRun = 3;
 // Writes the session's recording (call after the main loop, before the window library ends),
 // prints "Replay saved: PATH" on `out` (and "Best run saved: PATH" for every level the session
 // played to a best time) and returns the path; "" when there was nothing to keep
-// or it could not be written (one warning on `warnings`, the game goes on). `startProgress` is
-// the progress the session started with: the recording carries it.
-std::string SaveRunRecording(const StartOptions& options, const CSettings* settings,
-                             const std::vector<ProgressRecord>& startProgress, std::ostream& out,
+// or it could not be written (one warning on `warnings`, the game goes on). `start` is what the
+// session started with: the recording carries it, since a playback starts from there (a look
+// speed changed in the options during the run is replayed by the run's own keys).
+struct SessionStart {
+    int mouseSpeed = 100;
+    bool invertLook = false;
+    std::vector<ProgressRecord> progress;
+};
+SessionStart TakeSessionStart(const CSettings* settings, const std::vector<ProgressRecord>& progress);
+std::string SaveRunRecording(const StartOptions& options, const SessionStart& start, std::ostream& out,
                              std::ostream& warnings);
 
 // The progress a recording carries, as the game's progress holds it (empty when it carries none).
