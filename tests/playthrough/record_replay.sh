@@ -14,18 +14,14 @@ script=$2
 artifacts=$3
 shift 3
 name=$(basename "$script" .replay)
-root=$(pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.sh"
 mkdir -p "$artifacts"
-script=$(cd "$(dirname "$script")" && pwd)/$(basename "$script")
-replay=$(cd "$(dirname "$replay")" && pwd)/$(basename "$replay")
-here=$(cd "$(dirname "$0")" && pwd)
+script=$(absolute "$script")
+replay=$(absolute "$replay")
 # A clean player's data folder of our own: the recordings land there.
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 play() {  # folder, record (1 or 0), drawing option, script
-  mkdir -p "$1"
-  ln -s "$root/resources" "$root/shaders" "$1/"
+  game_folder "$1"
   (cd "$1" && TAVO_RECORD_REPLAYS=$2 "$here/../support/with_xvfb.sh" 640x480 "$replay" $3 "$4" >out 2>err)
 }
 fail=0

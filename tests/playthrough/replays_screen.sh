@@ -10,19 +10,16 @@
 # plays with the player's, writes none: progress.ini stays byte for byte.
 # Usage: replays_screen.sh TAVO_REPLAY ARTIFACTS   (from the folder holding resources/ and shaders/)
 set -u
-replay=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+source "$(dirname "$0")/common.sh"
+replay=$(absolute "$1")
 artifacts=$2
-root=$(pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$artifacts"
 # Level 1 won before with worse records: the watched win would set new ones.
 progress='level1.dae.completed = yes\nlevel1.dae.best_time = 999.00\nlevel1.dae.best_life = 0.01\n'
 play() {  # folder, script
   mkdir -p "$1/home/data/tavo/replays" "$1/home/config" "$1/home/state"
   printf "$progress" >"$1/home/data/tavo/progress.ini"
-  ln -s "$root/resources" "$root/shaders" "$1/"
+  game_folder "$1"
   (cd "$1" && XDG_CONFIG_HOME="$1/home/config" XDG_DATA_HOME="$1/home/data" XDG_STATE_HOME="$1/home/state" \
      TAVO_RECORD_REPLAYS=1 "$here/../support/with_xvfb.sh" 640x480 "$replay" --no-play-draw "$2" >out 2>err)
 }
@@ -46,8 +43,7 @@ status=$?
 out=$work/menu/out
 err=$work/menu/err
 cp "$out" "$artifacts/replays_screen.out"; cp "$err" "$artifacts/replays_screen.err"
-n=0
-for shot in $(ls -tr "$work/menu"/screen-*.png 2>/dev/null); do n=$((n + 1)); cp "$shot" "$artifacts/replays_screen-$n.png"; done
+keep_shots "$work/menu" "$artifacts/replays_screen"
 
 [ "$status" -eq 0 ] || failed "exit status $status"
 [ "$(tail -1 "$out")" = "Main thread end. Cya!" ] || failed "the last line is not the farewell"

@@ -24,19 +24,14 @@ script=$2
 artifacts=$3
 shift 3
 name=$(basename "$script" .replay)
-root=$(pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/common.sh"
 mkdir -p "$artifacts"
-
-script=$(cd "$(dirname "$script")" && pwd)/$(basename "$script")
-replay=$(cd "$(dirname "$replay")" && pwd)/$(basename "$replay")
-here=$(cd "$(dirname "$0")" && pwd)
+script=$(absolute "$script")
+replay=$(absolute "$replay")
 # The game writes its screenshots and log into its working folder: give it its own, and its own
 # empty player folders, so that every run starts without progress (its records are new).
 play() {
-  mkdir -p "$1"
-  ln -s "$root/resources" "$root/shaders" "$1/"
+  game_folder "$1"
   (cd "$1" && XDG_CONFIG_HOME="$1/home/config" XDG_DATA_HOME="$1/home/data" XDG_STATE_HOME="$1/home/state" \
      "$here/../support/with_xvfb.sh" 640x480 "$replay" $2 "$script" >out 2>err)
 }
@@ -49,11 +44,7 @@ status=$?
 out=$work/a/out
 err=$work/a/err
 cp "$out" "$artifacts/$name.out"; cp "$err" "$artifacts/$name.err"
-n=0
-# In the order they were taken (several in one second are numbered "-2", "-3", ...).
-for shot in $(ls -tr "$work/a"/screen-*.png 2>/dev/null); do
-  n=$((n + 1)); cp "$shot" "$artifacts/$name-$n.png"
-done
+keep_shots "$work/a" "$artifacts/$name"
 
 [ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; fail=1; }
 [ "$(tail -1 "$out")" = "Main thread end. Cya!" ] || { echo "FAIL: last line is not the farewell"; fail=1; }

@@ -23,7 +23,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include <sys/resource.h>
+#include "ProcessCpu.h"
 
 namespace {
 
@@ -147,14 +147,6 @@ void main() {
 int EnvInt(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value ? std::max(0, std::atoi(value)) : fallback;
-}
-
-// User and system time of the whole process so far, in ms.
-double ProcessCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 }  // namespace

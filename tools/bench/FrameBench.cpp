@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
+#include "ProcessCpu.h"
 
 #include "game/GameImpl.h"
 #include "gameplay/PlayState.h"
@@ -63,14 +63,6 @@ long PeakRssMb() {
     while (std::getline(status, line))
         if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
     return -1;
-}
-
-// User and system time of the whole process so far, in ms.
-double ProcessCpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 }  // namespace
